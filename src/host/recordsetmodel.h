@@ -1,0 +1,38 @@
+#pragma once
+#include "host/recordset.h"
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace qor {
+
+// A grid model over a record set: one column per named field, one row per
+// visible record. Follows the record set's signals; the view's current row and
+// the record set's cursor are kept in step by the grid (see syncCursor()).
+class RecordSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit RecordSetModel(RecordSet *records, QObject *parent = nullptr);
+
+    void setColumns(const QStringList &fieldNames);    // display order
+    QStringList columns() const { return m_columns; }
+    QString fieldNameAt(int column) const;
+    int columnOf(const QString &fieldName) const;      // -1 when absent
+    RecordSet *records() const { return m_records; }
+
+    // Which columns accept edits (others are read-only).
+    void setEditableColumns(const QStringList &fieldNames);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    RecordSet *m_records;
+    QStringList m_columns;
+    QStringList m_editable;
+};
+
+}
