@@ -1,0 +1,120 @@
+#include "catalogue.h"
+#include "handlers.h"
+#include "rpcerror.h"
+
+namespace apr {
+
+namespace {
+
+constexpr ArgKind T = ArgKind::Text;
+constexpr ArgKind I = ArgKind::Integer;
+constexpr ArgKind D = ArgKind::Date;
+constexpr ArgKind V = ArgKind::Variant;
+
+const Param filial{"filial", T};
+const Param operador{"operador", T};
+const Param tarefa{"NRTAREFA", T};
+const Param atividade{"NRPLATIVTARE", T};
+const Param solicitacao{"NRSOLISERV", T};
+const Param produto{"produto", T};
+const Param itemTrab{"item de trabalho", T};
+
+// The remote methods the module calls, with their positional arguments.
+const std::vector<MethodEntry> methods = {
+    {"ClearArqCheckout", {{filial, tarefa, atividade}}, clearArqCheckout},
+    {"DelPatchTram", {{solicitacao, filial, {"arquivo", T}, {"data", D}}}, nullptr},
+    {"Get_Inicial", {{operador, filial, operador},
+                     {operador, filial, operador, {"login", T}, {"produto inicial", T}, {"produto final", T}}},
+     getInicial},
+    {"Get_ItemTarefa", {{filial, operador}}, getItemTarefaOperador},
+    {"GetArqCheck", {{filial, tarefa, atividade}}, getArqCheck},
+    {"GetArqCheckout", {{filial, tarefa, atividade}}, getArqCheckout},
+    {"GetArquivosPatch", {{filial, solicitacao, {"data da fase", D}}}, nullptr},
+    {"GetAtivAndamento", {{filial, operador}}, getAtivAndamento},
+    {"Getativpen", {{tarefa, atividade}}, nullptr},
+    {"GetDirItemTrab", {{itemTrab, {"grupo de produto", T}}}, nullptr},
+    {"GetDirProd", {{produto}}, nullptr},
+    {"GetGeral", {{operador, solicitacao, filial, tarefa, atividade, operador, {"CDPROCESSO", T},
+                   {"CDPRODGRUP", T}, {"CDITEMTRAB", T}}},
+     nullptr},
+    {"GetItemTarefa", {{filial, operador, tarefa, atividade, {"grupo de produto", T}, itemTrab}}, nullptr},
+    {"GetItemTrab", {{itemTrab}}, nullptr},
+    {"GetOperador", {{operador}}, nullptr},
+    {"GetOperSemApro", {{filial, operador}}, nullptr},
+    {"GetParamProdSVN", {{{"CDARVPROD", T}}}, nullptr},
+    {"GetPatchFaseTram", {{filial, solicitacao}}, nullptr},
+    {"GetPesqQualifica", {{{"processo", T}, {"qualificação", T}, {"tipo", T}}}, nullptr},
+    {"GetPlanAtivTare", {{filial, operador, {"início planejado", ArgKind::DateOrZero}, {"projeto", T},
+                          {"solicitação", T}, {"item de trabalho", T}, {"processo", T}, {"cliente", T},
+                          {"produto inicial", T}, {"produto final", T}}},
+     getPlanAtivTare},
+    {"GetProcAtend", {{filial}}, nullptr},
+    {"GetProdAtual", {{{"plataforma", I}}}, nullptr},
+    {"GetProdMercado", {{{"grupo de produto", T}}}, nullptr},
+    {"GetProdSubv", {{produto}}, nullptr},
+    {"GetProdSVN", {{{"produto inicial", T}, {"produto final", T}}}, nullptr},
+    {"GetProgOperOpc", {{{"programa", T}, operador}}, getProgOperOpc},
+    {"GetResposta", {{filial, tarefa, atividade}}, nullptr},
+    {"GetVdArqCheckout", {{filial, tarefa, atividade}}, nullptr},
+    {"GetVdRelacItTrabProd", {{produto, itemTrab}}, nullptr},
+    {"GetVdsolitemtrab", {{solicitacao, produto, itemTrab}}, nullptr},
+    {"GetVerificaPatchTeste", {{filial, tarefa, atividade}}, nullptr},
+    {"GetVersao", {{solicitacao, filial}}, nullptr},
+    {"Inclui_ItemTrab", {{itemTrab, filial, tarefa, atividade}}, nullptr},
+    {"InsPatchTram", {{{"argumento 1", T}, {"argumento 2", T}, {"argumento 3", T}, {"argumento 4", T},
+                       {"argumento 5", T}, {"argumento 6", T}, {"argumento 7", T}, {"argumento 8", T},
+                       {"data", D}, {"retorno", V}}},
+     nullptr},
+    {"ReleaseMetaDados", {{{"usuário", T}, filial, tarefa, atividade, {"CDARVPRODGRUP", T}}}, nullptr},
+    {"SetAproAtiv", {{filial, operador, {"operador digitado", T}, {"cliente", T}, {"observação", T}}}, nullptr},
+    {"SetArqCheckout", {{filial, tarefa, atividade, {"código do arquivo", T}, {"arquivo", T}}}, setArqCheckout},
+    {"SetCheckout", {{operador, itemTrab, {"situação", T}, produto, {"modo", T}}}, nullptr},
+    {"SetConcAtivGeral", {{{"CDFILIAL", T}, tarefa, atividade, {"CDITEMTRAB", T}, {"CDQUALIFPROC", T},
+                           operador, {"empresa", T}, {"CDPROJETO", T}, {"CDPRODGRUP", T}}},
+     nullptr},
+    {"SetDataAtuProd", {{produto}}, nullptr},
+    {"SetDesaproAtiv", {{filial, operador}}, nullptr},
+    {"SetEquipTrab", {{operador, filial, tarefa, atividade, {"empresa", T}}}, nullptr},
+    {"SetFila_PlanAtiv", {{filial, tarefa, atividade, {"NRPRIOATIVTR", T}}}, setFilaPlanAtiv},
+    {"SetFinalizaTarefa", {{filial, tarefa, atividade, {"indicador", T}, {"CDPROJETO", T}}}, nullptr},
+    {"SetPlanAtivTare", {{filial, tarefa, atividade}}, nullptr},
+    {"SetProgOperOpc", {{{"programa", T}, operador, {"TXPROPRIED", T}, {"modo", T}}}, setProgOperOpc},
+    {"SetReleaseAntNula", {{filial, tarefa, atividade}}, nullptr},
+    {"SetReleaseAntSVN", {{filial, tarefa, atividade, {"código do arquivo", T},
+                           {"release", ArgKind::TextOrZero}}},
+     nullptr},
+    {"SetReleaseAtuSVN", {{filial, tarefa, atividade, {"release", T}, {"código do arquivo", T}}}, nullptr},
+    {"SetResp_PlanAtiv", {{{"alterações", V}}}, nullptr},
+    {"SetResposta", {{filial, tarefa, atividade, {"resposta", T}}}, nullptr},
+    {"SetStatusAtivPen", {{tarefa, atividade}}, nullptr},
+    {"SetTarefa", {{filial, operador, {"tipo de atendimento", T}}}, nullptr},
+    {"SetUpdateQualif", {{{"qualificação", T}, filial, tarefa, atividade, {"processo", T}}}, nullptr},
+};
+
+}
+
+const std::vector<MethodEntry> &catalogue()
+{
+    return methods;
+}
+
+const MethodEntry *findMethod(const QString &name)
+{
+    for (const MethodEntry &entry : methods)
+        if (name == QLatin1String(entry.name))
+            return &entry;
+    return nullptr;
+}
+
+Reply dispatch(CallContext &context, const QString &method, const QJsonArray &params)
+{
+    const MethodEntry *entry = findMethod(method);
+    if (!entry)
+        throw RpcError(MethodNotFound, QString("%1: method not found").arg(method));
+    checkParams(method, entry->forms, params);
+    if (!entry->handler)
+        throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
+    return entry->handler(context, Args(params));
+}
+
+}

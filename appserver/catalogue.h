@@ -1,0 +1,40 @@
+#pragma once
+#include "args.h"
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <optional>
+
+namespace apr {
+
+class Database;
+
+struct CallContext {
+    Database &db;
+};
+
+// What a method gives back: its result and, for methods with by-reference
+// outputs, those outputs in order.
+struct Reply {
+    Reply(QJsonValue value = QJsonValue::Null) : result(std::move(value)) {}
+    Reply(const QJsonObject &packet) : result(packet) {}
+    Reply(const QJsonArray &values) : result(values) {}
+    QJsonValue result;
+    std::optional<QJsonArray> byref;
+};
+
+using Handler = Reply (*)(CallContext &, const Args &);
+
+struct MethodEntry {
+    const char *name;
+    std::vector<Form> forms; // accepted argument lists (a method may have several)
+    Handler handler;         // nullptr: not implemented yet
+};
+
+const std::vector<MethodEntry> &catalogue();
+const MethodEntry *findMethod(const QString &name);
+
+// Checks the arguments and runs the method; throws RpcError.
+Reply dispatch(CallContext &context, const QString &method, const QJsonArray &params);
+
+}

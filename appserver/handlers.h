@@ -1,0 +1,28 @@
+#pragma once
+#include "catalogue.h"
+
+// Implemented methods, by area. Each is registered in catalogue.cpp.
+namespace apr {
+
+// methods_plan.cpp
+Reply getPlanAtivTare(CallContext &, const Args &);
+Reply setFilaPlanAtiv(CallContext &, const Args &);
+
+// methods_inicial.cpp
+Reply getInicial(CallContext &, const Args &);
+
+// methods_activities.cpp
+Reply getAtivAndamento(CallContext &, const Args &);
+Reply getItemTarefaOperador(CallContext &, const Args &);
+
+// methods_checkout.cpp
+Reply getArqCheckout(CallContext &, const Args &);
+Reply getArqCheck(CallContext &, const Args &);
+Reply setArqCheckout(CallContext &, const Args &);
+Reply clearArqCheckout(CallContext &, const Args &);
+
+// methods_options.cpp
+Reply getProgOperOpc(CallContext &, const Args &);
+Reply setProgOperOpc(CallContext &, const Args &);
+
+}

@@ -1,0 +1,172 @@
+#include "database.h"
+#include "handlers.h"
+#include "plan_fields.h"
+#include "rpcerror.h"
+#include <QHash>
+
+namespace apr {
+
+std::vector<Field> planFields()
+{
+    return {
+        str("NRPRIOATIVTR", 3), str("NRTAREFA", 10), str("NRPLATIVTARE", 5), str("NMPROCESSO", 100),
+        str("CDFILIAL", 4), str("IDSITATIVTAR", 1), dt("DTCONATIVTAR"), num("NRCPLXITATIV"),
+        str("NRREPETATIV", 10), str("CDPROJETO", 10), str("NMPROJETO", 100), str("CDITEMTRAB", 10),
+        str("NMITEMTRAB", 100), str("CDPRODGRUP", 10), str("IDORIGTARE", 1), str("CDARVITTRAB", 20),
+        str("DSREFETAREFA", 100), str("NRPRIOTAREFA", 3), str("NRSOLISERV", 10), str("CDOPERINCL", 12),
+        str("NMOPERINCL", 50), str("CDOPERRESP", 12), dt("DTINCATIVTAR"), str("NMOPERRESP", 50),
+        str("NMOPERSOLI", 50), str("NMASSUNTO", 50), str("DSREFESOLI", 60), dt("DTPREVENCSOL"),
+        dt("DTCOMPROMISS"), str("NMFANTCLIE", 50), dt("DTHRREUNIAO"), str("CDPROCESSO", 10),
+        str("CDQUALIFPROC", 2), str("DSDIRBASEVER", 30), str("DSDIRVSS", 250), num("VRFATOCPLX"),
+        str("DSTEMPLAITAR", 5), dt("DTINPATIVTAR"), dt("DTFIPATIVTAR"), dt("DTFIRATIVTAR"),
+        str("DSPROJETO", 50), str("DSSOLISERV", 50), str("CDREDUITTRAB", 10), num("QTDEATIV"),
+        str("IDGERATVCONS", 1), num("QTLIMSEMAPROP"), str("IDSTATUSATESTE", 1), str("IDAUTOTESTE", 1),
+        str("DSSTFASETRAM", 50), str("CDARVPRODGRUP", 20),
+    };
+}
+
+namespace {
+
+const char *planSelect =
+    "SELECT p.NRPRIOATIVTR, p.NRTAREFA, p.NRPLATIVTARE, pr.NMPROCESSO, p.CDFILIAL, p.IDSITATIVTAR,"
+    " p.DTCONATIVTAR, p.NRCPLXITATIV, p.NRREPETATIV, s.CDPROJETO, pj.NMPROJETO, p.CDITEMTRAB,"
+    " it.NMITEMTRAB, s.CDPRODGRUP, t.IDORIGTARE, it.CDARVITTRAB, t.DSREFETAREFA, t.NRPRIOTAREFA,"
+    " t.NRSOLISERV, p.CDOPERINCL, oi.NMOPERADOR AS NMOPERINCL, p.CDOPERRESP, p.DTINCATIVTAR,"
+    " orr.NMOPERADOR AS NMOPERRESP, s.NMOPERSOLI, s.NMASSUNTO, s.DSREFESOLI, s.DTPREVENCSOL,"
+    " s.DTCOMPROMISS, c.NMFANTCLIE, p.DTHRREUNIAO, p.CDPROCESSO,"
+    " COALESCE(p.CDQUALIFPROC, pr.CDQUALIFPROC) AS CDQUALIFPROC, p.VRFATOCPLX, p.DSTEMPLAITAR,"
+    " p.DTINPATIVTAR, p.DTFIPATIVTAR, p.DTFIRATIVTAR, pj.DSPROJETO, s.DSSOLISERV, it.CDREDUITTRAB,"
+    " p.QTDEATIV, p.IDGERATVCONS, f.QTLIMSEMAPROP, p.IDSTATUSATESTE, p.IDAUTOTESTE, s.DSSTFASETRAM,"
+    " prod.CDARVPROD AS CDARVPRODGRUP"
+    " FROM planativtare p"
+    " JOIN tarefa t ON t.CDFILIAL = p.CDFILIAL AND t.NRTAREFA = p.NRTAREFA"
+    " LEFT JOIN solicitacao s ON s.NRSOLISERV = t.NRSOLISERV"
+    " LEFT JOIN projeto pj ON pj.CDPROJETO = s.CDPROJETO"
+    " LEFT JOIN cliente c ON c.CDCLIENTE = s.CDCLIENTE"
+    " LEFT JOIN processo pr ON pr.CDPROCESSO = p.CDPROCESSO"
+    " LEFT JOIN itemtrab it ON it.CDITEMTRAB = p.CDITEMTRAB"
+    " LEFT JOIN operador oi ON oi.CDOPERADOR = p.CDOPERINCL"
+    " LEFT JOIN operador orr ON orr.CDOPERADOR = p.CDOPERRESP"
+    " LEFT JOIN filial f ON f.CDFILIAL = p.CDFILIAL"
+    " LEFT JOIN produto prod ON prod.CDPRODUTO = s.CDPRODGRUP";
+
+struct PlanFilter {
+    QString branch, operatorCode;
+    std::optional<QDateTime> plannedFrom;
+    QString project, request, workItem, process, client, productFrom, productTo;
+};
+
+bool containsText(const QJsonValue &value, const QString &part)
+{
+    return value.toString().contains(part, Qt::CaseInsensitive);
+}
+
+// The filters on free text and on the product range are applied here rather
+// than in SQL: case folding of accented names and plain code-point ordering
+// of product codes must not depend on the database's collation.
+bool keep(const Packet &plan, const QJsonArray &row, const PlanFilter &f)
+{
+    auto at = [&](const char *name) { return row.at(plan.indexOf(name)); };
+    if (!f.process.isEmpty() && at("CDPROCESSO").toString() != f.process
+        && !containsText(at("NMPROCESSO"), f.process))
+        return false;
+    if (!f.client.isEmpty() && !containsText(at("NMFANTCLIE"), f.client))
+        return false;
+    if (!f.productFrom.isEmpty() || !f.productTo.isEmpty()) {
+        const QString group = at("CDPRODGRUP").toString();
+        if (at("CDPRODGRUP").isNull())
+            return false;
+        if (!f.productFrom.isEmpty() && group < f.productFrom)
+            return false;
+        if (!f.productTo.isEmpty() && group > f.productTo)
+            return false;
+    }
+    return true;
+}
+
+// DSDIRBASEVER and DSDIRVSS are the product's directories joined by ";".
+void fillProductDirs(Database &db, Packet &plan)
+{
+    QHash<QString, QPair<QStringList, QStringList>> dirs;
+    QSqlQuery q = db.run("SELECT CDPRODUTO, DSDIRBASEVER, DSDIRVSS FROM produto_dir ORDER BY CDPRODUTO, NRSEQDIR");
+    while (q.next()) {
+        auto &entry = dirs[q.value(0).toString()];
+        entry.first << q.value(1).toString();
+        entry.second << q.value(2).toString();
+    }
+    const int group = plan.indexOf("CDPRODGRUP");
+    const int base = plan.indexOf("DSDIRBASEVER");
+    const int vss = plan.indexOf("DSDIRVSS");
+    QJsonArray rows = plan.rows();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QJsonArray row = rows.at(i).toArray();
+        const auto it = dirs.constFind(row.at(group).toString());
+        if (it != dirs.constEnd()) {
+            row[base] = it->first.join(';');
+            row[vss] = it->second.join(';');
+        }
+        rows[i] = row;
+    }
+    plan.setRows(rows);
+}
+
+}
+
+Reply getPlanAtivTare(CallContext &ctx, const Args &args)
+{
+    const PlanFilter f{args.text(0), args.text(1), args.date(2), args.text(3).trimmed(),
+                       args.text(4).trimmed(), args.text(5).trimmed(), args.text(6).trimmed(),
+                       args.text(7).trimmed(), args.text(8).trimmed(), args.text(9).trimmed()};
+    QString sql = QString(planSelect) + " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ?"
+                  " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X')"
+                  " OR p.DTCONATIVTAR IS NULL OR p.DTCONATIVTAR >= ?)";
+    QVariantList binds{f.branch, f.operatorCode,
+                       formatStamp(QDateTime(QDate::currentDate().addDays(-concludedDaysKept), QTime(0, 0)))};
+    if (f.plannedFrom) {
+        sql += " AND p.DTINPATIVTAR >= ?";
+        binds << formatStamp(QDateTime(f.plannedFrom->date(), QTime(0, 0)));
+    }
+    if (!f.project.isEmpty()) {
+        sql += " AND s.CDPROJETO = ?";
+        binds << f.project;
+    }
+    if (!f.request.isEmpty()) {
+        sql += " AND t.NRSOLISERV = ?";
+        binds << f.request;
+    }
+    if (!f.workItem.isEmpty()) {
+        sql += " AND (it.CDREDUITTRAB = ? OR p.CDITEMTRAB = ?)";
+        binds << f.workItem << f.workItem;
+    }
+    sql += " ORDER BY p.NRPRIOATIVTR, p.NRTAREFA, p.NRPLATIVTARE";
+
+    Packet all(planFields());
+    QSqlQuery q = ctx.db.run(sql, binds);
+    all.addRows(q);
+    Packet plan(planFields());
+    QJsonArray kept;
+    for (qsizetype i = 0; i < all.rowCount(); ++i)
+        if (keep(all, all.row(i), f))
+            kept.append(all.row(i));
+    plan.setRows(kept);
+    fillProductDirs(ctx.db, plan);
+    return plan.toJson();
+}
+
+Reply setFilaPlanAtiv(CallContext &ctx, const Args &args)
+{
+    const QString queue = args.text(3);
+    if (queue.size() > 3)
+        throw appError("A posição na fila deve ter no máximo 3 caracteres.",
+                       QString("SetFila_PlanAtiv: NRPRIOATIVTR \"%1\" is longer than 3").arg(queue));
+    QSqlQuery q = ctx.db.run("UPDATE planativtare SET NRPRIOATIVTR = ?"
+                             " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
+                             {queue, args.text(0), args.text(1), args.text(2)});
+    if (q.numRowsAffected() == 0)
+        throw appError("Atividade não encontrada no plano.",
+                       QString("SetFila_PlanAtiv: no activity %1/%2/%3")
+                           .arg(args.text(0), args.text(1), args.text(2)));
+    return {};
+}
+
+}

@@ -1,0 +1,133 @@
+#include "migrations.h"
+#include "database.h"
+#include "rpcerror.h"
+#include <stdexcept>
+
+namespace apr {
+
+namespace {
+
+// Version 1: the suite's data that the remote methods name. Text columns,
+// dates as "YYYY-MM-DDTHH:MM:SS" text, numbers as DOUBLE PRECISION/INTEGER.
+const QStringList baseTables = {
+    "CREATE TABLE empresa (CDEMPRESA TEXT PRIMARY KEY, NMEMPRESA TEXT)",
+    "CREATE TABLE filial (CDFILIAL TEXT PRIMARY KEY, CDEMPRESA TEXT, NMFILIAL TEXT,"
+    " QTLIMSEMAPROP DOUBLE PRECISION, CDPROCMONITORA TEXT, CDPROCATEINT TEXT, CDPROCATEDES TEXT)",
+    "CREATE TABLE operador (CDOPERADOR TEXT PRIMARY KEY, NMOPERADOR TEXT, NMLOGIN TEXT,"
+    " CDFILIAL TEXT, CDGRUPOPER TEXT)",
+    // Developers by their network login (the repository user without "svn_").
+    "CREATE TABLE operdesenv (NMLOGIN TEXT PRIMARY KEY, CDOPERADOR TEXT NOT NULL, CDGRUPOPER TEXT)",
+    "CREATE TABLE produto (CDPRODUTO TEXT PRIMARY KEY, NMPRODUTO TEXT, CDPRODGRUP TEXT,"
+    " CDARVPROD TEXT, IDPRODCONTRSUBV TEXT, DTATUPRODSUBVER TEXT)",
+    // Working-copy base directory and repository location, several per product.
+    "CREATE TABLE produto_dir (CDPRODUTO TEXT NOT NULL, NRSEQDIR INTEGER NOT NULL,"
+    " DSDIRBASEVER TEXT, DSDIRVSS TEXT, PRIMARY KEY (CDPRODUTO, NRSEQDIR))",
+    "CREATE TABLE cliente (CDCLIENTE TEXT PRIMARY KEY, NMFANTCLIE TEXT)",
+    "CREATE TABLE projeto (CDPROJETO TEXT PRIMARY KEY, NMPROJETO TEXT, DSPROJETO TEXT,"
+    " CDFILIAL TEXT, IDSITPROJETO TEXT)",
+    "CREATE TABLE solicitacao (NRSOLISERV TEXT PRIMARY KEY, CDFILIAL TEXT, CDPROJETO TEXT,"
+    " CDPRODGRUP TEXT, CDCLIENTE TEXT, DSREFESOLI TEXT, DSSOLISERV TEXT, NMOPERSOLI TEXT,"
+    " NMASSUNTO TEXT, DTPREVENCSOL TEXT, DTCOMPROMISS TEXT, DSSTFASETRAM TEXT)",
+    "CREATE TABLE tarefa (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL, NRSOLISERV TEXT,"
+    " DSREFETAREFA TEXT, NRPRIOTAREFA TEXT, IDORIGTARE TEXT, PRIMARY KEY (CDFILIAL, NRTAREFA))",
+    "CREATE TABLE processo (CDPROCESSO TEXT PRIMARY KEY, NMPROCESSO TEXT, CDQUALIFPROC TEXT)",
+    "CREATE TABLE qualificacao (CDPROCESSO TEXT NOT NULL, CDQUALIFPROC TEXT NOT NULL,"
+    " NMQUALIFPROC TEXT, PRIMARY KEY (CDPROCESSO, CDQUALIFPROC))",
+    "CREATE TABLE itemtrab (CDITEMTRAB TEXT PRIMARY KEY, CDREDUITTRAB TEXT, NMITEMTRAB TEXT,"
+    " CDARVITTRAB TEXT, CDTIPOITTRAB TEXT, DSDIRRAIZARQ TEXT)",
+    "CREATE TABLE itemtrab_dir (CDITEMTRAB TEXT NOT NULL, CDPRODUTO TEXT NOT NULL,"
+    " NRSEQDIR INTEGER NOT NULL, DSDIRARQFONTIT TEXT, PRIMARY KEY (CDITEMTRAB, CDPRODUTO, NRSEQDIR))",
+    // Check-out state of a work item in a product.
+    "CREATE TABLE itemtrab_prod (CDITEMTRAB TEXT NOT NULL, CDPRODUTO TEXT NOT NULL,"
+    " IDSITCHECKOUT TEXT, CDOPCHECKOUT TEXT, PRIMARY KEY (CDITEMTRAB, CDPRODUTO))",
+    "CREATE TABLE planativtare (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL,"
+    " NRPLATIVTARE TEXT NOT NULL, CDPROCESSO TEXT, CDITEMTRAB TEXT, IDSITATIVTAR TEXT,"
+    " NRPRIOATIVTR TEXT, CDOPERRESP TEXT, CDOPERINCL TEXT, DTINCATIVTAR TEXT,"
+    " DTINPATIVTAR TEXT, DTFIPATIVTAR TEXT, DTFIRATIVTAR TEXT, DTCONATIVTAR TEXT,"
+    " NRCPLXITATIV DOUBLE PRECISION, NRREPETATIV TEXT, VRFATOCPLX DOUBLE PRECISION,"
+    " DSTEMPLAITAR TEXT, DTHRREUNIAO TEXT, QTDEATIV DOUBLE PRECISION, IDGERATVCONS TEXT,"
+    " IDSTATUSATESTE TEXT, IDAUTOTESTE TEXT, CDQUALIFPROC TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE))",
+    // Work items of an activity.
+    "CREATE TABLE itemtarefa (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL,"
+    " NRPLATIVTARE TEXT NOT NULL, CDITEMTRAB TEXT NOT NULL, NRCPLXITTARE DOUBLE PRECISION,"
+    " DSDIRARQFONT TEXT, IDSITCHECKOUT TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDITEMTRAB))",
+    // Files under check-out of an activity with their releases before and after the work.
+    "CREATE TABLE arqcheckout (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL,"
+    " NRPLATIVTARE TEXT NOT NULL, CODIGO INTEGER NOT NULL, ARQUIVO TEXT NOT NULL,"
+    " CDRELEASEARQANT TEXT, CDRELEASEARQATU TEXT, IDADICIONADODEPOIS TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE, CODIGO))",
+    "CREATE TABLE resposta (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL,"
+    " NRPLATIVTARE TEXT NOT NULL, NRSEQRESP INTEGER NOT NULL, TXRESPOSTA TEXT, DTRESPOSTA TEXT,"
+    " CDOPERADOR TEXT, PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE, NRSEQRESP))",
+    "CREATE TABLE patchtram (CDFILIAL TEXT NOT NULL, NRSOLISERV TEXT NOT NULL,"
+    " NMARQUIVO TEXT NOT NULL, DTFASEPATCH TEXT, CDOPERADOR TEXT, DTINCLUSAO TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRSOLISERV, NMARQUIVO))",
+    "CREATE TABLE progoperopc (CDPROGRAMA TEXT NOT NULL, CDOPERADOR TEXT NOT NULL,"
+    " TXPROPRIED TEXT, PRIMARY KEY (CDPROGRAMA, CDOPERADOR))",
+    // Attendances (internal "I" or external "E"); open while DTFIMATEND is null.
+    "CREATE TABLE atendimento (CDFILIAL TEXT NOT NULL, CDOPERADOR TEXT NOT NULL,"
+    " DTINIATEND TEXT NOT NULL, NRTAREFA TEXT, NRPLATIVTARE TEXT, CDPROCESSO TEXT,"
+    " IDATENDIMENTO TEXT, CDCLIENTE TEXT, DSOBSERVACAO TEXT, DTFIMATEND TEXT,"
+    " PRIMARY KEY (CDFILIAL, CDOPERADOR, DTINIATEND))",
+    "CREATE TABLE acao (NRACAO TEXT PRIMARY KEY, CDOPERRESP TEXT, DSACAO TEXT,"
+    " STATUSACAO TEXT, DTPREVENCEAC TEXT, DTCONCLUSAO TEXT)",
+    // Working time booked against an activity.
+    "CREATE TABLE apropriacao (CDOPERADOR TEXT NOT NULL, CDFILIAL TEXT NOT NULL,"
+    " NRTAREFA TEXT NOT NULL, NRPLATIVTARE TEXT NOT NULL, DTINICIO TEXT NOT NULL,"
+    " DTFIM TEXT, PRIMARY KEY (CDOPERADOR, DTINICIO))",
+};
+
+// Version 2: what the plan query and the start-up packets look up by.
+const QStringList planIndexes = {
+    "CREATE INDEX ix_plan_oper ON planativtare (CDOPERRESP, CDFILIAL, IDSITATIVTAR)",
+    "CREATE INDEX ix_sol_prodgrup ON solicitacao (CDPRODGRUP)",
+    "CREATE INDEX ix_prod_grup ON produto (CDPRODGRUP)",
+    "CREATE INDEX ix_acao_oper ON acao (CDOPERRESP, STATUSACAO)",
+    "CREATE INDEX ix_apro_ativ ON apropriacao (CDFILIAL, NRTAREFA, NRPLATIVTARE)",
+    "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
+};
+
+}
+
+const std::vector<QStringList> &migrationSteps()
+{
+    static const std::vector<QStringList> steps = {baseTables, planIndexes};
+    return steps;
+}
+
+int schemaVersion(Database &db)
+{
+    db.run("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+    QSqlQuery q = db.run("SELECT MAX(version) FROM schema_version");
+    return q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 0;
+}
+
+void migrate(Database &db, int target)
+{
+    const auto &steps = migrationSteps();
+    const int last = int(steps.size());
+    if (target < 0 || target > last)
+        target = last;
+    int version = schemaVersion(db);
+    if (version > last)
+        throw std::runtime_error(QString("database schema version %1 is newer than this server (%2)")
+                                     .arg(version).arg(last).toStdString());
+    while (version < target) {
+        Transaction tx(db);
+        // Another server sharing the database may have moved on meanwhile.
+        if (schemaVersion(db) != version) {
+            version = schemaVersion(db);
+            continue;
+        }
+        for (const QString &sql : steps[size_t(version)])
+            db.run(sql);
+        db.run("DELETE FROM schema_version");
+        db.run("INSERT INTO schema_version (version) VALUES (?)", {version + 1});
+        tx.commit();
+        ++version;
+    }
+}
+
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+class QSqlQuery;
+
+namespace apr {
+
+enum class FieldType { String, DateTime, Float, Integer, Memo };
+
+struct Field {
+    QString name;
+    FieldType type;
+    int size = 0; // characters, for strings
+};
+
+// A data packet: typed fields and rows, one value per field.
+class Packet {
+public:
+    explicit Packet(std::vector<Field> fields) : m_fields(std::move(fields)) {}
+
+    const std::vector<Field> &fields() const { return m_fields; }
+    int indexOf(const QString &name) const;
+
+    // Appends the current row of `query`, reading each field by its column name.
+    void addRow(const QSqlQuery &query);
+    // Appends every remaining row of an executed query.
+    void addRows(QSqlQuery &query);
+    void addRow(const QVariantList &values);
+
+    qsizetype rowCount() const { return m_rows.size(); }
+    QJsonArray row(qsizetype i) const { return m_rows.at(i).toArray(); }
+    void setRows(QJsonArray rows) { m_rows = std::move(rows); }
+    QJsonArray rows() const { return m_rows; }
+
+    QJsonObject toJson() const;
+
+private:
+    QJsonValue convert(const Field &field, const QVariant &value) const;
+
+    std::vector<Field> m_fields;
+    QJsonArray m_rows;
+};
+
+inline Field str(const char *name, int size) { return {name, FieldType::String, size}; }
+inline Field dt(const char *name) { return {name, FieldType::DateTime, 0}; }
+inline Field num(const char *name) { return {name, FieldType::Float, 0}; }
+inline Field integer(const char *name) { return {name, FieldType::Integer, 0}; }
+inline Field memo(const char *name) { return {name, FieldType::Memo, 0}; }
+
+}

@@ -1,0 +1,207 @@
+#include "seed.h"
+#include "args.h"
+#include "database.h"
+#include <QDate>
+
+namespace apr {
+
+namespace {
+
+const QString demoOperator = "000000000001";
+const QString branch = "0001";
+
+QString stamp(int days, int hour = 0, int minute = 0)
+{
+    return formatStamp(QDateTime(QDate::currentDate().addDays(days), QTime(hour, minute)));
+}
+
+void insert(Database &db, const QString &table, const QStringList &columns, const QVariantList &values)
+{
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << "?";
+    db.run(QString("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
+               .arg(table, columns.join(", "), marks.join(", ")),
+           values);
+}
+
+struct Product {
+    const char *code, *name, *tree;
+    bool underSvn;
+    int extraDirs; // working copies besides the product's root
+};
+
+const Product products[] = {
+    {"P401", "Gestão Comercial", "01.04.01", true, 1},  {"P502", "Gestão Financeira", "01.05.02", true, 0},
+    {"P610", "Folha de Pagamento", "01.06.10", true, 0}, {"P150", "Portal do Cliente", "02.01.50", true, 1},
+    {"P151", "Pedidos Web", "02.01.51", true, 0},        {"T001", "Lumetra Estoque", "03.00.01", true, 0},
+    {"T002", "Lumetra Compras", "03.00.02", true, 0},    {"S001", "Framework Lumetra", "04.00.01", true, 1},
+    {"P300", "Contabilidade (legado)", "00.03.00", false, 0},
+};
+
+struct Process {
+    const char *code, *name, *qualification;
+};
+
+const Process processes[] = {
+    {"0000011265", "Monitoramento de Projeto", ""},  {"0000011045", "Desenvolvimento de Programa", "01"},
+    {"0000011054", "Manutenção Corretiva", "02"},      {"0000011269", "Planejamento de Atividade", ""},
+    {"0000010196", "Análise de Sistema", "01"},        {"0000011633", "Teste Integrado", "03"},
+    {"0000010702", "Acompanhamento de Patch", ""},
+};
+
+struct Activity {
+    const char *product, *process, *status;
+    int start, end;  // planned start and end, days from today
+    bool finished;   // realised end set
+    int concluded;   // days from today of the conclusion (C/X only)
+};
+
+// One task per activity; statuses cover every state the grid draws.
+const Activity activities[] = {
+    {"P401", "0000011045", "A", -2, 3, false, 0},   {"P401", "0000011054", "I", -5, 2, false, 0},
+    {"P401", "0000011045", "P", 1, 6, false, 0},    {"P401", "0000010196", "I", -10, -3, false, 0},
+    {"P401", "0000011633", "C", -20, -12, false, -11}, {"P502", "0000011045", "I", -6, -1, true, 0},
+    {"P502", "0000011269", "P", -8, -2, false, 0},  {"P502", "0000011054", "X", -15, -9, false, -9},
+    {"P610", "0000011045", "P", 3, 10, false, 0},   {"P610", "0000011265", "P", 0, 0, false, 0},
+    {"P150", "0000011045", "P", 2, 5, false, 0},    {"P150", "0000011054", "I", -3, 1, false, 0},
+    {"P150", "0000010196", "", 4, 8, false, 0},     {"P151", "0000011045", "I", -4, -1, true, 0},
+    {"P151", "0000011633", "P", 6, 9, false, 0},    {"T001", "0000011045", "P", 0, 4, false, 0},
+    {"T001", "0000011054", "I", -7, -2, false, 0},  {"T001", "0000011633", "C", -9, -5, false, -4},
+    {"T002", "0000011045", "P", 5, 12, false, 0},   {"S001", "0000011045", "I", -1, 3, false, 0},
+    {"S001", "0000011054", "P", 7, 14, false, 0},   {"S001", "0000010702", "P", -2, 2, false, 0},
+    {"P300", "0000011054", "P", 1, 4, false, 0},    {"P300", "0000011045", "C", -40, -35, false, -34},
+};
+
+const char *clients[] = {"Supermercados Bom Preço", "Distribuidora São João", "Clínica Vida Plena"};
+const char *phases[] = {"Em desenvolvimento", "Em homologação", "Aguardando liberação"};
+
+QString code(int number, int width)
+{
+    return QString::number(number).rightJustified(width, '0');
+}
+
+void seedReferenceData(Database &db, const QString &osLogin)
+{
+    insert(db, "empresa", {"CDEMPRESA", "NMEMPRESA"}, {"0001", "Calbrex Sistemas Ltda."});
+    insert(db, "filial",
+           {"CDFILIAL", "CDEMPRESA", "NMFILIAL", "QTLIMSEMAPROP", "CDPROCMONITORA", "CDPROCATEINT", "CDPROCATEDES"},
+           {branch, "0001", "Matriz", 30.0, "0000011265", "0000011300", "0000011301"});
+    const QVariantList operators[] = {
+        {demoOperator, "Operador Demonstração", "root", "10"},
+        {"000000000002", "Maria Souza", "msouza", "25"},
+        {"000000000003", "João Pereira", "jpereira", "10"},
+    };
+    for (const QVariantList &o : operators) {
+        insert(db, "operador", {"CDOPERADOR", "NMOPERADOR", "NMLOGIN", "CDFILIAL", "CDGRUPOPER"},
+               {o[0], o[1], o[2], branch, o[3]});
+        insert(db, "operdesenv", {"NMLOGIN", "CDOPERADOR", "CDGRUPOPER"}, {o[2], o[0], o[3]});
+    }
+    if (!osLogin.isEmpty())
+        insert(db, "operdesenv", {"NMLOGIN", "CDOPERADOR", "CDGRUPOPER"}, {osLogin, demoOperator, "10"});
+
+    for (const Product &p : products) {
+        insert(db, "produto", {"CDPRODUTO", "NMPRODUTO", "CDPRODGRUP", "CDARVPROD", "IDPRODCONTRSUBV", "DTATUPRODSUBVER"},
+               {p.code, p.name, p.code, p.tree, p.underSvn ? "S" : "N", stamp(-1, 18)});
+        const QString c = p.code;
+        insert(db, "produto_dir", {"CDPRODUTO", "NRSEQDIR", "DSDIRBASEVER", "DSDIRVSS"},
+               {c, 1, "c:\\sistemas\\prod\\" + c, "/" + c + "/trunk"});
+        if (p.extraDirs)
+            insert(db, "produto_dir", {"CDPRODUTO", "NRSEQDIR", "DSDIRBASEVER", "DSDIRVSS"},
+                   {c, 2, "c:\\sistemas\\prod\\" + c + "\\relatorios", "/" + c + "/trunk/relatorios"});
+    }
+    for (const Process &p : processes)
+        insert(db, "processo", {"CDPROCESSO", "NMPROCESSO", "CDQUALIFPROC"},
+               {p.code, p.name, *p.qualification ? QVariant(p.qualification) : QVariant()});
+    insert(db, "qualificacao", {"CDPROCESSO", "CDQUALIFPROC", "NMQUALIFPROC"}, {"0000011045", "01", "Programa novo"});
+    insert(db, "qualificacao", {"CDPROCESSO", "CDQUALIFPROC", "NMQUALIFPROC"}, {"0000011045", "02", "Alteração de programa"});
+    for (int i = 0; i < 3; ++i)
+        insert(db, "cliente", {"CDCLIENTE", "NMFANTCLIE"}, {code(i + 1, 10), clients[i]});
+    const QVariantList projects[] = {
+        {"0000000001", "Modernização Comercial", "Modernização dos módulos comerciais"},
+        {"0000000002", "Portal Web", "Portal de autoatendimento"},
+        {"0000000003", "Lumetra 2.0", "Nova versão da plataforma Lumetra"},
+    };
+    for (const QVariantList &p : projects)
+        insert(db, "projeto", {"CDPROJETO", "NMPROJETO", "DSPROJETO", "CDFILIAL", "IDSITPROJETO"},
+               {p[0], p[1], p[2], branch, "A"});
+    insert(db, "acao", {"NRACAO", "CDOPERRESP", "DSACAO", "STATUSACAO", "DTPREVENCEAC", "DTCONCLUSAO"},
+           {"0000000001", demoOperator, "Revisar a documentação do projeto", "Em andamento", stamp(3), QVariant()});
+    insert(db, "acao", {"NRACAO", "CDOPERRESP", "DSACAO", "STATUSACAO", "DTPREVENCEAC", "DTCONCLUSAO"},
+           {"0000000002", demoOperator, "Validar a patch de homologação", "Pendente", stamp(7), QVariant()});
+    insert(db, "acao", {"NRACAO", "CDOPERRESP", "DSACAO", "STATUSACAO", "DTPREVENCEAC", "DTCONCLUSAO"},
+           {"0000000003", demoOperator, "Treinamento da equipe", "Concluída", stamp(-10), stamp(-9)});
+}
+
+QString projectOf(const QString &product)
+{
+    if (product.startsWith("P1"))
+        return "0000000002";
+    if (product.startsWith('T') || product.startsWith('S'))
+        return "0000000003";
+    return "0000000001";
+}
+
+void seedActivity(Database &db, int index, const Activity &a)
+{
+    const QString task = code(5001 + index, 10);
+    const QString request = code(12001 + index, 10);
+    const QString item = code(101 + index, 10);
+    const QString product = a.product;
+    const QString process = a.process;
+    const bool monitoring = process == "0000011265";
+    const QString subject = monitoring ? "Acompanhamento semanal do projeto"
+                                       : QString("Ajuste no cadastro %1 do produto %2").arg(index + 1).arg(product);
+    insert(db, "solicitacao",
+           {"NRSOLISERV", "CDFILIAL", "CDPROJETO", "CDPRODGRUP", "CDCLIENTE", "DSREFESOLI", "DSSOLISERV",
+            "NMOPERSOLI", "NMASSUNTO", "DTPREVENCSOL", "DTCOMPROMISS", "DSSTFASETRAM"},
+           {request, branch, projectOf(product), product, code(index % 3 + 1, 10), subject,
+            QString("%1 / %2").arg(request, task), "Maria Souza", monitoring ? "Projeto" : "Manutenção",
+            stamp(a.end + 2), stamp(a.end + 10), phases[index % 3]});
+    insert(db, "tarefa", {"CDFILIAL", "NRTAREFA", "NRSOLISERV", "DSREFETAREFA", "NRPRIOTAREFA", "IDORIGTARE"},
+           {branch, task, request, monitoring ? "Monitorar o andamento do projeto" : "Alterar e testar " + subject,
+            code(index % 5 + 1, 3), "S"});
+    insert(db, "itemtrab", {"CDITEMTRAB", "CDREDUITTRAB", "NMITEMTRAB", "CDARVITTRAB", "CDTIPOITTRAB", "DSDIRRAIZARQ"},
+           {item, QString("IT%1").arg(index + 1, 3, 10, QChar('0')), "Cadastro " + QString::number(index + 1) + " de " + product,
+            "01." + code(index + 1, 3), "01", "fontes"});
+    insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"},
+           {item, product, 1, "fontes\\cad" + code(index + 1, 3)});
+    const QString status = a.status;
+    const bool hasPlan = a.start != 0 || a.end != 0 || monitoring;
+    insert(db, "planativtare",
+           {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "CDITEMTRAB", "IDSITATIVTAR", "NRPRIOATIVTR",
+            "CDOPERRESP", "CDOPERINCL", "DTINCATIVTAR", "DTINPATIVTAR", "DTFIPATIVTAR", "DTFIRATIVTAR",
+            "DTCONATIVTAR", "NRCPLXITATIV", "NRREPETATIV", "VRFATOCPLX", "DSTEMPLAITAR", "DTHRREUNIAO", "QTDEATIV",
+            "IDGERATVCONS", "IDSTATUSATESTE", "IDAUTOTESTE"},
+           {branch, task, "00001", process, monitoring ? QVariant() : QVariant(item),
+            status.isEmpty() ? QVariant() : QVariant(status), code(index + 1, 3),
+            demoOperator, "000000000002", stamp(a.start - 3, 9), hasPlan ? QVariant(stamp(a.start, 8)) : QVariant(),
+            hasPlan ? QVariant(stamp(a.end, 18)) : QVariant(), a.finished ? QVariant(stamp(-1, 17, 30)) : QVariant(),
+            a.concluded ? QVariant(stamp(a.concluded, 16)) : QVariant(), double(index % 4 + 1), "0",
+            1.0 + (index % 3) * 0.5, monitoring ? "01:00" : QString("%1:00").arg(index % 8 + 2, 2, 10, QChar('0')),
+            index % 6 == 0 ? QVariant(stamp(1, 14)) : QVariant(), 1.0, index % 2 ? "S" : "N", "N", "N"});
+    if (!monitoring)
+        insert(db, "itemtarefa",
+               {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDITEMTRAB", "NRCPLXITTARE", "DSDIRARQFONT", "IDSITCHECKOUT"},
+               {branch, task, "00001", item, double(index % 4 + 1), "c:\\sistemas\\prod\\" + product + "\\fontes",
+                status == "A" ? "S" : "N"});
+}
+
+}
+
+void seedDemo(Database &db, const QString &osLogin)
+{
+    Transaction tx(db);
+    seedReferenceData(db, osLogin);
+    int index = 0;
+    for (const Activity &a : activities)
+        seedActivity(db, index++, a);
+    insert(db, "atendimento",
+           {"CDFILIAL", "CDOPERADOR", "DTINIATEND", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "IDATENDIMENTO",
+            "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},
+           {branch, demoOperator, stamp(-1, 10), QVariant(), QVariant(), "0000011300", "I", "0000000001",
+            "Dúvida sobre o fechamento mensal", stamp(-1, 10, 40)});
+    tx.commit();
+}
+
+}
