@@ -1,0 +1,252 @@
+#include "vcs/runner.h"
+#include "vcs/commandline.h"
+#include "host/abort.h"
+#include "host/services.h"
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace vcs {
+
+namespace {
+
+constexpr int kChunk = 2000;
+constexpr int kStartTimeoutMs = 30000;
+
+const QString kResultado = QStringLiteral("Resultado :");
+const QString kSubversionStartFailure = QStringLiteral(
+    "ERRO AO EXECUTAR PROCESSO NO SUBVERSION, VERIFIQUE SE O SUBVERSION FOI INSTALADO CORRETAMENTE");
+
+// Holds the server connection use for the length of a command.
+class ConnectionUse {
+public:
+    ConnectionUse(RunnerHost &host, bool take) : m_host(host), m_taken(take) { if (m_taken) m_host.acquireConnection(); }
+    ~ConnectionUse() { if (m_taken) m_host.releaseConnection(); }
+    ConnectionUse(const ConnectionUse &) = delete;
+    ConnectionUse &operator=(const ConnectionUse &) = delete;
+private:
+    RunnerHost &m_host;
+    bool m_taken;
+};
+
+// Owns the child. The runner never stops a child: one still running when the
+// operation ends by a failure (or a comparison tool left open) is let go and
+// released when it ends.
+class ChildOwner {
+public:
+    ChildOwner() : m_process(new QProcess) {}
+    ~ChildOwner()
+    {
+        if (m_process->state() == QProcess::NotRunning) { delete m_process; return; }
+        QObject::connect(m_process, &QProcess::finished, m_process, &QObject::deleteLater);
+    }
+    ChildOwner(const ChildOwner &) = delete;
+    ChildOwner &operator=(const ChildOwner &) = delete;
+    QProcess &operator*() const { return *m_process; }
+private:
+    QProcess *m_process;
+};
+
+QString findProgram(const QString &program, const PathMap &paths)
+{
+    if (PathMap::isLogical(program) || program.contains(u'/')) {
+        const QFileInfo info(paths.toHost(program));
+        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+    }
+    QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty() && program.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+        found = QStandardPaths::findExecutable(program.chopped(4));
+    return found;
+}
+
+// Splits an incomplete last line off text while the child still writes, so
+// that a line (and a path in it) is never cut between two polls.
+QString takeIncompleteLine(QString &text)
+{
+    const int lastBreak = std::max(text.lastIndexOf(u'\n'), text.lastIndexOf(u'\r'));
+    if (lastBreak == text.size() - 1) return {};
+    const QString rest = text.mid(lastBreak + 1);
+    text.truncate(lastBreak + 1);
+    return rest;
+}
+
+void restoreCursor()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) return;
+    while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+}
+
+}
+
+RunnerPoints RunnerPoints::mainWindow()
+{
+    return RunnerPoints{};
+}
+
+RunnerPoints RunnerPoints::checkinSelection()
+{
+    RunnerPoints points;
+    points.framing = Framing::None;
+    points.waitMs = 100;
+    points.capture = Capture::None;
+    points.holdsConnection = false;
+    points.falseOnFatalOrError = true;
+    points.startFailure = StartFailure::ErrorCreatingLine;
+    return points;
+}
+
+RunnerPoints RunnerPoints::logViewer()
+{
+    RunnerPoints points;
+    points.framing = Framing::PerPoll;
+    points.unframedCommand = QStringLiteral("svn log --no-auth-cache --xml");
+    points.waitMs = 100;
+    points.capture = Capture::EveryPoll;
+    points.holdsConnection = false;
+    points.startFailure = StartFailure::ErrorMessage;
+    return points;
+}
+
+ConsoleRunner::ConsoleRunner(RunnerPoints points, RunnerHost &host, const Recognition &texts, PathMap paths)
+    : m_points(std::move(points)), m_host(host), m_texts(texts), m_paths(std::move(paths))
+{
+}
+
+QString ConsoleRunner::separator()
+{
+    return QString(239, u'=');
+}
+
+void AppendLines(QListWidget *list, const QStringList &lines)
+{
+    if (!list || lines.isEmpty()) return;
+    list->addItems(lines);
+    list->setCurrentRow(list->count() - 1);
+}
+
+bool ConsoleRunner::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+{
+    try {
+        return run(caption, commandLine, list, capture);
+    } catch (...) {
+        m_host.restoreAfterFailure();
+        restoreCursor();
+        throw;
+    }
+}
+
+bool ConsoleRunner::capturesRaw(const QString &caption) const
+{
+    if (m_points.capture != RunnerPoints::Capture::MainCaptions) return false;
+    return caption.contains(m_texts.text(QStringLiteral("GRAVA_RELEASE")))
+           || caption.contains(m_texts.text(QStringLiteral("EXEC_SVN_INFO")));
+}
+
+bool ConsoleRunner::showsBlocks(const QString &commandLine) const
+{
+    return m_points.unframedCommand.isEmpty() || !commandLine.contains(m_points.unframedCommand);
+}
+
+bool ConsoleRunner::run(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+{
+    const bool blocks = showsBlocks(commandLine);
+    if (m_points.framing == RunnerPoints::Framing::OncePerCommand && blocks)
+        AppendLines(list, {separator(), caption});
+
+    const CommandLine command(commandLine);
+    const QString program = findProgram(command.program(), m_paths);
+    if (program.isEmpty()) return startFailed(commandLine, list);
+    QStringList arguments;
+    for (const QString &argument : command.arguments()) arguments << m_paths.mapArgument(argument);
+
+    ChildOwner child;
+    QProcess &process = *child;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (m_hasEnvironment) process.setProcessEnvironment(m_environment);
+    process.start(program, arguments, QIODevice::ReadWrite);
+    if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(commandLine, list);
+    if (command.hasPassword()) process.write(command.password().toUtf8() + '\n');
+    process.closeWriteChannel();
+
+    const bool takesUse = m_points.holdsConnection
+                          && !caption.contains(m_texts.text(QStringLiteral("EXEC_SVN_INFO")));
+    ConnectionUse use(m_host, takesUse);
+
+    QStringList *captured = m_host.captureList();
+    if (captured && capture && capturesRaw(caption)) captured->clear();
+
+    QStringDecoder decoder(QStringDecoder::System);
+    QString pending;
+    bool result = true;
+    bool sawOutput = false;
+    bool ended = false;
+    while (!ended) {
+        ended = process.waitForFinished(m_points.waitMs) || process.state() == QProcess::NotRunning;
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
+        if (!list || !capture) { process.readAll(); continue; }
+        QByteArray bytes;
+        while (process.bytesAvailable() > 0) bytes += process.read(kChunk);
+        QString text = pending + decoder.decode(bytes);
+        pending = ended ? QString() : takeIncompleteLine(text);
+        if (text.isEmpty()) continue;
+        sawOutput = true;
+        if (!takePoll(caption, m_paths.mapOutput(text), list, blocks)) result = false;
+    }
+    m_host.finished(caption, sawOutput);
+    return result;
+}
+
+bool ConsoleRunner::takePoll(const QString &caption, const QString &text, QListWidget *list, bool blocks)
+{
+    QStringList *captured = m_host.captureList();
+    QString pollText = text;
+    if (capturesRaw(caption)) {
+        if (captured) captured->append(text);
+        pollText.clear();
+    } else if (m_points.capture == RunnerPoints::Capture::EveryPoll && captured) {
+        captured->append(text);
+    }
+
+    const QStringList lines = SplitLines(pollText);
+    switch (m_points.framing) {
+    case RunnerPoints::Framing::OncePerCommand:
+        if (blocks) AppendLines(list, QStringList{kResultado} + lines);
+        break;
+    case RunnerPoints::Framing::PerPoll:
+        if (blocks) AppendLines(list, QStringList{separator(), caption, kResultado} + lines);
+        break;
+    case RunnerPoints::Framing::None:
+        AppendLines(list, lines);
+        break;
+    }
+
+    const bool failed = m_points.falseOnFatalOrError
+                        && (pollText.contains(QStringLiteral("Fatal")) || pollText.contains(QStringLiteral("Error")));
+    m_host.classify(pollText, caption);
+    return !failed;
+}
+
+bool ConsoleRunner::startFailed(const QString &commandLine, QListWidget *list)
+{
+    const QString shown = CommandLine::masked(commandLine);
+    switch (m_points.startFailure) {
+    case RunnerPoints::StartFailure::SubversionLinesAndAbort:
+        if (!list) return false;
+        AppendLines(list, {commandLine.toUpper().contains(QStringLiteral("SVN"))
+                               ? kSubversionStartFailure
+                               : QStringLiteral("Erro ao executar comando ") + shown});
+        qor::Abort();
+    case RunnerPoints::StartFailure::ErrorCreatingLine:
+        AppendLines(list, {QStringLiteral("Error creating process ") + shown});
+        return false;
+    case RunnerPoints::StartFailure::ErrorMessage:
+        qor::MensErro(m_texts.text(QStringLiteral("ERRO_EXECUTAR")), true);
+    }
+    return false;
+}
+
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The three runners of the module, as their windows own them.
+//
+// Main window (TfrmZEL) wiring, in its constructor or first activation:
+//
+//     m_runner = std::make_unique<vcs::MainRunner>(*m_server, btnConfirmaSubVersion, stlSaidaSvn);
+//     m_classifier = std::make_unique<vcs::Classifier>(*this);   // TfrmZEL implements vcs::ClassifierContext
+//     m_runner->setClassifier(m_classifier.get(), lsbProgresso);
+//     vcs::InstallProgressBehaviour(lsbProgresso);                // progress.h
+//     vcs::SetupProgressBar(pgrSubVersion);
+//
+//   Execute(caption, command, list, capture) forwards to m_runner->Execute;
+//   sbtLastLogClick calls vcs::ShowLastLog(lsbProgresso, pgrSubVersion,
+//   btnConfirmaSubVersion, [this] { Desabilita_Botoes_LastLog(); }).
+//   Callers of the captured commands read m_runner->capturedText().
+//
+// Check-in selection (TfrmSelCheckin):   vcs::CheckinRunner m_runner;  m_runner.Execute(command, list, true)
+// Log viewer (TfrmShowHistory):          vcs::HistoryRunner m_runner(stlSaida, [this] { return svnUser(); });
+//                                        m_runner.Execute(caption, command, lsbProgresso, true)
+#include "vcs/classifier.h"
+#include "vcs/runner.h"
+#include <functional>
+#include <memory>
+
+class QPushButton;
+namespace server { class RemoteServer; }
+
+namespace vcs {
+
+// TfrmZEL.Execute: holds a server connection use while a command runs (not for
+// the "EXECUTANDO SVN INFO" runs), captures the output of the info and release
+// runs into stlSaidaSvn, and classifies every poll.
+class MainRunner : private RunnerHost {
+public:
+    MainRunner(server::RemoteServer &server, QPushButton *confirm, QStringList &stlSaidaSvn, PathMap paths = {});
+
+    // The classifier of the polls; its unlock commands run through this runner into progress.
+    void setClassifier(Classifier *classifier, QListWidget *progress);
+
+    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+
+    // All output of the last captured command (every poll, in order).
+    QString capturedText() const { return m_captured.join(QString()); }
+    ConsoleRunner &runner() { return m_runner; }
+
+private:
+    void acquireConnection() override;
+    void releaseConnection() override;
+    void restoreAfterFailure() override;
+    void classify(const QString &pollText, const QString &caption) override;
+    QStringList *captureList() override { return &m_captured; }
+
+    server::RemoteServer &m_server;
+    QPushButton *m_confirm;
+    QStringList &m_captured;
+    Classifier *m_classifier = nullptr;
+    ConsoleRunner m_runner;
+};
+
+// TfrmSelCheckin.Execute: no caption, the output lines alone, 100 ms polls;
+// False also when a poll names "Fatal" or "Error".
+class CheckinRunner : private RunnerHost {
+public:
+    explicit CheckinRunner(PathMap paths = {});
+    bool Execute(const QString &commandLine, QListWidget *list, bool capture);
+    ConsoleRunner &runner() { return m_runner; }
+
+private:
+    ConsoleRunner m_runner;
+};
+
+// TfrmShowHistory.Execute: every poll's output also goes to the viewer's
+// stlSaida; the XML log is not shown; authentication failures and files out of
+// version control end the operation with the viewer's messages; a comparison
+// ends at its first output, or with "FILE_IGUAL" when it printed nothing.
+class HistoryRunner : private RunnerHost {
+public:
+    HistoryRunner(QStringList &stlSaida, std::function<QString()> svnUser, PathMap paths = {});
+    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+    ConsoleRunner &runner() { return m_runner; }
+
+private:
+    void classify(const QString &pollText, const QString &caption) override;
+    void finished(const QString &caption, bool sawOutput) override;
+    QStringList *captureList() override { return &m_output; }
+    bool comparing(const QString &caption) const;
+
+    QStringList &m_output;
+    std::function<QString()> m_svnUser;
+    ConsoleRunner m_runner;
+};
+
+}
