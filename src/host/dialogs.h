@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -21,6 +22,9 @@ struct DialogRequest {
     QString text;
     QString detail;          // ShowDetailError: the server's detail
     QStringList buttons;     // captions, in order
+    int defaultButton = -1;  // 0-based index of the button that Enter picks; -1 none
+    int escapeButton = -1;   // 0-based index of the button that Escape picks; -1 the last one
+    int minimumWidth = 0;    // of the box, in average characters; 0 natural
 };
 
 class DialogSeam {
@@ -35,15 +39,21 @@ public:
     virtual int execModal(QDialog &dialog) = 0;
 };
 
-// Installs a seam (takes ownership); returns the previous one.
+// Installs a seam (takes ownership); returns the previous one. Without one
+// installed, Dialogs() creates the interactive seam when a QApplication exists,
+// otherwise a console seam that writes each request to standard error and
+// answers 0 / rejected / no pick.
 std::unique_ptr<DialogSeam> SetDialogSeam(std::unique_ptr<DialogSeam> seam);
 DialogSeam &Dialogs();
+std::unique_ptr<DialogSeam> CreateConsoleSeam();
+
 
 // The seam of the interactive host: message boxes and real dialogs.
 std::unique_ptr<DialogSeam> CreateInteractiveSeam();
 
 // A seam for tests: answers from a queue (default answer 0 / accept / no pick)
-// and records every request.
+// and records every request: show() as given, pick() as a Search request with
+// the title, execModal() as a Modal request with the dialog's window title.
 class ScriptedDialogs : public DialogSeam {
 public:
     int show(const DialogRequest &request) override;
@@ -57,9 +67,25 @@ public:
 
     std::vector<DialogRequest> shown;
     QStringList texts() const;
+    int count(DialogRequest::Kind kind) const;
 
 private:
     std::vector<int> m_answers;
+};
+
+// Installs a scripted seam for the life of the object and restores the previous
+// seam afterwards (for tests).
+class ScopedScriptedDialogs {
+public:
+    ScopedScriptedDialogs();
+    ~ScopedScriptedDialogs();
+    ScopedScriptedDialogs(const ScopedScriptedDialogs &) = delete;
+    ScopedScriptedDialogs &operator=(const ScopedScriptedDialogs &) = delete;
+    ScriptedDialogs &operator*() const { return *m_seam; }
+    ScriptedDialogs *operator->() const { return m_seam; }
+private:
+    ScriptedDialogs *m_seam;
+    std::unique_ptr<DialogSeam> m_previous;
 };
 
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <QHash>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -44,14 +45,21 @@ public:
     int tag = 0;                               // the lowest bit marks a protected field
 
     QVariant value() const;
-    void setValue(const QVariant &value);      // in edit/insert state only
+    // In edit/insert state only (std::logic_error otherwise). A String value
+    // longer than size() is cut to size(); an empty text sets a non-text field
+    // to null. readOnly restricts grids, not code.
+    void setValue(const QVariant &value);
     bool isNull() const;
     void clear();
-    QString asString() const;                  // empty for null; dates as "dd/MM/yyyy[ HH:mm:ss]"
+    // Empty for null; dates as "dd/MM/yyyy" at 00:00:00, else "dd/MM/yyyy HH:mm:ss";
+    // numbers with "." as the decimal separator.
+    QString asString() const;
+    // Parses the text for the field's type; a text that is not a valid number or
+    // date throws std::invalid_argument with a message fit for the operator.
     void setAsString(const QString &text);
-    QDateTime asDateTime() const;
-    double asFloat() const;
-    int asInteger() const;
+    QDateTime asDateTime() const;              // invalid for null
+    double asFloat() const;                    // 0 for null
+    int asInteger() const;                     // 0 for null
     // The display text: onGetText when set, else asString().
     QString displayText() const;
     std::function<QString(const Field &)> onGetText;
@@ -88,7 +96,7 @@ public:
     void defineFields(const QList<FieldDef> &defs);
     const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
     Field *findField(const QString &name) const;
-    Field &fieldByName(const QString &name) const;     // throws EAbort-free std::out_of_range
+    Field &fieldByName(const QString &name) const;     // any case; throws std::out_of_range
     Field &operator[](const QString &name) const { return fieldByName(name); }
 
     // Data packets: {"fields":[{"name","type","size"}],"rows":[[...]]}.
@@ -111,10 +119,15 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
 
+    // A bookmark names a row, not a position: it survives inserts and deletes of
+    // other rows. It is valid while its row exists and passes the filter;
+    // going to an invalid one throws std::out_of_range.
     Bookmark bookmark() const;
     bool bookmarkValid(Bookmark b) const;
     void gotoBookmark(Bookmark b);
 
+    // Moving the cursor while editing posts first. edit() on an empty record
+    // set appends. Setting a field in Browse state is a programming error.
     State state() const { return m_state; }
     void append();
     void insert();
@@ -141,8 +154,11 @@ public:
     QJsonObject changeLog() const;
     int changeCount() const;
     void mergeChangeLog();
+    // Undoes every logged change since the load or the last merge.
+    void cancelUpdates();
 
-    // The whole record set (definitions and rows) to and from a file.
+    // The whole record set (definitions, rows and change log) to and from a JSON
+    // file. Loading a missing or corrupt file returns false and changes nothing.
     bool saveToFile(const QString &path) const;
     bool loadFromFile(const QString &path);
 
@@ -163,8 +179,22 @@ private:
     struct Row;
     QVariant currentValue(int fieldIndex) const;
     void setCurrentValue(int fieldIndex, const QVariant &value);
+    struct LogEntry;
     void rebuildVisible();
     void scrolled();
+    bool passesFilter(const Row &row) const;
+    const Row *currentRow() const;
+    int rowIndexOfId(qint64 id) const;
+    int visibleOfRowIndex(int rowIndex) const;
+    void checkBrowseMode();
+    void requireEditing(const char *action) const;
+    void placeCursor(int visibleRow);
+    void adoptFields(const QList<FieldDef> &defs, QVector<int> &columnMap);
+    void resetRows(std::vector<std::unique_ptr<Row>> rows);
+    void postEdit();
+    void postInsert();
+    void log(int op, qint64 rowId, const QVector<QVariant> &oldValues, const QVector<QVariant> &newValues);
+    QJsonObject saveState() const;
 
     QString m_name;
     std::vector<std::unique_ptr<Field>> m_fields;
@@ -178,7 +208,10 @@ private:
     std::function<bool(const RecordSet &)> m_filter;
     bool m_filtered = false;
     qint64 m_nextId = 1;
-    QJsonArray m_log;
+    std::vector<LogEntry> m_log;
+    QHash<QString, int> m_fieldIndex;                  // upper-case name -> index
+    int m_persistentFields = 0;                        // defined by defineFields
+    const Row *m_probe = nullptr;                      // the row a filter is looking at
 };
 
 }

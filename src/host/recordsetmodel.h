@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+class QAbstractItemView;
+
 namespace qor {
 
 // A grid model over a record set: one column per named field, one row per
@@ -19,8 +21,13 @@ public:
     int columnOf(const QString &fieldName) const;      // -1 when absent
     RecordSet *records() const { return m_records; }
 
-    // Which columns accept edits (others are read-only).
+    // Which columns accept edits (others are read-only); a read-only field
+    // stays read-only. An edit runs edit/set/post on the record set, so its
+    // events apply; a refused edit (EAbort or bad text) is cancelled.
     void setEditableColumns(const QStringList &fieldNames);
+
+    // Keeps view's current row and the record set's cursor in step, both ways.
+    void syncCursor(QAbstractItemView *view);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -30,7 +37,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    void reset();
+    Field *fieldAt(int column) const;
+
     RecordSet *m_records;
+    int m_rowCount = 0;
     QStringList m_columns;
     QStringList m_editable;
 };

@@ -1,0 +1,7 @@
+#include "host/abort.h"
+
+namespace qor {
+
+void Abort() { throw EAbort(); }
+
+}
