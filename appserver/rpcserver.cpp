@@ -42,9 +42,16 @@ QByteArray answerLine(CallContext &context, const QByteArray &raw)
         return {};
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
+    if (parseError.error != QJsonParseError::NoError) {
+        // A bare scalar is valid JSON, just not a request.
+        QJsonParseError scalarError;
+        const QJsonDocument wrapped = QJsonDocument::fromJson("[" + line + "]", &scalarError);
+        if (scalarError.error == QJsonParseError::NoError && wrapped.array().size() == 1)
+            return errorReply(QJsonValue::Null, InvalidRequest, "Invalid request",
+                              "the request must be a JSON object");
         return errorReply(QJsonValue::Null, ParseError, "Parse error",
                           QString("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
+    }
     if (!doc.isObject())
         return errorReply(QJsonValue::Null, InvalidRequest, "Invalid request", "the request must be a JSON object");
     const QJsonObject request = doc.object();

@@ -1,0 +1,60 @@
+// Schema creation, migration of an older database, and seeding twice.
+#include "harness.h"
+#include "migrations.h"
+
+using namespace apptest;
+
+namespace {
+
+int count(apr::Database &db, const QString &table)
+{
+    QSqlQuery q = db.run("SELECT COUNT(*) FROM " + table);
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+}
+
+TEST(Schema, NewDatabaseGetsTheLatestVersion)
+{
+    Server server;
+    ASSERT_TRUE(server.start({}));
+    EXPECT_EQ(apr::schemaVersion(server.db()), int(apr::migrationSteps().size()));
+    EXPECT_EQ(count(server.db(), "planativtare"), 0);
+}
+
+TEST(Schema, OlderDatabaseIsMigratedKeepingItsRows)
+{
+    Server server;
+    apr::migrate(server.db(), 1);
+    ASSERT_EQ(apr::schemaVersion(server.db()), 1);
+    server.db().run("INSERT INTO produto (CDPRODUTO, NMPRODUTO, CDPRODGRUP, IDPRODCONTRSUBV)"
+                    " VALUES ('P777', 'Produto antigo', 'P777', 'S')");
+    ASSERT_TRUE(server.start({})) << server.output().toStdString();
+    EXPECT_EQ(apr::schemaVersion(server.db()), int(apr::migrationSteps().size()));
+    Client client(server.port());
+    const QJsonValue p = client.result("Get_Inicial", {"x", "0001", "x", "root", "P7", "P7zz"});
+    EXPECT_EQ(column(p.toArray().at(2), "CDPRODUTO"), QStringList{"P777"});
+}
+
+TEST(Schema, DatabaseNewerThanTheServerIsRefused)
+{
+    Server server;
+    apr::migrate(server.db());
+    server.db().run("UPDATE schema_version SET version = version + 5");
+    EXPECT_NE(server.runToEnd({}), 0);
+    EXPECT_TRUE(server.output().contains("newer")) << server.output().toStdString();
+}
+
+TEST(Schema, SeedingTwiceAddsNothing)
+{
+    Server server;
+    ASSERT_TRUE(server.start());
+    server.stop();
+    const int plan = count(server.db(), "planativtare");
+    const int dirs = count(server.db(), "produto_dir");
+    EXPECT_GE(plan, 20);
+    ASSERT_TRUE(server.start());
+    EXPECT_EQ(count(server.db(), "planativtare"), plan);
+    EXPECT_EQ(count(server.db(), "produto_dir"), dirs);
+    EXPECT_EQ(count(server.db(), "acao"), 3);
+}
