@@ -421,6 +421,7 @@ void RecordSet::setData(const QJsonObject &packet)
     QString error;
     if (!parsePacket(packet, parsed, error))
         throw std::invalid_argument((m_name + ": " + error).toStdString());
+    emit aboutToReset();
     QVector<int> columnMap;
     adoptFields(parsed.fields, columnMap);
     std::vector<std::unique_ptr<Row>> rows;
@@ -461,11 +462,13 @@ void RecordSet::emptyDataSet()
         open();
         return;
     }
+    emit aboutToReset();
     resetRows({});
 }
 
 void RecordSet::open()
 {
+    emit aboutToReset();
     m_fields.resize(size_t(m_persistentFields));
     m_fieldIndex.clear();
     for (const auto &f : m_fields)
@@ -475,6 +478,7 @@ void RecordSet::open()
 
 void RecordSet::close()
 {
+    emit aboutToReset();
     m_buffer.reset();
     m_rows.clear();
     m_visible.clear();
@@ -688,6 +692,7 @@ void RecordSet::postEdit()
     m_buffer.reset();
     if (!passesFilter(row)) {
         const int leaving = m_cursor;
+        emit rowAboutToBeRemoved(leaving);
         m_visible.remove(leaving);
         placeCursor(leaving);
         emit rowRemoved(leaving);
@@ -703,9 +708,10 @@ void RecordSet::postInsert()
     const int at = std::clamp(m_insertAt, 0, int(m_rows.size()));
     const bool visible = passesFilter(*row);
     log(OpInsert, row->id, {}, row->values);
-    m_rows.insert(m_rows.begin() + at, std::move(row));
     auto pos = std::lower_bound(m_visible.begin(), m_visible.end(), at);
     const int visibleRow = int(pos - m_visible.begin());
+    if (visible) emit rowAboutToBeInserted(visibleRow);
+    m_rows.insert(m_rows.begin() + at, std::move(row));
     for (auto it = pos; it != m_visible.end(); ++it) ++*it;
     if (visible) {
         m_visible.insert(visibleRow, at);
@@ -752,6 +758,7 @@ void RecordSet::deleteRecord()
     if (beforeDelete) beforeDelete(*this);
     const int leaving = m_cursor;
     const int rowIndex = m_visible.at(leaving);
+    emit rowAboutToBeRemoved(leaving);
     log(OpDelete, m_rows[size_t(rowIndex)]->id, m_rows[size_t(rowIndex)]->values, {});
     m_log.back().position = rowIndex;
     m_rows.erase(m_rows.begin() + rowIndex);
@@ -793,8 +800,12 @@ void RecordSet::rebuildVisible()
 void RecordSet::setFilter(std::function<bool(const RecordSet &)> predicate)
 {
     checkBrowseMode();
+    if (!m_filtered) {
+        m_filter = std::move(predicate);
+        return;
+    }
+    emit aboutToReset();
     m_filter = std::move(predicate);
-    if (!m_filtered) return;
     rebuildVisible();
     placeCursor(0);
     m_bof = true;
@@ -807,6 +818,7 @@ void RecordSet::setFiltered(bool on)
     if (on == m_filtered) return;
     checkBrowseMode();
     const Bookmark keep = bookmark();
+    emit aboutToReset();
     m_filtered = on;
     rebuildVisible();
     const int index = keep < 0 ? -1 : rowIndexOfId(keep);
@@ -892,6 +904,7 @@ void RecordSet::cancelUpdates()
     if (m_state == State::Edit || m_state == State::Insert) cancel();
     if (m_log.empty()) return;
     const Bookmark keep = bookmark();
+    emit aboutToReset();
     for (auto it = m_log.rbegin(); it != m_log.rend(); ++it) {
         const int index = rowIndexOfId(it->rowId);
         if (it->op == OpInsert) {
@@ -976,6 +989,7 @@ bool RecordSet::loadFromFile(const QString &path)
     }
 
     // Everything read: now replace the contents.
+    emit aboutToReset();
     QVector<int> columnMap;
     adoptFields(parsed.fields, columnMap);
     auto remap = [&](const QVector<QVariant> &values) {

@@ -167,6 +167,11 @@ public:
     bool setValueAt(int visibleRow, int fieldIndex, const QVariant &value);   // edit + set + post
 
 signals:
+    // Each change of the visible rows is announced before it happens (the
+    // about-to signals) and reported after it, so models can follow exactly.
+    void aboutToReset();
+    void rowAboutToBeInserted(int visibleRow);
+    void rowAboutToBeRemoved(int visibleRow);
     void dataReset();                 // loaded, emptied, filter changed, closed
     void rowChanged(int visibleRow);  // a row's values changed (after post or cancel)
     void rowInserted(int visibleRow);

@@ -12,18 +12,23 @@ RecordSetModel::RecordSetModel(RecordSet *records, QObject *parent) : QAbstractT
     m_rowCount = records->recordCount();
     for (const auto &f : records->fields()) m_columns << f->name();
 
+    connect(records, &RecordSet::aboutToReset, this, [this] {
+        if (m_resetting) return;
+        m_resetting = true;
+        beginResetModel();
+    });
     connect(records, &RecordSet::dataReset, this, &RecordSetModel::reset);
     connect(records, &RecordSet::rowChanged, this, [this](int row) {
         if (row >= 0 && row < m_rowCount && !m_columns.isEmpty())
             emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1));
     });
-    connect(records, &RecordSet::rowInserted, this, [this](int row) {
-        beginInsertRows({}, row, row);
+    connect(records, &RecordSet::rowAboutToBeInserted, this, [this](int row) { beginInsertRows({}, row, row); });
+    connect(records, &RecordSet::rowInserted, this, [this](int) {
         ++m_rowCount;
         endInsertRows();
     });
-    connect(records, &RecordSet::rowRemoved, this, [this](int row) {
-        beginRemoveRows({}, row, row);
+    connect(records, &RecordSet::rowAboutToBeRemoved, this, [this](int row) { beginRemoveRows({}, row, row); });
+    connect(records, &RecordSet::rowRemoved, this, [this](int) {
         --m_rowCount;
         endRemoveRows();
     });
@@ -31,7 +36,8 @@ RecordSetModel::RecordSetModel(RecordSet *records, QObject *parent) : QAbstractT
 
 void RecordSetModel::reset()
 {
-    beginResetModel();
+    if (!m_resetting) beginResetModel();
+    m_resetting = false;
     m_rowCount = m_records->recordCount();
     if (m_columns.isEmpty())
         for (const auto &f : m_records->fields()) m_columns << f->name();

@@ -42,6 +42,7 @@ private:
 
     RecordSet *m_records;
     int m_rowCount = 0;
+    bool m_resetting = false;
     QStringList m_columns;
     QStringList m_editable;
 };
