@@ -1,0 +1,157 @@
+#include "host/app/hostwindow.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace host {
+
+namespace {
+struct KnownScreen {
+    const char *code;
+    const char *title;
+    const char *library;
+    const char *creator;
+};
+// The screens of the suite this host knows of.
+const KnownScreen kScreens[] = {
+    {"APR00100", "Apropriação de Atividades", "pkg_APR00100", "CriaAproAtiv"},
+};
+
+const KnownScreen *findScreen(const QString &code)
+{
+    for (const KnownScreen &screen : kScreens)
+        if (code.compare(QLatin1String(screen.code), Qt::CaseInsensitive) == 0)
+            return &screen;
+    return nullptr;
+}
+}
+
+HostWindow::HostWindow(const HostOptions &options, QWidget *parent) : QMainWindow(parent), m_options(options)
+{
+    setObjectName(QStringLiteral("frmPrincipal"));
+    setWindowTitle(m_options.session.applicationTitle);
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiPrincipal"));
+    setCentralWidget(m_mdi);
+    buildMenus();
+    statusBar()->showMessage(QStringLiteral("Operador %1   Filial %2   Empresa %3   Servidor %4:%5")
+                                 .arg(m_options.session.operador, m_options.session.filial,
+                                      m_options.session.empresa, m_options.session.webUrl)
+                                 .arg(m_options.session.webPort));
+    resize(1280, 800);
+}
+
+HostWindow::~HostWindow()
+{
+    // Windows of a module go before its code does.
+    m_mdi->closeAllSubWindows();
+    while (!m_modules.empty())
+        unloadModule(m_modules.begin()->first);
+}
+
+void HostWindow::buildMenus()
+{
+    QMenu *modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
+    for (const KnownScreen &screen : kScreens) {
+        QAction *action = modules->addAction(QStringLiteral("%1 - %2").arg(QLatin1String(screen.code),
+                                                                           QString::fromUtf8(screen.title)));
+        action->setObjectName(QStringLiteral("act") + QLatin1String(screen.code));
+        const QString code = QLatin1String(screen.code);
+        connect(action, &QAction::triggered, this, [this, code] { openModule(code); });
+    }
+    modules->addSeparator();
+    connect(modules->addAction(QStringLiteral("Abrir tela pelo código...")), &QAction::triggered, this,
+            [this] { askScreenCode(); });
+    modules->addSeparator();
+    connect(modules->addAction(QStringLiteral("Sair")), &QAction::triggered, this, &QWidget::close);
+
+    QMenu *windows = menuBar()->addMenu(QStringLiteral("&Janelas"));
+    connect(windows->addAction(QStringLiteral("Cascata")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(windows->addAction(QStringLiteral("Lado a lado")), &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+}
+
+void HostWindow::askScreenCode()
+{
+    bool ok = false;
+    const QString code = QInputDialog::getText(this, QStringLiteral("Abrir tela"), QStringLiteral("Código da tela:"),
+                                               QLineEdit::Normal, {}, &ok);
+    if (ok && !code.trimmed().isEmpty())
+        openModule(code.trimmed().toUpper());
+}
+
+QString HostWindow::libraryFileName(const QString &screenCode)
+{
+    const KnownScreen *screen = findScreen(screenCode);
+    return screen ? QStringLiteral("lib%1.so").arg(QLatin1String(screen->library)) : QString();
+}
+
+QString HostWindow::moduleLibraryPath(const QString &screenCode) const
+{
+    return QDir(m_options.moduleDir).absoluteFilePath(libraryFileName(screenCode));
+}
+
+bool HostWindow::openModule(const QString &screenCode, const QString &parameter)
+{
+    Q_UNUSED(parameter);
+    const QString code = screenCode.toUpper();
+    const KnownScreen *screen = findScreen(code);
+    if (!screen) {
+        qor::ShowWarning(QStringLiteral("A tela %1 não está disponível nesta instalação.").arg(code));
+        return false;
+    }
+    Module &module = m_modules[code];
+    if (!module.library) {
+        module.library = std::make_unique<QLibrary>(moduleLibraryPath(code));
+        module.creator = QLatin1String(screen->creator);
+    }
+    if (!module.library->isLoaded() && !module.library->load()) {
+        const QString why = module.library->errorString();
+        m_modules.erase(code);
+        qor::ShowDetailError(QStringLiteral("Não foi possível carregar o módulo da tela %1.").arg(code), why);
+        return false;
+    }
+    using Creator = void (*)();
+    auto create = reinterpret_cast<Creator>(module.library->resolve(module.creator.toLatin1().constData()));
+    if (!create) {
+        qor::ShowDetailError(QStringLiteral("O módulo da tela %1 não oferece a função %2.").arg(code, module.creator),
+                             module.library->fileName());
+        return false;
+    }
+    create();
+    return true;
+}
+
+void HostWindow::unloadModule(const QString &screenCode)
+{
+    const QString code = screenCode.toUpper();
+    auto it = m_modules.find(code);
+    if (it == m_modules.end())
+        return;
+    QLibrary *library = it->second.library.get();
+    if (library && library->isLoaded()) {
+        using Hook = void (*)();
+        if (auto finish = reinterpret_cast<Hook>(library->resolve("FinalizaModulo")))
+            finish();
+        library->unload();
+    }
+    m_modules.erase(it);
+}
+
+void HostWindow::openChild(QWidget *window)
+{
+    QMdiSubWindow *frame = m_mdi->addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that closes itself takes its frame along.
+    connect(window, &QObject::destroyed, frame, [frame] { frame->close(); });
+    frame->show();
+}
+
+}

@@ -1,0 +1,121 @@
+// apr-host: the suite's host application.
+#include "host/app/hostoptions.h"
+#include "host/app/hostwindow.h"
+#include "host/app/signindialog.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateTime>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// With --screenshot nobody sits at the screen: dialogs are answered with their
+// first button and what they said goes to the standard error.
+class UnattendedDialogs : public qor::ScriptedDialogs {
+public:
+    int show(const qor::DialogRequest &request) override
+    {
+        std::fprintf(stderr, "apr-host: [dialog] %s%s%s\n", qUtf8Printable(request.text),
+                     request.detail.isEmpty() ? "" : " | ", qUtf8Printable(request.detail));
+        return qor::ScriptedDialogs::show(request);
+    }
+};
+
+const char *const kPlatformButtons[] = {"rbtProdDelphi", "rbtProdAsp", "rbtProdLumetra", "rbtFrameLumetra"};
+
+QWidget *activeModuleWindow(host::HostWindow &window)
+{
+    QMdiSubWindow *frame = window.mdiArea()->activeSubWindow();
+    if (!frame && !window.mdiArea()->subWindowList().isEmpty())
+        frame = window.mdiArea()->subWindowList().constFirst();
+    return frame ? frame->widget() : nullptr;
+}
+
+void confirmPlatform(host::HostWindow &window, int platform)
+{
+    QWidget *module = activeModuleWindow(window);
+    if (!module)
+        return;
+    auto *radio = module->findChild<QAbstractButton *>(QLatin1String(kPlatformButtons[platform]));
+    auto *ok = module->findChild<QAbstractButton *>(QStringLiteral("btnOk"));
+    if (radio && ok) {
+        radio->setChecked(true);
+        ok->click();
+    }
+}
+
+bool saveScreenshot(host::HostWindow &window, const QString &file)
+{
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+    const bool saved = window.grab().save(file);
+    std::fprintf(stderr, saved ? "apr-host: saved %s\n" : "apr-host: could not save %s\n", qUtf8Printable(file));
+    return saved;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("apr-host"));
+    host::HostOptions options = host::ParseHostOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(options.error));
+        return options.error.startsWith(QLatin1String("Usage")) ? 0 : 2;
+    }
+    const bool unattended = !options.screenshot.isEmpty() && !options.stay;
+    if (unattended)
+        qor::SetDialogSeam(std::make_unique<UnattendedDialogs>());
+    else
+        qor::SetDialogSeam(qor::CreateInteractiveSeam());
+
+    if (!options.sessionComplete) {
+        if (unattended) {
+            std::fprintf(stderr, "apr-host: operator, branch, company and server are needed (--operator "
+                                 "--branch --company --server HOST:PORT)\n");
+            return 2;
+        }
+        host::SignInDialog signIn(options.session);
+        if (signIn.exec() != QDialog::Accepted)
+            return 1;
+        options.session = signIn.session();
+        host::SaveSession(options.session);
+    }
+    qor::SetSession(options.session);
+
+    host::HostWindow window(options);
+    qor::SetHostMainWindow(&window);
+    qor::SetChildWindowOpener([&window](QWidget *child) { window.openChild(child); });
+    qor::SetModuleLoader([&window](const QString &code, const QString &parameter) {
+        return window.openModule(code, parameter);
+    });
+    // The module asks for its unloading from inside its own code: unload after it returned.
+    qor::SetModuleUnloader([&window](const QString &code) {
+        QTimer::singleShot(0, &window, [&window, code] { window.unloadModule(code); });
+    });
+    window.show();
+
+    int status = 0;
+    QTimer::singleShot(0, &window, [&] {
+        for (const QString &code : options.openAtStart)
+            window.openModule(code);
+        if (options.platform >= 0)
+            confirmPlatform(window, options.platform);
+        if (!options.screenshot.isEmpty()) {
+            if (!saveScreenshot(window, options.screenshot))
+                status = 1;
+            if (!options.stay)
+                QApplication::exit(status);
+        }
+    });
+    const int result = QApplication::exec();
+    qor::SetChildWindowOpener({});
+    qor::SetHostMainWindow(nullptr);
+    return status ? status : result;
+}

@@ -1,0 +1,56 @@
+#include "module/exports.h"
+#include "module/frmzel.h"
+#include "module/modulestate.h"
+#include "host/services.h"
+#include <QMdiSubWindow>
+
+namespace apr {
+
+namespace {
+
+void mostraMaximizada(QWidget *window)
+{
+    QWidget *frame = qobject_cast<QMdiSubWindow *>(window->parentWidget());
+    if (!frame)
+        frame = window;
+    frame->showMaximized();
+    frame->raise();
+    frame->activateWindow();
+}
+
+void criaAproAtiv()
+{
+    qor::BusyCursor busy;
+    ModuleState &modulo = Modulo();
+    if (!modulo.boStCriado || !modulo.frmZEL) {
+        modulo.frmZEL = new TfrmZEL;
+        modulo.boStCriado = true;
+        qor::ShowChildWindow(modulo.frmZEL);
+    }
+    mostraMaximizada(modulo.frmZEL);
+}
+
+}
+
+}
+
+extern "C" void CriaAproAtiv()
+{
+    qor::guarded(apr::criaAproAtiv);
+}
+
+extern "C" void IniProc()
+{
+    CriaAproAtiv();
+}
+
+extern "C" void FinalizaModulo()
+{
+    apr::ModuleState &modulo = apr::Modulo();
+    // No window of the module may outlive its code.
+    if (modulo.frmZEL) {
+        modulo.frmZEL->close();
+        delete modulo.frmZEL.data();
+    }
+    modulo.limpaTextos();
+}

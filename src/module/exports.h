@@ -1,0 +1,10 @@
+#pragma once
+#include <QtGlobal>
+
+// The entry points the host resolves by name.
+extern "C" {
+Q_DECL_EXPORT void CriaAproAtiv();
+Q_DECL_EXPORT void IniProc();
+// Called by the host before it unloads the module.
+Q_DECL_EXPORT void FinalizaModulo();
+}

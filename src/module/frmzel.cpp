@@ -1,0 +1,447 @@
+#include "module/frmzel.h"
+#include "module/modulestate.h"
+#include "module/plataforma.h"
+#include "module/registro.h"
+#include "svnsharedpassword.h"
+#include "host/services.h"
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QJsonArray>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace apr {
+
+TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmZEL"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Caption());
+    msgPadrao.loadResource(QStringLiteral(":/module/frmZEL.msg"));
+    connect(&netZEL, &server::TNetConnection::beforeConnect, this,
+            [this](server::TNetConnection &connection) { netZELBeforeConnect(connection); });
+    buildUi();
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TfrmZEL::~TfrmZEL()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TfrmZEL::FormCreate()
+{
+    nbkAPR->setCurrentIndex(0);
+    dbnPadrao->hide();
+    Modulo().stProdTrabIni.clear();
+    Modulo().stProdTrabFin.clear();
+    m_usos.stlConexoes.clear();
+    qor::ActiveShowAvi(qor::HostMainWindow(), 0);
+    // The permanent use: never returned while the window lives.
+    if (qor::KeepConnected())
+        ConnectServer(netZEL, true);
+    qor::DeactiveShowAvi();
+}
+
+void TfrmZEL::ConnectServer(server::TNetConnection &connection, bool take)
+{
+    m_usos.ConnectServer(connection, take);
+}
+
+void TfrmZEL::netZELBeforeConnect(server::TNetConnection &connection)
+{
+    connection.Host = qor::WebURL();
+    connection.Port = qor::WebPort();
+}
+
+void TfrmZEL::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_carregouNaExibicao) {
+        m_carregouNaExibicao = true;
+        qor::guarded([this] { FormShow(); });
+    }
+}
+
+void TfrmZEL::FormShow()
+{
+    GetPlanAtivTare();
+    carregaItemTarefa();
+    if (nbkAPR->currentIndex() != 0)
+        dbgPadrao->setFocus();
+}
+
+void TfrmZEL::carregaItemTarefa()
+{
+    m_servidor.load(cds_ItemTarefa, QStringLiteral("Get_ItemTarefa"), {qor::FiliProc(), qor::Operador()});
+}
+
+void TfrmZEL::GetPlanAtivTare()
+{
+    ModuleState &modulo = Modulo();
+    // The five filter values; the filter dialog supplies them once it has been opened.
+    const QString projeto, solicitacao, itemTrabalho, processo, cliente;
+    {
+        server::RemoteServer::Use use(m_servidor);
+        m_servidor.load(cdsPlanAtivTare, QStringLiteral("GetPlanAtivTare"),
+                        {qor::FiliProc(), qor::Operador(), 0, projeto, solicitacao, itemTrabalho, processo,
+                         cliente, modulo.stProdTrabIni, modulo.stProdTrabFin});
+        m_servidor.load(cdsAtividadeAndamento, QStringLiteral("GetAtivAndamento"),
+                        {qor::FiliProc(), qor::Operador()});
+    }
+    atualizaBotoesAtendimento();
+    modulo.boJustificou = true;
+}
+
+void TfrmZEL::atualizaBotoesAtendimento()
+{
+    QString atendimento;
+    if (!cdsAtividadeAndamento.isEmpty()) {
+        cdsAtividadeAndamento.first();
+        if (qor::Field *field = cdsAtividadeAndamento.findField(QStringLiteral("IDATENDIMENTO")))
+            atendimento = field->asString();
+    }
+    sbtAteInterno->setChecked(atendimento == QLatin1String("I"));
+    sbtAteExterno->setChecked(atendimento == QLatin1String("E"));
+}
+
+// ---- Platform confirmation ------------------------------------------------------------
+
+void TfrmZEL::btnOkClick()
+{
+    qor::guarded([this] { confirmaPlataforma(); });
+}
+
+void TfrmZEL::confirmaPlataforma()
+{
+    ModuleState &modulo = Modulo();
+    const QString caption = Retorna_Plat_Select();
+    const Plataforma *plataforma = PlataformaPorCaption(caption);
+    modulo.stProdTrabIni = plataforma->inicial();
+    modulo.stProdTrabFin = plataforma->final();
+
+    setWindowTitle(windowTitle() + QStringLiteral(" - ") + caption);
+    nbkAPR->setCurrentIndex(1);
+    dbnPadrao->show();
+    boPlataformaEscolhida = true;
+
+    const QString usuario = nomeUsuarioSO();
+    stUsuarioSvn = QStringLiteral("svn_") + usuario;
+    stSenhaSvn = senhaCompartilhada();
+    modulo.boCheckOut = true;
+
+    GetPlanAtivTare();
+    configuraTimer();
+
+    if (qor::Field *field = cds_ItemTarefa.findField(QStringLiteral("CDREDUITTRAB")))
+        field->tag = 1;
+    dbgPadrao->setEnabled(true);
+    panAguardo->hide();
+    Habilita_Botoes();
+    anmEspera->setRange(0, 1);
+    cdsMonitora.close();
+    cdsAcao.close();
+
+    lerDirArqSV();
+    carregaInicial();
+    MostraPendencias();
+
+    qor::SetApplicationExceptionHandler(&TfrmZEL::OnException);
+    FormActivate();
+    dbgPadrao->setFocus();
+}
+
+QString TfrmZEL::Retorna_Plat_Select() const
+{
+    for (QRadioButton *button : {rbtProdDelphi, rbtProdAsp, rbtProdLumetra})
+        if (button->isChecked())
+            return button->text();
+    return rbtFrameLumetra->text();
+}
+
+QString TfrmZEL::nomeUsuarioSO() const
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty()) {
+        if (const passwd *entry = getpwuid(getuid()))
+            name = QString::fromLocal8Bit(entry->pw_name);
+    }
+    return name.left(255);
+}
+
+QString TfrmZEL::senhaCompartilhada() const
+{
+    QString text = QString::fromLatin1(APR_SENHA_SVN_CIFRADA);
+    using Step = QString (*)(const QString &);
+    static const Step u = [](const QString &t) { return qor::Uncripto(t, 2); };
+    static const Step p = [](const QString &t) { return qor::UncriptoPlus(t); };
+    for (Step step : {u, p, u, p, u, u, p, p, p, u, p})
+        text = step(text);
+    return text;
+}
+
+void TfrmZEL::configuraTimer()
+{
+    int minutos = 0;
+    if (!cdsPlanAtivTare.isEmpty()) {
+        cdsPlanAtivTare.first();
+        if (qor::Field *field = cdsPlanAtivTare.findField(QStringLiteral("QTLIMSEMAPROP")))
+            minutos = field->asInteger();
+    }
+    tmrOperSemAtiv->setInterval(minutos * 60000);
+    tmrOperSemAtiv->setSingleShot(false);
+    if (tmrOperSemAtiv->interval() != 0)
+        tmrOperSemAtiv->start();
+    else
+        tmrOperSemAtiv->stop();
+}
+
+void TfrmZEL::lerDirArqSV()
+{
+    stDirArqSV = Registro::LeDirArqSV();
+}
+
+void TfrmZEL::carregaInicial()
+{
+    server::RemoteServer::Use use(m_servidor);
+    const ModuleState &modulo = Modulo();
+    const QString usuario = stUsuarioSvn.mid(4);
+    CarregaInicial(m_servidor.callArray(QStringLiteral("Get_Inicial"),
+                                        {qor::Operador(), qor::FiliProc(), qor::Operador(), usuario,
+                                         modulo.stProdTrabIni, modulo.stProdTrabFin}));
+}
+
+void TfrmZEL::CarregaInicial(const QJsonArray &packets)
+{
+    qor::RecordSet *targets[] = {&cdsParFilialGep, &cdsAcao, &cdsParamVersao, &cdsOperDesenv, &cdsMonitora};
+    for (int i = 0; i < 5 && i < packets.size(); ++i) {
+        const QJsonValue packet = packets.at(i);
+        if (packet.isNull() || packet.isUndefined())
+            continue;
+        if (!packet.isObject())
+            qor::MensErro(QStringLiteral("O servidor de aplicação não devolveu os dados esperados (Get_Inicial)."));
+        targets[i]->setData(packet.toObject());
+    }
+}
+
+QString TfrmZEL::TextoAcoes()
+{
+    auto valor = [this](const char *name) {
+        qor::Field *field = cdsAcao.findField(QString::fromLatin1(name));
+        return field ? field->asString() : QString();
+    };
+    // The carriage returns of the message are the platform's line breaks here.
+    const QString cr = QStringLiteral("\n");
+    cdsAcao.first();
+    if (cdsAcao.recordCount() == 1)
+        return msgPadrao.Msg(QStringLiteral("ACAO1")) + cr + cr + QStringLiteral(" - ") + valor("NRACAO") +
+               QStringLiteral(" - ") + valor("STATUSACAO") + QStringLiteral(", com conclusão prevista para ") +
+               valor("DTPREVENCEAC");
+    QString text = msgPadrao.Msg(QStringLiteral("ACAO2")) + cr + cr;
+    for (; !cdsAcao.eof(); cdsAcao.next())
+        text += valor("NRACAO") + QStringLiteral("  -  ") + valor("STATUSACAO") +
+                QStringLiteral("  , com data de conclusão prevista para  ") + valor("DTPREVENCEAC") + cr;
+    return text;
+}
+
+void TfrmZEL::MostraPendencias()
+{
+    if (cdsAcao.active() && !cdsAcao.isEmpty())
+        qor::ShowWarning(TextoAcoes());
+    if (cdsMonitora.active() && !cdsMonitora.isEmpty())
+        qor::ShowWarning(msgPadrao.Msg(QStringLiteral("ATIV_MONITORA")));
+}
+
+// ---- Activation, exceptions, keys, close ---------------------------------------------------
+
+void TfrmZEL::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        qor::guarded([this] { FormActivate(); });
+}
+
+void TfrmZEL::FormActivate()
+{
+    ModuleState &modulo = Modulo();
+    if (!modulo.boPrimeiraVez || nbkAPR->currentIndex() != 1)
+        return;
+    restoreGridLayout();
+    repaint();
+    modulo.boPrimeiraVez = false;
+    stlSaidaSvn.emplace();
+}
+
+void TfrmZEL::OnException(const std::exception &e)
+{
+    qor::DeactiveShowAvi();
+    qor::ShowException(e);
+}
+
+void TfrmZEL::restoreGridLayout()
+{
+    static const std::pair<const char *, int> larguras[] = {
+        {"IDSITATIVTAR", 40}, {"IDORIGTARE", 40},   {"CDREDUITTRAB", 100}, {"NMPROCESSO", 200},
+        {"DSSOLISERV", 200},  {"DTFIRATIVTAR", 80}, {"DTFIPATIVTAR", 80}};
+    for (const auto &[field, width] : larguras) {
+        const int column = dtsPadrao->columnOf(QString::fromLatin1(field));
+        if (column >= 0)
+            dbgPadrao->setColumnWidth(column, width);
+    }
+}
+
+void TfrmZEL::saveGridLayout()
+{
+    // The default layout needs no saving; the stored layout is kept by the plan area.
+}
+
+bool TfrmZEL::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == this || isAncestorOf(widget)) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (FormKeyDown(watched, key->key(), key->modifiers()))
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TfrmZEL::FormKeyDown(QObject *receiver, int key, Qt::KeyboardModifiers modifiers)
+{
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    // A cell editor is a child of the grid's viewport while a cell is edited.
+    const bool noGrid = widget && widget != dbgPadrao->viewport() && dbgPadrao->viewport()->isAncestorOf(widget);
+    if ((key == Qt::Key_Delete || key == Qt::Key_Backspace) && noGrid) {
+        qor::RecordSet *records = dtsPadrao->records();
+        const QString fieldName = dtsPadrao->fieldNameAt(dbgPadrao->currentIndex().column());
+        const qor::Field *field = records->findField(fieldName);
+        if (field && (field->tag & 1) && records->state() != qor::RecordSet::State::Insert)
+            return true;
+    }
+    if (key == Qt::Key_F12 && modifiers == Qt::NoModifier) {
+        qor::SelectFirstControl(pgcPadrao);
+        return true;
+    }
+    if (key == Qt::Key_Escape && cds_ItemTarefa.state() == qor::RecordSet::State::Insert) {
+        cds_ItemTarefa.cancel();
+        return true;
+    }
+    return false;
+}
+
+void TfrmZEL::closeEvent(QCloseEvent *event)
+{
+    qor::guarded([this] { FormClose(); });
+    QWidget::closeEvent(event);
+}
+
+void TfrmZEL::FormClose()
+{
+    // The window goes in any case, also when saving the layout fails.
+    struct Encerramento {
+        TfrmZEL &janela;
+        ~Encerramento()
+        {
+            ModuleState &modulo = Modulo();
+            modulo.boPrimeiraVez = true;
+            modulo.boStCriado = false;
+            janela.stlSaidaSvn.reset();
+            janela.ConnectServer(janela.netZEL, false);
+            janela.m_usos.stlConexoes.clear();
+        }
+    } encerramento{*this};
+    saveGridLayout();
+}
+
+// ---- Plan view and command view ----------------------------------------------------------
+
+QList<QWidget *> TfrmZEL::controlesDoPlano() const
+{
+    QList<QWidget *> controls;
+    controls << dbgPadrao << sbtLastLog << sbtAteInterno << sbtAteExterno << sbtAcompanhamento << sbtAtraso
+             << dbeAtraso << SpeedButton2 << sbtShowHistory << sbtGet;
+    return controls;
+}
+
+void TfrmZEL::Desabilita_Botoes()
+{
+    panDbgPadrao->hide();
+    panSubVersion->show();
+    lsbProgresso->clear();
+    lsbProgresso->show();
+    btnConfirmaSubVersion->show();
+    pgrSubVersion->show();
+    for (QWidget *control : controlesDoPlano())
+        control->setEnabled(false);
+    sbtAutoTeste->setEnabled(false);
+}
+
+void TfrmZEL::Desabilita_Botoes_LastLog()
+{
+    panDbgPadrao->hide();
+    panDbgPadrao->setEnabled(false);
+    panSubVersion->setEnabled(true);
+    panSubVersion->show();
+    lsbProgresso->show();
+    btnConfirmaSubVersion->show();
+    pgrSubVersion->show();
+    for (QWidget *control : controlesDoPlano())
+        control->setEnabled(false);
+    sbtAutoTeste->setEnabled(false);
+}
+
+void TfrmZEL::Habilita_Botoes()
+{
+    panDbgPadrao->setEnabled(true);
+    panDbgPadrao->show();
+    panSubVersion->hide();
+    lsbProgresso->hide();
+    btnConfirmaSubVersion->hide();
+    pgrSubVersion->hide();
+    for (QWidget *control : controlesDoPlano())
+        control->setEnabled(true);
+}
+
+void TfrmZEL::sbtLastLogClick()
+{
+    if (lsbProgresso->count() > 0) {
+        Desabilita_Botoes_LastLog();
+        btnConfirmaSubVersion->setEnabled(true);
+        pgrSubVersion->setValue(pgrSubVersion->maximum());
+    } else {
+        qor::ShowWarning(msgPadrao.Msg(QStringLiteral("NOT_LOG")));
+    }
+}
+
+void TfrmZEL::btnConfirmaSubVersionClick()
+{
+    Habilita_Botoes();
+}
+
+QString TfrmZEL::RetornaDirArqSoli() const
+{
+    return Registro::RetornaDirArqSoli();
+}
+
+QString TfrmZEL::GetRegWorkDir() const
+{
+    return Registro::GetRegWorkDir(qor::CurrentSession().siteWebCliKey);
+}
+
+}

@@ -1,0 +1,186 @@
+#pragma once
+#include "host/messages.h"
+#include "host/recordset.h"
+#include "host/recordsetmodel.h"
+#include "server/connectionuses.h"
+#include "server/netconnection.h"
+#include "server/netremoteserver.h"
+#include <QWidget>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+
+namespace apr {
+
+// The main window of the module: the platform choice, then the activity plan.
+class TfrmZEL : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmZEL(QWidget *parent = nullptr);
+    ~TfrmZEL() override;
+
+    static QString Caption() { return QStringLiteral("Apropriação de Atividades"); }
+    static QString CodigoTela() { return QStringLiteral("APR00100"); }
+
+    // ---- Server link ------------------------------------------------------------
+    void ConnectServer(server::TNetConnection &connection, bool take);
+    QStringList &stlConexoes() { return m_usos.stlConexoes; }
+    server::RemoteServer &Servidor() { return m_servidor; }
+    server::TNetConnection netZEL{QStringLiteral("netZEL")};
+
+    // ---- Lifecycle and actions ----------------------------------------------------
+    void FormShow();
+    void FormActivate();
+    void btnOkClick();
+    void btnConfirmaSubVersionClick();
+    void sbtLastLogClick();
+    void GetPlanAtivTare();                 // loads the plan and the attendance in progress
+    void Habilita_Botoes();
+    void Desabilita_Botoes();
+    void Desabilita_Botoes_LastLog();
+    QString Retorna_Plat_Select() const;
+    QString RetornaDirArqSoli() const;
+    QString GetRegWorkDir() const;
+    static void OnException(const std::exception &e);
+
+    // Loads the non-null packets of Get_Inicial's answer into their record sets.
+    void CarregaInicial(const QJsonArray &packets);
+    // The pending-action warnings of the platform confirmation.
+    void MostraPendencias();
+    QString TextoAcoes();
+
+    // The plan grid's layout: the plan area restores and saves it.
+    void restoreGridLayout();
+    void saveGridLayout();
+
+    // ---- Window state shared with the other parts ---------------------------------
+    QString stUsuarioSvn;
+    QString stSenhaSvn;
+    QString stDirArqSV;
+    bool boPlataformaEscolhida = false;
+    std::optional<QStringList> stlSaidaSvn;
+    qor::TMessages msgPadrao;
+
+    // ---- Record sets ----------------------------------------------------------------
+    qor::RecordSet cdsPlanAtivTare{QStringLiteral("cdsPlanAtivTare")};
+    qor::RecordSet cdsAtividadeAndamento{QStringLiteral("cdsAtividadeAndamento")};
+    qor::RecordSet cds_ItemTarefa{QStringLiteral("cds_ItemTarefa")};
+    qor::RecordSet cdsParFilialGep{QStringLiteral("cdsParFilialGep")};
+    qor::RecordSet cdsAcao{QStringLiteral("cdsAcao")};
+    qor::RecordSet cdsParamVersao{QStringLiteral("cdsParamVersao")};
+    qor::RecordSet cdsOperDesenv{QStringLiteral("cdsOperDesenv")};
+    qor::RecordSet cdsMonitora{QStringLiteral("cdsMonitora")};
+    qor::RecordSetModel *dtsPadrao = nullptr;
+
+    // ---- Controls ---------------------------------------------------------------------
+    QLabel *lblCodTela = nullptr;
+    QStackedWidget *nbkAPR = nullptr;
+    QGroupBox *grpPlataforma = nullptr;
+    QRadioButton *rbtProdDelphi = nullptr;
+    QRadioButton *rbtProdAsp = nullptr;
+    QRadioButton *rbtProdLumetra = nullptr;
+    QRadioButton *rbtFrameLumetra = nullptr;
+    QPushButton *btnOk = nullptr;
+
+    QWidget *panFiltro = nullptr;
+    QToolButton *sbtShowHistory = nullptr;
+    QToolButton *sbtGet = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *sbtLastLog = nullptr;
+    QToolButton *sbtAutoTeste = nullptr;
+
+    QTabWidget *pgcPadrao = nullptr;
+    QWidget *panDbgPadrao = nullptr;
+    QTableView *dbgPadrao = nullptr;
+    QListWidget *lsbRenameFile = nullptr;
+    QListWidget *lsbGetURL = nullptr;
+    QListWidget *lsbGetDonoTrava = nullptr;
+    QListWidget *lsbCopiaURL = nullptr;
+    QListWidget *lsbDirInfo = nullptr;
+
+    QGroupBox *panDadosAdicionais = nullptr;
+    QLabel *dbtProjeto = nullptr;
+    QLabel *dbtSolicitacao = nullptr;
+    QLabel *dbtTarefa = nullptr;
+    QLabel *dbtOperInclusao = nullptr;
+    QLabel *dbtResponsavel = nullptr;
+    QLabel *dbtCliente = nullptr;
+
+    QWidget *panAtendimento = nullptr;
+    QToolButton *sbtAteInterno = nullptr;
+    QToolButton *sbtAteExterno = nullptr;
+    QToolButton *sbtAcompanhamento = nullptr;
+    QToolButton *sbtAtraso = nullptr;
+    QLineEdit *dbeAtraso = nullptr;
+
+    QWidget *panSubVersion = nullptr;
+    QListWidget *lsbProgresso = nullptr;
+    QProgressBar *pgrSubVersion = nullptr;
+    QPushButton *btnConfirmaSubVersion = nullptr;
+
+    QGroupBox *panLegenda = nullptr;
+
+    QWidget *panAguardo = nullptr;
+    QProgressBar *anmEspera = nullptr;
+
+    QWidget *panNavigator = nullptr;
+    QLabel *dbtNome = nullptr;
+    QWidget *dbnPadrao = nullptr;
+
+    QMenu *pmnPadrao = nullptr;
+    QTimer *tmrOperSemAtiv = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    bool FormKeyDown(QObject *receiver, int key, Qt::KeyboardModifiers modifiers);
+    void netZELBeforeConnect(server::TNetConnection &connection);
+    void confirmaPlataforma();
+    void configuraTimer();
+    void carregaItemTarefa();
+    void atualizaBotoesAtendimento();
+    void atualizaDetalhes();
+    void sincronizaGrade();
+    QString nomeUsuarioSO() const;
+    QString senhaCompartilhada() const;
+    void lerDirArqSV();
+    void carregaInicial();
+
+    void buildUi();
+    QWidget *buildPaginaPlataforma();
+    QWidget *buildPaginaPlano();
+    QWidget *buildBarraFerramentas();
+    QWidget *buildAreaPlano();
+    QWidget *buildDetalhes();
+    QWidget *buildAtendimento();
+    QWidget *buildProgresso();
+    QWidget *buildLegenda();
+    QWidget *buildAguardo();
+    QWidget *buildNavegador();
+    void buildMenu();
+    QList<QWidget *> controlesDoPlano() const;
+
+    server::ConnectionUses m_usos;
+    server::NetRemoteServer m_servidor{netZEL, m_usos};
+    bool m_carregouNaExibicao = false;
+};
+
+}

@@ -1,0 +1,159 @@
+#include "server/netconnection.h"
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace server {
+
+TNetConnection::TNetConnection(const QString &name, QObject *parent) : QObject(parent)
+{
+    setObjectName(name);
+}
+
+TNetConnection::~TNetConnection()
+{
+    closeSocket();
+}
+
+bool TNetConnection::Connected() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+void TNetConnection::setConnected(bool connected)
+{
+    m_wanted = connected;
+    if (connected) {
+        if (!Connected())
+            open();
+    } else {
+        closeSocket();
+    }
+}
+
+bool TNetConnection::open()
+{
+    emit beforeConnect(*this);
+    m_pending.clear();
+    m_connectError.clear();
+    m_socket.abort();
+    m_socket.connectToHost(Host, quint16(Port));
+    if (!m_socket.waitForConnected(TimeoutMs)) {
+        m_connectError = m_socket.errorString();
+        m_socket.abort();
+        return false;
+    }
+    ++m_openCount;
+    emit afterConnect();
+    return true;
+}
+
+void TNetConnection::closeSocket()
+{
+    if (m_socket.state() == QAbstractSocket::UnconnectedState)
+        return;
+    m_socket.disconnectFromHost();
+    if (m_socket.state() != QAbstractSocket::UnconnectedState)
+        m_socket.waitForDisconnected(1000);
+    m_socket.abort();
+    m_pending.clear();
+    ++m_closeCount;
+    emit afterDisconnect();
+}
+
+qor::RemoteResult TNetConnection::transportError(const QString &detail) const
+{
+    return qor::RemoteResult::error(
+        QStringLiteral("Não foi possível conectar ao servidor de aplicação %1:%2.").arg(Host).arg(Port),
+        detail);
+}
+
+bool TNetConnection::readLine(QByteArray &line, QString &error)
+{
+    QDeadlineTimer deadline(TimeoutMs);
+    for (;;) {
+        const int end = m_pending.indexOf('\n');
+        if (end >= 0) {
+            line = m_pending.left(end);
+            m_pending.remove(0, end + 1);
+            return true;
+        }
+        if (m_socket.state() != QAbstractSocket::ConnectedState && m_socket.bytesAvailable() == 0) {
+            error = QStringLiteral("a conexão foi encerrada pelo servidor");
+            return false;
+        }
+        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(int(deadline.remainingTime()))) {
+            error = deadline.hasExpired() ? QStringLiteral("o servidor não respondeu a tempo")
+                                          : m_socket.errorString();
+            return false;
+        }
+        m_pending += m_socket.readAll();
+    }
+}
+
+qor::RemoteResult TNetConnection::call(const QString &method, const QJsonArray &args)
+{
+    // A connection that was open and dropped (server restarted) is opened again
+    // once, so a held connection survives the server's restart.
+    if (!Connected() && m_wanted && !open())
+        return transportError(m_connectError);
+    if (!Connected())
+        return transportError(m_connectError.isEmpty() ? QStringLiteral("a conexão não está aberta")
+                                                        : m_connectError);
+
+    const int id = m_nextId++;
+    QJsonObject request{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", args}};
+    QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);
+    bytes.append('\n');
+    if (m_socket.write(bytes) != bytes.size() || !m_socket.waitForBytesWritten(TimeoutMs)) {
+        const QString why = m_socket.errorString();
+        closeSocket();
+        return transportError(why);
+    }
+
+    for (;;) {
+        QByteArray line;
+        QString why;
+        if (!readLine(line, why)) {
+            closeSocket();     // the stream is out of step now
+            return transportError(why);
+        }
+        QJsonParseError parseError{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
+        if (!doc.isObject()) {
+            closeSocket();
+            return qor::RemoteResult::error(
+                QStringLiteral("O servidor de aplicação enviou uma resposta inválida."),
+                parseError.errorString());
+        }
+        const QJsonObject reply = doc.object();
+        const QJsonValue replyId = reply.value("id");
+        // Answers come in order; a stale answer of an abandoned call is skipped.
+        if (replyId.isDouble() && replyId.toInt() != id)
+            continue;
+        return interpretReply(reply);
+    }
+}
+
+qor::RemoteResult TNetConnection::interpretReply(const QJsonObject &reply)
+{
+    if (reply.contains("error")) {
+        const QJsonObject error = reply.value("error").toObject();
+        const int code = error.value("code").toInt();
+        QString detail = error.value("data").toObject().value("detail").toString();
+        if (code != -32000)
+            detail = QStringLiteral("[%1] %2").arg(code).arg(detail).trimmed();
+        QString message = error.value("message").toString();
+        if (message.isEmpty())
+            message = QStringLiteral("Erro no servidor de aplicação.");
+        return qor::RemoteResult::error(message, detail);
+    }
+    qor::RemoteResult result;
+    result.value = reply.value("result");
+    if (result.value.isUndefined())
+        result.value = QJsonValue::Null;
+    result.outputs = reply.value("byref").toArray();
+    return result;
+}
+
+}

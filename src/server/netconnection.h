@@ -1,0 +1,60 @@
+#pragma once
+#include "host/remoteresult.h"
+#include <QJsonArray>
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+
+namespace server {
+
+// The socket connection to the application server: JSON-RPC 2.0, one JSON
+// object per line. Failures are never thrown (ThrowException is False): they
+// come back as an error result that CheckResultServ reports.
+class TNetConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TNetConnection(const QString &name = QStringLiteral("netZEL"), QObject *parent = nullptr);
+    ~TNetConnection() override;
+
+    QString ServerName = QStringLiteral("APR00100.rdmApr");
+    bool ThrowException = false;
+    QString Host;
+    int Port = 0;
+    int TimeoutMs = 60000;
+
+    // Setting Connected to True emits beforeConnect() (which sets Host and Port)
+    // and opens the socket; False closes it. A failed open leaves the connection
+    // closed and keeps the reason for the next call's error result.
+    void setConnected(bool connected);
+    bool Connected() const;
+    QString lastConnectError() const { return m_connectError; }
+
+    // Counters for diagnostics: how many times the socket was opened and closed.
+    int openCount() const { return m_openCount; }
+    int closeCount() const { return m_closeCount; }
+
+    // Calls a method by name with positional arguments; never throws.
+    qor::RemoteResult call(const QString &method, const QJsonArray &args);
+
+signals:
+    void beforeConnect(TNetConnection &connection);
+    void afterConnect();
+    void afterDisconnect();
+
+private:
+    bool open();
+    void closeSocket();
+    qor::RemoteResult transportError(const QString &detail) const;
+    bool readLine(QByteArray &line, QString &error);
+    static qor::RemoteResult interpretReply(const QJsonObject &reply);
+
+    QTcpSocket m_socket;
+    QByteArray m_pending;
+    QString m_connectError;
+    bool m_wanted = false;      // Connected was set True and not back to False
+    int m_nextId = 1;
+    int m_openCount = 0;
+    int m_closeCount = 0;
+};
+
+}

@@ -1,0 +1,369 @@
+// The main window of the module against the real application server.
+#include "../server/serverprocess.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include "module/frmzel.h"
+#include "module/modulestate.h"
+#include "module/plataforma.h"
+#include "module/registro.h"
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using apr::TfrmZEL;
+
+testsupport::ServerProcess *g_server = nullptr;
+
+class ModuleWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        g_server = new testsupport::ServerProcess;
+        if (!g_server->start(QStringLiteral(APR_SERVER_BIN))) {
+            qWarning("%s", qPrintable(g_server->why()));
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete g_server;
+        g_server = nullptr;
+    }
+    void SetUp() override
+    {
+        if (g_server->port() == 0)
+            GTEST_SKIP() << qPrintable(g_server->why());
+        ASSERT_TRUE(home.isValid());
+        qputenv("APR_HOME", home.path().toUtf8());
+        qputenv("USER", "demo");
+        setSession(false);
+        apr::Modulo() = apr::ModuleState{};
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        qor::SetApplicationExceptionHandler({});
+    }
+    void setSession(bool keep)
+    {
+        qor::Session session;
+        session.operador = QStringLiteral("000000000001");
+        session.filial = QStringLiteral("0001");
+        session.empresa = QStringLiteral("0001");
+        session.webUrl = g_server->host();
+        session.webPort = g_server->port();
+        session.keepConnected = keep;
+        qor::SetSession(session);
+    }
+    TfrmZEL &open()
+    {
+        window = new TfrmZEL;
+        window->show();
+        QApplication::processEvents();
+        return *window;
+    }
+    void confirm(QRadioButton *TfrmZEL::*button)
+    {
+        ((*window).*button)->setChecked(true);
+        window->btnOk->click();
+    }
+
+    QTemporaryDir home;
+    qor::ScopedScriptedDialogs dialogs;
+    QPointer<TfrmZEL> window;
+};
+
+TEST_F(ModuleWindowTest, OpensOnThePlatformPageWithThePlanLoadedWithoutRange)
+{
+    TfrmZEL &w = open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Apropriação de Atividades"));
+    EXPECT_EQ(w.nbkAPR->currentIndex(), 0);
+    EXPECT_FALSE(w.dbnPadrao->isVisible());
+    EXPECT_TRUE(w.lblCodTela->isHidden());
+    EXPECT_EQ(w.lblCodTela->text(), QStringLiteral("APR00100"));
+    EXPECT_GE(w.cdsPlanAtivTare.recordCount(), 20);
+    EXPECT_TRUE(w.cds_ItemTarefa.active());
+    EXPECT_TRUE(apr::Modulo().boJustificou);
+    EXPECT_EQ(w.dbgPadrao->model()->columnCount(), 10);
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(apr::Modulo().stProdTrabIni, QString());
+}
+
+TEST_F(ModuleWindowTest, ConfirmingAPlatformFixesRangeAccountAndShowsThePlan)
+{
+    TfrmZEL &w = open();
+    const int semFaixa = w.cdsPlanAtivTare.recordCount();
+    confirm(&TfrmZEL::rbtProdAsp);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Apropriação de Atividades - Produto Vortaly Asp"));
+    EXPECT_EQ(apr::Modulo().stProdTrabIni, QStringLiteral("P150"));
+    EXPECT_EQ(apr::Modulo().stProdTrabFin, QStringLiteral("P15z"));
+    EXPECT_EQ(w.nbkAPR->currentIndex(), 1);
+    EXPECT_TRUE(w.boPlataformaEscolhida);
+    EXPECT_TRUE(apr::Modulo().boCheckOut);
+    EXPECT_EQ(w.stUsuarioSvn, QStringLiteral("svn_demo"));
+    // Compared without printing: the password never reaches the output.
+    QFile plain(QStringLiteral(APR_SVN_PASSWORD_FILE));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(w.stSenhaSvn == QString::fromUtf8(plain.readAll()));
+    EXPECT_FALSE(w.stSenhaSvn.isEmpty());
+    EXPECT_LT(w.cdsPlanAtivTare.recordCount(), semFaixa);
+    EXPECT_FALSE(w.panSubVersion->isVisibleTo(&w));
+    EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
+    EXPECT_FALSE(apr::Modulo().boPrimeiraVez);
+    EXPECT_TRUE(w.stlSaidaSvn.has_value());
+    if (const qor::Field *field = w.cds_ItemTarefa.findField(QStringLiteral("CDREDUITTRAB")))
+        EXPECT_EQ(field->tag & 1, 1);
+}
+
+TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    EXPECT_EQ(w.stDirArqSV, QStringLiteral("C:\\svnupdate"));
+    const QString key = apr::Registro::chave(
+        QStringLiteral("SOFTWARE\\VORTALY\\Sistemas Integrados Vortaly\\WebCli"), QStringLiteral("DirArqSV"));
+    EXPECT_EQ(apr::Registro::maquina()->value(key).toString(), QStringLiteral("C:\\svnupdate\\"));
+
+    delete window.data();
+    TfrmZEL &again = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    EXPECT_EQ(again.stDirArqSV, QStringLiteral("C:\\svnupdate\\"));
+}
+
+TEST_F(ModuleWindowTest, PendingActionsAndMonitoringAreWarnedAfterConfirmation)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    ASSERT_TRUE(w.cdsAcao.active());
+    ASSERT_EQ(w.cdsAcao.recordCount(), 2) << "the demo seed holds two pending actions";
+    QString expected = QStringLiteral("As seguintes ações estão sob sua responsabilidade:\n\n");
+    for (w.cdsAcao.first(); !w.cdsAcao.eof(); w.cdsAcao.next())
+        expected += w.cdsAcao[QStringLiteral("NRACAO")].asString() + QStringLiteral("  -  ") +
+                    w.cdsAcao[QStringLiteral("STATUSACAO")].asString() +
+                    QStringLiteral("  , com data de conclusão prevista para  ") +
+                    w.cdsAcao[QStringLiteral("DTPREVENCEAC")].asString() + QStringLiteral("\n");
+    ASSERT_GE(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.at(0).kind, qor::DialogRequest::Warning);
+    EXPECT_EQ(dialogs->shown.at(0).text, expected);
+    if (w.cdsMonitora.active() && !w.cdsMonitora.isEmpty()) {
+        ASSERT_EQ(dialogs->shown.size(), 2u);
+        EXPECT_EQ(dialogs->shown.at(1).text,
+                  QStringLiteral("Atenção !!! Existe(m) atividade(s) de Monitoramento de Projeto planejada(s) para hoje."));
+    }
+}
+
+QJsonObject packet(const QJsonArray &fields, const QJsonArray &rows)
+{
+    return QJsonObject{{"fields", fields}, {"rows", rows}};
+}
+
+QJsonObject actionPacket(const QJsonArray &rows)
+{
+    return packet({QJsonObject{{"name", "NRACAO"}, {"type", "string"}, {"size", 10}},
+                   QJsonObject{{"name", "STATUSACAO"}, {"type", "string"}, {"size", 20}},
+                   QJsonObject{{"name", "DTPREVENCEAC"}, {"type", "datetime"}}},
+                  rows);
+}
+
+TEST_F(ModuleWindowTest, OneActionIsNamedWithItsPlannedConclusion)
+{
+    TfrmZEL &w = open();
+    const QJsonObject one = actionPacket({QJsonArray{"0000000042", "Em andamento", "2026-05-04T00:00:00"}});
+    w.CarregaInicial({QJsonValue::Null, one, QJsonValue::Null, QJsonValue::Null, QJsonValue::Null});
+    w.MostraPendencias();
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.at(0).text,
+              QStringLiteral("A seguinte ação está sob sua responsabilidade:\n\n\n - 0000000042 - Em andamento, "
+                             "com conclusão prevista para 04/05/2026"));
+}
+
+TEST_F(ModuleWindowTest, NullElementsOfInicialLeaveTheirRecordSetsAlone)
+{
+    TfrmZEL &w = open();
+    const QJsonObject any = packet({QJsonObject{{"name", "CODIGO"}, {"type", "string"}, {"size", 4}}},
+                                   {QJsonArray{"0001"}});
+    w.CarregaInicial({any, QJsonValue::Null, any, QJsonValue::Null, any});
+    EXPECT_TRUE(w.cdsParFilialGep.active());
+    EXPECT_FALSE(w.cdsAcao.active());
+    EXPECT_TRUE(w.cdsParamVersao.active());
+    EXPECT_FALSE(w.cdsOperDesenv.active());
+    EXPECT_TRUE(w.cdsMonitora.active());
+    EXPECT_EQ(w.cdsMonitora.recordCount(), 1);
+    w.MostraPendencias();
+    ASSERT_EQ(dialogs->shown.size(), 1u);     // only the monitoring warning
+}
+
+TEST_F(ModuleWindowTest, PlatformWithNoneOfTheFirstThreeIsTheFramework)
+{
+    TfrmZEL &w = open();
+    for (QRadioButton *b : {w.rbtProdDelphi, w.rbtProdAsp, w.rbtProdLumetra, w.rbtFrameLumetra}) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+    }
+    EXPECT_EQ(w.Retorna_Plat_Select(), QStringLiteral("Framework Lumetra"));
+    w.rbtProdLumetra->setChecked(true);
+    EXPECT_EQ(w.Retorna_Plat_Select(), QStringLiteral("Produto Vortaly Lumetra"));
+}
+
+TEST_F(ModuleWindowTest, LastLogWithoutOutputWarnsAndWithOutputShowsTheCommandView)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    const size_t before = dialogs->shown.size();
+    w.sbtLastLog->click();
+    ASSERT_EQ(dialogs->shown.size(), before + 1);
+    EXPECT_EQ(dialogs->shown.back().text, QStringLiteral("Não há log para ser exibido."));
+    EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
+
+    w.lsbProgresso->addItem(QStringLiteral("Resultado :"));
+    w.sbtLastLog->click();
+    EXPECT_TRUE(w.panSubVersion->isVisibleTo(&w));
+    EXPECT_FALSE(w.panDbgPadrao->isVisibleTo(&w));
+    EXPECT_EQ(w.pgrSubVersion->value(), 1000000);
+    EXPECT_TRUE(w.btnConfirmaSubVersion->isEnabled());
+    EXPECT_FALSE(w.dbgPadrao->isEnabled());
+    EXPECT_EQ(w.lsbProgresso->count(), 1);
+
+    w.btnConfirmaSubVersion->click();
+    EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
+    EXPECT_FALSE(w.panSubVersion->isVisibleTo(&w));
+    EXPECT_TRUE(w.sbtGet->isEnabled());
+}
+
+TEST_F(ModuleWindowTest, DisablingForCommandsEmptiesTheProgressList)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    w.lsbProgresso->addItem(QStringLiteral("antigo"));
+    w.Desabilita_Botoes();
+    EXPECT_EQ(w.lsbProgresso->count(), 0);
+    for (QWidget *c : std::initializer_list<QWidget *>{w.dbgPadrao, w.sbtLastLog, w.sbtAteInterno, w.sbtAteExterno,
+                                                       w.sbtAcompanhamento, w.SpeedButton2, w.sbtShowHistory,
+                                                       w.sbtGet, w.sbtAutoTeste})
+        EXPECT_FALSE(c->isEnabled()) << qPrintable(c->objectName());
+    w.Habilita_Botoes();
+    EXPECT_TRUE(w.sbtShowHistory->isEnabled());
+    EXPECT_FALSE(w.sbtAutoTeste->isEnabled());
+    EXPECT_TRUE(w.sbtAutoTeste->isHidden());
+}
+
+TEST_F(ModuleWindowTest, KeepConnectedHoldsOneUseForTheWindowsLife)
+{
+    setSession(true);
+    TfrmZEL &w = open();
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=1")});
+    EXPECT_TRUE(w.netZEL.Connected());
+    confirm(&TfrmZEL::rbtProdDelphi);
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=1")});
+    EXPECT_EQ(w.netZEL.openCount(), 1);
+    EXPECT_EQ(w.netZEL.closeCount(), 0);
+}
+
+TEST_F(ModuleWindowTest, WithoutKeepConnectedEachGroupOpensAndCloses)
+{
+    TfrmZEL &w = open();
+    EXPECT_FALSE(w.netZEL.Connected());
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=0")});
+    EXPECT_GE(w.netZEL.openCount(), 1);
+    EXPECT_EQ(w.netZEL.openCount(), w.netZEL.closeCount());
+}
+
+TEST_F(ModuleWindowTest, UnreachableServerIsReportedAndTheWindowStays)
+{
+    qor::Session session = qor::CurrentSession();
+    session.webPort = 1;     // nothing listens there
+    qor::SetSession(session);
+    TfrmZEL &w = open();
+    ASSERT_FALSE(dialogs->shown.empty());
+    EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("Não foi possível conectar ao servidor de aplicação")));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=0")});
+}
+
+TEST_F(ModuleWindowTest, EscapeCancelsAnInsertionOfWorkItems)
+{
+    TfrmZEL &w = open();
+    ASSERT_TRUE(w.cds_ItemTarefa.active());
+    w.cds_ItemTarefa.append();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(w.dbgPadrao, &escape);
+    EXPECT_NE(w.cds_ItemTarefa.state(), qor::RecordSet::State::Insert);
+}
+
+TEST_F(ModuleWindowTest, ClosingResetsTheModuleFlagsAndReturnsTheUse)
+{
+    setSession(true);
+    TfrmZEL &w = open();
+    apr::Modulo().boStCriado = true;
+    confirm(&TfrmZEL::rbtProdDelphi);
+    EXPECT_FALSE(apr::Modulo().boPrimeiraVez);
+    server::TNetConnection *connection = &w.netZEL;
+    EXPECT_TRUE(connection->Connected());
+    w.close();
+    EXPECT_TRUE(apr::Modulo().boPrimeiraVez);
+    EXPECT_FALSE(apr::Modulo().boStCriado);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST(PlatformTable, CaptionsAndProductRanges)
+{
+    const auto &table = apr::TabelaPlataformas();
+    ASSERT_EQ(table.size(), 4u);
+    const std::tuple<const char *, const char *, const char *, const char *> expected[] = {
+        {"rbtProdDelphi", "Produto Vortaly Delphi", "P4", "P9zz"},
+        {"rbtProdAsp", "Produto Vortaly Asp", "P150", "P15z"},
+        {"rbtProdLumetra", "Produto Vortaly Lumetra", "T", "Tzzz"},
+        {"rbtFrameLumetra", "Framework Lumetra", "S", "Szzz"},
+    };
+    for (size_t i = 0; i < table.size(); ++i) {
+        const auto &[radio, caption, ini, fin] = expected[i];
+        EXPECT_STREQ(table[i].radioButton, radio);
+        EXPECT_EQ(table[i].titulo(), QString::fromUtf8(caption));
+        EXPECT_EQ(table[i].inicial(), QString::fromLatin1(ini));
+        EXPECT_EQ(table[i].final(), QString::fromLatin1(fin));
+        EXPECT_EQ(apr::PlataformaPorCaption(QString::fromUtf8(caption)), &table[i]);
+    }
+}
+
+TEST(Registro, ReadersGiveEmptyTextsWhenValuesAreMissing)
+{
+    QTemporaryDir home;
+    qputenv("APR_HOME", home.path().toUtf8());
+    EXPECT_EQ(apr::Registro::RetornaDirArqSoli(), QString());
+    const QString webCli = QStringLiteral("SOFTWARE\\VORTALY\\Sistemas Integrados Vortaly\\WebCli");
+    EXPECT_EQ(apr::Registro::GetRegWorkDir(webCli), QString());
+    apr::Registro::maquina()->setValue(apr::Registro::chave(webCli, QStringLiteral("WorkDir")), "c:\\sistemas\\prod");
+    EXPECT_EQ(apr::Registro::GetRegWorkDir(webCli), QStringLiteral("c:\\sistemas\\prod\\"));
+    apr::Registro::usuario()->setValue(
+        apr::Registro::chave(QStringLiteral("SOFTWARE\\CALBREX\\Sistemas Integrados Calbrex"), "DirArqSoli"),
+        "c:\\solicitacoes");
+    EXPECT_EQ(apr::Registro::RetornaDirArqSoli(), QStringLiteral("c:\\solicitacoes"));
+}
+
+TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)
+{
+    apr::ModuleState state;
+    for (QString *t : {&state.stProdTrabIni, &state.stProdTrabFin, &state.stReleaseMetaDados, &state.stDirVss,
+                       &state.stDiretorio, &state.stDirRepSubVer, &state.stDirCopiaTrab, &state.stDirNovo,
+                       &state.stDirArq, &state.stDirArq22, &state.stDirAux01, &state.stIdAutoTeste})
+        *t = QStringLiteral("x");
+    state.limpaTextos();
+    EXPECT_TRUE(state.stProdTrabIni.isEmpty() && state.stReleaseMetaDados.isEmpty() && state.stDirNovo.isEmpty() &&
+                state.stIdAutoTeste.isEmpty() && state.stDirVss.isEmpty() && state.stDirArq22.isEmpty());
+}
+
+}
