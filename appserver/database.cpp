@@ -72,6 +72,12 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
+    // PostgreSQL prepares only data statements; the rest runs as plain text.
+    if (binds.isEmpty()) {
+        if (!query.exec(sql))
+            throw appError("Falha no acesso ao banco de dados.", query.lastError().text() + " [" + sql + "]");
+        return query;
+    }
     if (!query.prepare(sql))
         throw appError("Falha no acesso ao banco de dados.", query.lastError().text() + " [" + sql + "]");
     for (const QVariant &value : binds)

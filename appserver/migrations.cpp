@@ -99,7 +99,8 @@ const std::vector<QStringList> &migrationSteps()
 
 int schemaVersion(Database &db)
 {
-    db.run("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+    if (!db.handle().tables().contains("schema_version", Qt::CaseInsensitive))
+        db.run("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
     QSqlQuery q = db.run("SELECT MAX(version) FROM schema_version");
     return q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 0;
 }

@@ -18,7 +18,7 @@ enum ErrorCode {
 // operator sees, `detail` the technical side.
 struct RpcError : std::runtime_error {
     RpcError(int code, QString message, QString detail = {})
-        : std::runtime_error(message.toStdString()), code(code),
+        : std::runtime_error((message + (detail.isEmpty() ? QString() : " " + detail)).toStdString()), code(code),
           message(std::move(message)), detail(std::move(detail)) {}
     int code;
     QString message;

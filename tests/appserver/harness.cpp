@@ -19,7 +19,6 @@ QString freshPostgresDatabase()
 {
     const QString name = QString("aprtest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++databaseCounter);
     apr::Database admin(apr::DatabaseUrl::parse(adminUrl()));
-    admin.run("DROP DATABASE IF EXISTS " + name);
     admin.run("CREATE DATABASE " + name);
     QUrl url(adminUrl());
     url.setPath("/" + name);
