@@ -84,6 +84,7 @@ void ApplyLayout(QTableView &grid, qor::RecordSetModel &model, const GridLayoutC
         fields << c.field;
     model.setColumns(fields);
     QHeaderView *header = grid.horizontalHeader();
+    header->setMinimumSectionSize(1);
     for (int i = 0; i < header->count(); ++i)
         if (header->visualIndex(i) != i)
             header->moveSection(header->visualIndex(i), i);

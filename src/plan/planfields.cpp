@@ -218,6 +218,7 @@ void ApplyPlanColumns(QTableView &grid, qor::RecordSetModel &model)
     model.setColumns(PlanColumnFields());
     model.setEditableColumns({QStringLiteral("NRPRIOATIVTR")});
     QHeaderView *header = grid.horizontalHeader();
+    header->setMinimumSectionSize(1);
     for (int i = 0; i < PlanColumns().size(); ++i)
         header->resizeSection(i, PlanColumns().at(i).width);
 }

@@ -72,10 +72,11 @@ void PlanGridController::sendQueue()
                       {text("CDFILIAL"), text("NRTAREFA"), text("NRPLATIVTARE"), text("NRPRIOATIVTR")});
     } catch (...) {
         // The server kept the old position; the grid must not show the refused one.
+        const QVariant previous = m_queueBeforeEdit;
         m_restoringQueue = true;
         try {
             m_records.edit();
-            m_records.fieldByName(kQueueField).setValue(m_queueBeforeEdit);
+            m_records.fieldByName(kQueueField).setValue(previous);
             m_records.post();
         } catch (...) {
         }
