@@ -584,7 +584,7 @@ void RecordSet::prior()
 
 void RecordSet::moveTo(int visibleRow)
 {
-    if (visibleRow == m_cursor && m_state == State::Browse) {
+    if (visibleRow == m_cursor && m_state == State::Browse && !m_visible.isEmpty()) {
         m_bof = m_eof = false;
         return;
     }

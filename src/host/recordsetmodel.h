@@ -15,7 +15,8 @@ class RecordSetModel : public QAbstractTableModel {
 public:
     explicit RecordSetModel(RecordSet *records, QObject *parent = nullptr);
 
-    void setColumns(const QStringList &fieldNames);    // display order
+    // Display order; until set, the record set's fields as first known.
+    void setColumns(const QStringList &fieldNames);
     QStringList columns() const { return m_columns; }
     QString fieldNameAt(int column) const;
     int columnOf(const QString &fieldName) const;      // -1 when absent

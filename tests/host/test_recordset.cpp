@@ -116,6 +116,8 @@ TEST(RecordSetCursor, FirstNextEofPriorBof)
     EXPECT_TRUE(empty.bof());
     EXPECT_EQ(empty.recNo(), -1);
     EXPECT_EQ(empty.bookmark(), -1);
+    empty.moveTo(0);
+    EXPECT_TRUE(empty.eof() && empty.bof()) << "an empty record set stays at both ends";
 }
 
 TEST(RecordSetBookmark, SurvivesInsertsAndDeletesOfOtherRows)
