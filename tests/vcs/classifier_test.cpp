@@ -1,0 +1,146 @@
+#include "support.h"
+#include "vcs/classifier.h"
+#include "vcs/runners.h"
+#include "host/abort.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace vcstest;
+
+namespace {
+
+const QString kLock = "BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas";
+const QString kUpdate = "ATUALIZANDO A CÓPIA DE TRABALHO";
+const QString kCommit = "Repassando alterações para o Repositório...  ";
+
+class Context : public vcs::ClassifierContext {
+public:
+    QStringList checkoutFiles() const override { return files; }
+    QString svnUser() const override { return "svn_u"; }
+    QString svnPassword() const override { return "Segr3do"; }
+    QString currentTask() const override { return "0000000042"; }
+    QString currentActivity() const override { return "00003"; }
+    server::RemoteServer &server() override { return remote; }
+    void enableConfirm() override { ++confirmEnabled; }
+    QStringList files;
+    RecordingServer remote;
+    int confirmEnabled = 0;
+};
+
+class ClassifierTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qor::Session session;
+        session.filial = "0001";
+        qor::SetSession(session);
+        bin = dir.path() + "/bin";
+        QDir().mkpath(bin);
+        QDir().mkpath(dir.path() + "/c/Prod");
+        WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> \"$0.calls\"; echo \"'x' destravado.\"");
+        paths.setRoot(u'c', dir.path() + "/c");
+        context.files = {"c:\\Prod\\Unit1.PAS", "c:\\Prod\\Form1.DFM"};
+        runner = std::make_unique<vcs::MainRunner>(context.remote, &confirm, stlSaidaSvn, paths);
+        runner->setClassifier(&classifier, &progress);
+    }
+    // The message the classification ends with, or "" when it went on.
+    QString classify(const QString &text, const QString &caption)
+    {
+        try {
+            classifier.classify(text, caption);
+        } catch (const qor::EAbort &abort) {
+            return abort.message();
+        }
+        return {};
+    }
+    QStringList unlockCalls() const { return ReadAll(bin + "/svn.calls").split('\n', Qt::SkipEmptyParts); }
+    QString msg(const char *key) const { return vcs::Recognition::mainWindow().text(key); }
+
+    qor::ScopedScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    QString bin;
+    vcs::PathMap paths;
+    Context context;
+    vcs::Classifier classifier{context};
+    QPushButton confirm;
+    QStringList stlSaidaSvn;
+    QListWidget progress;
+    std::unique_ptr<vcs::MainRunner> runner;
+};
+
+}
+
+TEST_F(ClassifierTest, LockRefusedUnlocksEveryFileClearsAndShowsErroTrava)
+{
+    const PathFirst first(bin);
+    const QString out = "svn: warning: W160035: Path '/trunk/Unit1.pas' is already locked by user 'svn_b' in filesystem 'f'\n";
+    EXPECT_EQ(classify(out, kLock), msg("ERRO_TRAVA"));
+    const QString root = dir.path() + "/c/Prod/";
+    EXPECT_EQ(unlockCalls(), (QStringList{"unlock --no-auth-cache --username svn_u --password-from-stdin " + root + "unit1.pas",
+                                          "unlock --no-auth-cache --username svn_u --password-from-stdin " + root + "form1.dfm"}));
+    ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000042", "00003"}));
+    EXPECT_EQ(context.remote.uses, 0);
+    EXPECT_GE(context.confirmEnabled, 1);
+    EXPECT_TRUE(progress.findItems("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS", Qt::MatchExactly).size() == 1);
+    for (int i = 0; i < progress.count(); ++i) EXPECT_FALSE(progress.item(i)->text().contains("Segr3do"));
+}
+
+TEST_F(ClassifierTest, LockRefusalTextsUnderAnotherCaptionDoNothing)
+{
+    EXPECT_EQ(classify("svn: warning: W160035: Path '/a' is already locked by user 'b'", kUpdate), "");
+    EXPECT_EQ(classify("Pulou 'c:\\x'", kUpdate), "");
+    EXPECT_EQ(context.remote.calls.size(), 0u);
+}
+
+TEST_F(ClassifierTest, LockOfUnversionedOrSkippedFiles)
+{
+    const PathFirst first(bin);
+    EXPECT_EQ(classify("svn: E155010: The node 'c:\\Prod\\novo.pas' was not found.", kLock), msg("ERRO_TRAVA_ARQ_SEM_VERSAO"));
+    EXPECT_EQ(classify("'c:\\a' não está sobre controle de versão", kLock), msg("ERRO_TRAVA_ARQ_SEM_VERSAO"));
+    EXPECT_EQ(classify("Skipped 'c:\\Prod'", kLock), msg("ERRO_GERAL"));
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 3);
+}
+
+TEST_F(ClassifierTest, FailureTextInsideASuccessLineStillFails)
+{
+    const PathFirst first(bin);
+    // The pt_BR warning of a lock held by another user quotes the success text.
+    EXPECT_EQ(classify("svn: warning: W160035: Caminho '/trunk/Unit1.pas' já está travado pelo usuário 'root' no sistema", kLock),
+              msg("ERRO_TRAVA"));
+}
+
+TEST_F(ClassifierTest, OutdatedWorkingCopy)
+{
+    const PathFirst first(bin);
+    EXPECT_EQ(classify("svn: warning: W160042: Lock failed: newer version of '/trunk/a.pas' exists", kUpdate), msg("FALHA_LOCK"));
+    EXPECT_TRUE(unlockCalls().isEmpty());
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(classify("svn: warning: W160042: Lock failed: newer version of '/trunk/a.pas' exists", kLock), msg("FALHA_LOCK"));
+    EXPECT_EQ(unlockCalls().size(), 2);
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 2);
+}
+
+TEST_F(ClassifierTest, NotAWorkingCopyFailsOnlyUnderTheCommitCaption)
+{
+    const QString out = "svn: E155007: 'c:\\x' não é uma cópia de trabalho";
+    EXPECT_EQ(classify(out, kCommit), msg("ERRO_GERAL"));
+    EXPECT_EQ(classify(out, kUpdate), "");
+    EXPECT_EQ(classify("svn: E155007: '/tmp' is not a working copy", kCommit), msg("ERRO_GERAL"));
+}
+
+TEST_F(ClassifierTest, GeneralFailuresAndTheirOrder)
+{
+    EXPECT_EQ(classify("svn: Servidor enviou valor de retorno inválido (423 Locked)", kUpdate), msg("ERRO_GERAL"));
+    EXPECT_EQ(classify("svn: E170013: Unable to connect to a repository at URL 'http://x'", kUpdate), msg("ERRO_GERAL"));
+    EXPECT_EQ(classify("não foi possível abrir o arquivo", kUpdate), msg("ERRO_GERAL"));
+    EXPECT_EQ(classify("svn: E155011: Commit falhou (detalhes a seguir):", kCommit), msg("FALHA_COMMIT"));
+    // A locked working copy is named before the failed commit it causes.
+    EXPECT_EQ(classify("svn: E155004: Commit failed (details follow):\nsvn: E155004: Run 'svn cleanup' to remove locks", kCommit),
+              msg("ERRO_TRAVA_COPIA_DE_TRABALHO"));
+    EXPECT_EQ(classify("Updated to revision 3.\nCommitted revision 4.", kCommit), "");
+    EXPECT_TRUE(context.remote.calls.empty());
+}

@@ -1,0 +1,303 @@
+// The classification against the real client, over Apache + mod_dav_svn, in
+// both languages the client speaks here.
+#include "support.h"
+#include "vcs/classifier.h"
+#include "vcs/runners.h"
+#include "host/abort.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace vcstest;
+
+namespace {
+
+const QString kUserA = "svn_a", kPassA = "Pa55-alfa";
+const QString kUserB = "svn_b", kPassB = "Pb55-beta";
+const QString kLockCaption = "BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ...";
+const QString kCommitCaption = "Repassando alterações para o Repositório...  ";
+const QString kUpdateCaption = "ATUALIZANDO A CÓPIA DE TRABALHO";
+
+// Apache with mod_dav_svn and two users, for the whole run.
+class DavServer : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(base.isValid());
+        // Apache runs as another user and must reach the repository.
+        QFile::setPermissions(base.path(), QFile::permissions(base.path()) | QFile::ReadOther | QFile::ExeOther
+                                               | QFile::ReadGroup | QFile::ExeGroup);
+        port = 20000 + int(getpid() % 20000);
+        qputenv("APR_HOME", (base.path() + "/apr").toLocal8Bit());
+        QDir().mkpath(base.path() + "/apr/drives/c/wc");
+        QProcess tool;
+        tool.setProcessChannelMode(QProcess::MergedChannels);
+        tool.start(DAVSERVER, {"start", base.path() + "/dav", QString::number(port),
+                               kUserA + ":" + kPassA, kUserB + ":" + kPassB});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        const QString out = QString::fromUtf8(tool.readAll()).trimmed();
+        ASSERT_EQ(tool.exitCode(), 0) << out.toStdString();
+        url = out.split('\n').last();
+    }
+    void TearDown() override
+    {
+        QProcess::execute(DAVSERVER, {"stop", base.path() + "/dav"});
+    }
+    QTemporaryDir base;
+    int port = 0;
+    QString url;
+};
+
+DavServer *g_server = nullptr;
+
+class Context : public vcs::ClassifierContext {
+public:
+    QStringList checkoutFiles() const override { return files; }
+    QString svnUser() const override { return user; }
+    QString svnPassword() const override { return password; }
+    QString currentTask() const override { return "0000000077"; }
+    QString currentActivity() const override { return "00002"; }
+    server::RemoteServer &server() override { return remote; }
+    void enableConfirm() override {}
+    QStringList files;
+    QString user = kUserB, password = kPassB;
+    RecordingServer remote;
+};
+
+class RealSvn : public ::testing::TestWithParam<const char *> {
+protected:
+    void SetUp() override
+    {
+        qor::Session session;
+        session.filial = "0001";
+        qor::SetSession(session);
+        const QString lang = GetParam();
+        area = QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name())
+                   .section('/', 0, 0) + "_" + QString(lang).replace('.', '_').replace('-', '_');
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LANG", lang);
+        environment.insert("LC_ALL", lang);
+        environment.remove("LANGUAGE");
+        runner = std::make_unique<vcs::MainRunner>(context.remote, &confirm, stlSaidaSvn);
+        runner->runner().setEnvironment(environment);
+        runner->setClassifier(&classifier, &progress);
+
+        direct({"mkdir", "--parents", "-m", "SOL:1 area", repo()}, kUserA);
+        const QString co = direct({"checkout", repo(), host("a")}, kUserA);
+        ASSERT_TRUE(QFileInfo::exists(host("a") + "/.svn")) << co.toStdString() << direct({"mkdir", "--parents", "-m", "SOL:1 area", repo()}, kUserA).toStdString();
+        direct({"checkout", repo(), host("b")}, kUserB);
+        write("a\\Unit1.pas", "unit Unit1;\n");
+        write("a\\Form1.dfm", "object Form1\n");
+        direct({"add", host("a") + "/Unit1.pas", host("a") + "/Form1.dfm"}, kUserA);
+        direct({"commit", "-m", "SOL:1 inicial", host("a")}, kUserA);
+        direct({"update", host("b")}, kUserB);
+    }
+    void TearDown() override
+    {
+        const QString shown = Lines().join('\n');
+        EXPECT_FALSE(shown.contains(kPassA)) << "password shown";
+        EXPECT_FALSE(shown.contains(kPassB)) << "password shown";
+    }
+
+    QString repo() const { return g_server->url + "/" + area; }
+    QString logical(const QString &rel) const { return "c:\\wc\\" + area + "\\" + rel; }
+    QString host(const QString &rel) const { return vcs::PathMap().toHost(logical(rel)); }
+    void write(const QString &rel, const QByteArray &text)
+    {
+        QFile file(host(rel));
+        file.open(QIODevice::WriteOnly | QIODevice::Append);
+        file.write(text);
+    }
+    // The client run directly, for the set-up of a case.
+    QString direct(QStringList args, const QString &user)
+    {
+        QProcess svn;
+        svn.setProcessEnvironment(environment);
+        svn.setProcessChannelMode(QProcess::MergedChannels);
+        args << "--non-interactive" << "--no-auth-cache" << "--username" << user << "--password-from-stdin";
+        svn.start("svn", args);
+        svn.waitForStarted();
+        svn.write(((user == kUserA ? kPassA : kPassB) + "\n").toUtf8());
+        svn.closeWriteChannel();
+        svn.waitForFinished(60000);
+        return QString::fromUtf8(svn.readAll());
+    }
+    QString credentials(const QString &user) const
+    {
+        return " --no-auth-cache --username " + user + " --password " + (user == kUserA ? kPassA : kPassB) + " ";
+    }
+    // Runs through the main runner; the message the classification ended with,
+    // "" when the command went through, "<silent>" for the silent abort.
+    QString run(const QString &caption, const QString &commandLine)
+    {
+        try {
+            runner->Execute(caption, commandLine, &progress, true);
+        } catch (const qor::EAbort &abort) {
+            return abort.isSilent() ? "<silent>" : abort.message();
+        }
+        return {};
+    }
+    QStringList Lines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < progress.count(); ++i) lines << progress.item(i)->text();
+        return lines;
+    }
+    // The tone of the first shown line that contains part.
+    vcs::Recognition::Tone toneOfLine(const QString &part) const
+    {
+        for (const QString &line : Lines()) {
+            if (line.contains(part)) return vcs::Recognition::mainWindow().toneOf(line);
+        }
+        ADD_FAILURE() << "no line with " << part.toStdString() << " in\n" << Lines().join('\n').toStdString();
+        return vcs::Recognition::Tone::Normal;
+    }
+    bool found(const QString &key) const { return vcs::Recognition::mainWindow().successIn(key, Lines().join('\n')); }
+    QString msg(const char *key) const { return vcs::Recognition::mainWindow().text(key); }
+    QString out() const { return Lines().join('\n'); }
+
+    qor::ScopedScriptedDialogs dialogs;
+    QString area;
+    QProcessEnvironment environment;
+    Context context;
+    vcs::Classifier classifier{context};
+    QPushButton confirm;
+    QStringList stlSaidaSvn;
+    QListWidget progress;
+    std::unique_ptr<vcs::MainRunner> runner;
+};
+
+using Tone = vcs::Recognition::Tone;
+
+}
+
+TEST_P(RealSvn, UpdateCheckoutAndAtRevision)
+{
+    write("a\\Unit1.pas", "// mais\n");
+    direct({"commit", "-m", "SOL:2 x", host("a")}, kUserA);
+    EXPECT_EQ(run(kUpdateCaption, "svn update" + credentials(kUserB) + logical("b")), "") << out().toStdString();
+    EXPECT_TRUE(found("ATUALIZADO1")) << out().toStdString();
+    EXPECT_EQ(run(kUpdateCaption, "svn update" + credentials(kUserB) + logical("b")), "");
+    EXPECT_TRUE(found("ATUALIZADO2")) << out().toStdString();
+    EXPECT_EQ(run(kUpdateCaption, "svn checkout" + credentials(kUserB) + repo() + " " + logical("c")), "");
+    EXPECT_TRUE(found("GERADA_COPIA")) << out().toStdString();
+    // The client printed host paths; the list shows them logical.
+    EXPECT_TRUE(out().contains("A    " + logical("c") + "\\Unit1.pas")) << out().toStdString();
+    EXPECT_FALSE(out().contains(g_server->base.path())) << out().toStdString();
+}
+
+TEST_P(RealSvn, LockUnlockAndCommit)
+{
+    const QString file = logical("b\\unit1.pas");
+    EXPECT_EQ(run(kLockCaption + " Unit1.pas", "svn lock" + credentials(kUserB) + file), "") << out().toStdString();
+    EXPECT_TRUE(found("TRAVAREALIZADA")) << out().toStdString();
+    EXPECT_EQ(toneOfLine("Unit1.pas'"), Tone::Success);
+    EXPECT_EQ(run("DESBLOQUEANDO O ARQUIVO ...Unit1.pas", "svn unlock" + credentials(kUserB) + file), "");
+    EXPECT_TRUE(found("ARQDESTRAVADO")) << out().toStdString();
+    write("b\\Unit1.pas", "// b\n");
+    EXPECT_EQ(run(kCommitCaption, "svn commit --no-auth-cache -m \"SOL:3 ajuste de teste\" --username " + kUserB
+                                      + " --password " + kPassB + " " + logical("b")), "") << out().toStdString();
+    EXPECT_TRUE(found("COMMITREALIZADO")) << out().toStdString();
+    EXPECT_TRUE(context.remote.calls.empty());
+    EXPECT_EQ(context.remote.uses, 0);
+    EXPECT_GE(context.remote.acquired, 3);
+}
+
+TEST_P(RealSvn, LockHeldByAnotherUserUnlocksOursClearsAndShowsErroTrava)
+{
+    direct({"lock", host("a") + "/Unit1.pas"}, kUserA);
+    context.files = {logical("b\\Form1.dfm"), logical("b\\Unit1.pas")};
+    EXPECT_EQ(run(kLockCaption + " Form1.dfm", "svn lock" + credentials(kUserB) + context.files[0].toLower()), "");
+    EXPECT_EQ(run(kLockCaption + " Unit1.pas", "svn lock" + credentials(kUserB) + context.files[1].toLower()),
+              msg("ERRO_TRAVA")) << out().toStdString();
+    EXPECT_EQ(toneOfLine("W160035"), Tone::Failure);
+    // Our own lock of Form1.dfm was released by the unlock commands.
+    EXPECT_TRUE(found("ARQDESTRAVADO")) << out().toStdString();
+    EXPECT_EQ(Lines().filter("DESBLOQUEANDO O ARQUIVO ...").size(), 2);
+    const QString info = direct({"info", repo() + "/Form1.dfm"}, kUserA);
+    EXPECT_FALSE(info.contains(kUserB)) << info.toStdString();
+    ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000077", "00002"}));
+    EXPECT_TRUE(confirm.isEnabled());
+    // The other user's lock is untouched.
+    EXPECT_TRUE(direct({"info", repo() + "/Unit1.pas"}, kUserA).contains(kUserA));
+}
+
+TEST_P(RealSvn, LockOfAnUnversionedFile)
+{
+    write("b\\Novo.pas", "x\n");
+    context.files = {logical("b\\novo.pas")};
+    EXPECT_EQ(run(kLockCaption + " Novo.pas", "svn lock" + credentials(kUserB) + logical("b\\novo.pas")),
+              msg("ERRO_TRAVA_ARQ_SEM_VERSAO")) << out().toStdString();
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
+}
+
+TEST_P(RealSvn, LockOfAnOutdatedFile)
+{
+    write("a\\Unit1.pas", "// nova\n");
+    direct({"commit", "-m", "SOL:4 x", host("a")}, kUserA);
+    context.files = {logical("b\\unit1.pas")};
+    EXPECT_EQ(run(kLockCaption + " Unit1.pas", "svn lock" + credentials(kUserB) + logical("b\\unit1.pas")),
+              msg("FALHA_LOCK")) << out().toStdString();
+    EXPECT_EQ(Lines().filter("DESBLOQUEANDO O ARQUIVO ...").size(), 1);
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(toneOfLine("W160042"), Tone::Failure);
+}
+
+TEST_P(RealSvn, CommitOfAnOutdatedFileIsRefused)
+{
+    write("a\\Unit1.pas", "// a\n");
+    direct({"commit", "-m", "SOL:5 a", host("a")}, kUserA);
+    write("b\\Unit1.pas", "// b\n");
+    EXPECT_EQ(run(kCommitCaption, "svn commit --no-auth-cache -m \"SOL:5 b\" --username " + kUserB + " --password "
+                                      + kPassB + " " + logical("b")), msg("FALHA_COMMIT")) << out().toStdString();
+    EXPECT_TRUE(confirm.isEnabled());
+}
+
+TEST_P(RealSvn, LockedWorkingCopyNeedsCleanup)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", area);
+        db.setDatabaseName(host("b") + "/.svn/wc.db");
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec("INSERT INTO wc_lock (wc_id, local_dir_relpath, locked_levels) VALUES (1, '', -1)");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(area);
+    EXPECT_EQ(run(kUpdateCaption, "svn update" + credentials(kUserB) + logical("b")),
+              msg("ERRO_TRAVA_COPIA_DE_TRABALHO")) << out().toStdString();
+}
+
+TEST_P(RealSvn, NotAWorkingCopy)
+{
+    QDir().mkpath(host("solto"));
+    EXPECT_EQ(run(kUpdateCaption, "svn update" + credentials(kUserB) + logical("solto")), "") << out().toStdString();
+    EXPECT_EQ(toneOfLine("E155007"), Tone::Failure);
+    EXPECT_EQ(run(kCommitCaption, "svn commit --no-auth-cache -m \"SOL:6 x\" --username " + kUserB + " --password "
+                                      + kPassB + " " + logical("solto")), msg("ERRO_GERAL")) << out().toStdString();
+}
+
+TEST_P(RealSvn, ServerUnreachableAndAuthenticationRefused)
+{
+    const QString closed = QString("http://127.0.0.1:%1/svn").arg(g_server->port + 1);
+    EXPECT_EQ(run(kUpdateCaption, "svn list" + credentials(kUserB) + closed), msg("ERRO_GERAL")) << out().toStdString();
+    EXPECT_EQ(run(kUpdateCaption, "svn update --no-auth-cache --username " + kUserB + " --password errada-xyz "
+                                      + logical("b")), msg("ERRO_GERAL")) << out().toStdString();
+    EXPECT_FALSE(out().contains("errada-xyz"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RealSvn, ::testing::Values("C", "pt_BR.UTF-8"),
+                         [](const auto &info) { return std::string(info.param[0] == 'C' ? "C" : "pt_BR"); });
+
+int registerServer = [] {
+    g_server = new DavServer;
+    ::testing::AddGlobalTestEnvironment(g_server);
+    return 0;
+}();
