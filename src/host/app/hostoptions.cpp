@@ -71,7 +71,7 @@ HostOptions ParseHostOptions(const QStringList &arguments)
     const QCommandLineOption manter(QStringLiteral("keep-connected"), "hold the server connection for a window's life");
     const QCommandLineOption modulo(QStringLiteral("module"), "open a module by screen code at start", "CODE");
     const QCommandLineOption dir(QStringLiteral("module-dir"), "directory of the module libraries", "DIR");
-    const QCommandLineOption plataforma(QStringLiteral("platform"), "pre-select and confirm platform N (0-3)", "N");
+    const QCommandLineOption plataforma(QStringLiteral("dev-platform"), "pre-select and confirm platform N (0-3); --platform N works too", "N");
     const QCommandLineOption foto(QStringLiteral("screenshot"), "save a picture of the window once the module is shown", "FILE");
     const QCommandLineOption ficar(QStringLiteral("stay"), "keep running after --screenshot");
     parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar});

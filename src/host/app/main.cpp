@@ -58,11 +58,29 @@ bool saveScreenshot(host::HostWindow &window, const QString &file)
     return saved;
 }
 
+// Qt takes "--platform" for its own platform plugin; the host's "--platform N"
+// (a digit) is renamed before Qt sees it.
+std::vector<char *> renamePlatformOption(int argc, char **argv)
+{
+    static char renamed[] = "--dev-platform";
+    std::vector<char *> args(argv, argv + argc);
+    for (size_t i = 1; i < args.size(); ++i) {
+        const QByteArray arg(args[i]);
+        const bool digitFollows = i + 1 < args.size() && args[i + 1][0] >= '0' && args[i + 1][0] <= '9';
+        if (arg == "--platform" && digitFollows)
+            args[i] = renamed;
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
 }
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    std::vector<char *> args = renamePlatformOption(argc, argv);
+    int count = int(args.size()) - 1;
+    QApplication app(count, args.data());
     QApplication::setApplicationName(QStringLiteral("apr-host"));
     host::HostOptions options = host::ParseHostOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
