@@ -184,6 +184,8 @@ TEST_F(PlanServerTest, PaintedGridShowsPicturesAndTheSelection)
     page.grid.show();
     page.grid.selectRow(running == 0 ? 1 : 0);
     const QImage image = page.grid.viewport()->grab().toImage();
+    if (qEnvironmentVariableIsSet("APR_PLAN_SCREENSHOT"))
+        page.grid.grab().save(qEnvironmentVariable("APR_PLAN_SCREENSHOT"));
     const auto contains = [&](const QRect &rect, QColor colour) {
         for (int y = rect.top(); y <= rect.bottom(); ++y)
             for (int x = rect.left(); x <= rect.right(); ++x)
@@ -281,21 +283,30 @@ TEST_F(PlanServerTest, StoredLayoutWithZeroWidthAndLetters)
     text.replace(18 * 5 + 13, 4, "    ");
     page.link.remote.call("SetProgOperOpc", {"APR00100", s.operador, text, "1"});
 
-    // Columns 4 and 5 stay as the grid has them: the reversed order would
-    // repeat a field, so the default wins...
+    // Columns 4 and 5 stay as the grid has them; the others follow the text.
     page.layout.RestauraGrid();
-    EXPECT_EQ(ReadLayout(page.grid, *page.model), DefaultLayout());
+    GridLayoutColumns expected = stored;
+    expected[4] = {"CDREDUITTRAB", 100};
+    expected[5] = {"NMPROCESSO", 200};
+    EXPECT_EQ(ReadLayout(page.grid, *page.model), expected);
 
-    // ...while a text that keeps every field once restores around them.
+    // A kept column that the text also names elsewhere would show a field twice
+    // and lose another: the default wins.
+    page.layout.RestauraDefault();
     stored = DefaultLayout();
     std::swap(stored[0], stored[1]);
     stored[0].width = 44;
     stored[8].width = 0;
     page.link.remote.call("SetProgOperOpc", {"APR00100", s.operador, BuildLayoutText(stored), "2"});
     page.layout.RestauraGrid();
-    GridLayoutColumns expected = stored;
+    expected = stored;
     expected[8] = DefaultLayout().at(8);
     EXPECT_EQ(ReadLayout(page.grid, *page.model), expected);
+    stored[8] = {"IDORIGTARE", 0};
+    stored[1] = {"DTFIPATIVTAR", 70};
+    page.link.remote.call("SetProgOperOpc", {"APR00100", s.operador, BuildLayoutText(stored), "2"});
+    page.layout.RestauraGrid();
+    EXPECT_EQ(ReadLayout(page.grid, *page.model), DefaultLayout());
 
     QString letters = BuildLayoutText(DefaultLayout());
     letters.replace(18 * 2 + 13, 4, "2O  ");
