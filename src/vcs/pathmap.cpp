@@ -148,26 +148,34 @@ QString PathMap::mapOutput(const QString &output) const
 {
     QList<QChar> drives;
     const QStringList roots = knownRoots(drives);
-    QString result = output;
+    QString text = output;
     for (int i = 0; i < roots.size(); ++i) {
         const QString &r = roots[i];
+        int found = text.indexOf(r);
+        if (found < 0) continue;
         const QString logicalRoot = QString(drives[i]) + u':';
-        int pos = 0;
-        while ((pos = result.indexOf(r, pos)) >= 0) {
-            const int after = pos + r.size();
-            const bool startsPath = pos == 0 || !isPathChar(result[pos - 1]) || result[pos - 1] == u'=';
-            const bool endsRoot = after == result.size() || result[after] == u'/' || !isPathChar(result[after]);
-            if (!startsPath || !endsRoot) { pos = after; continue; }
+        QString result;
+        result.reserve(text.size());
+        int copied = 0;
+        for (; found >= 0; found = text.indexOf(r, found)) {
+            const int after = found + r.size();
+            const bool startsPath = found == 0 || !isPathChar(text[found - 1]);
+            const bool endsRoot = after == text.size() || text[after] == u'/' || !isPathChar(text[after]);
+            if (!startsPath || !endsRoot) { found = after; continue; }
             int end = after;
-            while (end < result.size() && isPathChar(result[end])) ++end;
-            QString rest = result.mid(after, end - after);
+            while (end < text.size() && isPathChar(text[end])) ++end;
+            QString rest = text.mid(after, end - after);
             rest.replace(u'/', u'\\');
-            const QString logical = logicalRoot + (rest.isEmpty() ? QStringLiteral("\\") : rest);
-            result.replace(pos, end - pos, logical);
-            pos += logical.size();
+            result += QStringView(text).mid(copied, found - copied);
+            result += logicalRoot;
+            result += rest.isEmpty() ? QStringLiteral("\\") : rest;
+            copied = end;
+            found = end;
         }
+        result += QStringView(text).mid(copied);
+        text = result;
     }
-    return result;
+    return text;
 }
 
 // ---- LogicalFs -------------------------------------------------------------------
