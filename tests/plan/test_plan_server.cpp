@@ -116,7 +116,7 @@ struct PlanPage {
 
 class PlanServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_GT(g_server->port, 0) << "apr-server did not start"; }
+    void SetUp() override { ASSERT_TRUE(g_server && g_server->port > 0) << "apr-server did not start"; }
     qor::ScopedScriptedDialogs dialogs;
 };
 
@@ -317,14 +317,29 @@ TEST_F(PlanServerTest, StoredLayoutWithZeroWidthAndLetters)
     EXPECT_TRUE(dialogs->shown.empty()) << dialogs->texts().join("\n").toStdString();
 }
 
+// The server starts only when tests run, not when they are listed.
+class AprServerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_server = std::make_unique<AprServer>();
+        g_server = m_server.get();
+    }
+    void TearDown() override
+    {
+        g_server = nullptr;
+        m_server.reset();
+    }
+
+private:
+    std::unique_ptr<AprServer> m_server;
+};
+
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    AprServer server;
-    g_server = &server;
-    const int rc = RUN_ALL_TESTS();
-    g_server = nullptr;
-    return rc;
+    ::testing::AddGlobalTestEnvironment(new AprServerEnvironment);
+    return RUN_ALL_TESTS();
 }

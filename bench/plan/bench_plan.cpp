@@ -1,0 +1,239 @@
+// A plan of 5,000 activities: the server's share (the remote call until its
+// reply is read) and the client's share (the result check, the filled record
+// set and the painted grid, top and bottom).
+#include "plan/plandelegate.h"
+#include "plan/planfields.h"
+#include "plan/planloader.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include "server/connectionuses.h"
+#include "server/netconnection.h"
+#include "server/netremoteserver.h"
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kActivities = 5000;
+const QString kOperator = QStringLiteral("000000000001");
+const QString kBranch = QStringLiteral("0001");
+
+class ServerProcess {
+public:
+    ServerProcess(const QString &database, bool seed)
+    {
+        QStringList args{"--listen", "127.0.0.1:0", "--database", "sqlite:" + database};
+        if (seed)
+            args << "--seed" << "demo";
+        m_process.start(QStringLiteral(APR_SERVER_BIN), args);
+        QByteArray out;
+        while (port == 0 && m_process.waitForReadyRead(20000)) {
+            out += m_process.readAllStandardOutput();
+            const int at = out.indexOf("listening on ");
+            const int end = at < 0 ? -1 : out.indexOf('\n', at);
+            if (end > at)
+                port = QString::fromUtf8(out.mid(at + 13, end - at - 13)).trimmed().section(':', -1).toInt();
+        }
+        if (port == 0)
+            qFatal("apr-server did not start: %s", m_process.readAllStandardError().constData());
+    }
+    ~ServerProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    int port = 0;
+
+private:
+    QProcess m_process;
+};
+
+// Copies the demo operator's open activities (and their tasks) under new task
+// numbers, `missing` of them.
+void growPlan(const QString &path, int missing)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("grow"));
+    db.setDatabaseName(path);
+    if (!db.open())
+        qFatal("cannot open %s", qPrintable(path));
+    {
+        QSqlQuery open(db);
+        open.exec("SELECT * FROM planativtare WHERE CDOPERRESP = '" + kOperator
+                  + "' AND (IDSITATIVTAR IS NULL OR IDSITATIVTAR NOT IN ('C','X'))");
+        std::vector<QSqlRecord> activities;
+        while (open.next())
+            activities.push_back(open.record());
+        const auto insertCopy = [&](const QString &table, QSqlRecord record, const QString &task) {
+            record.setValue(QStringLiteral("NRTAREFA"), task);
+            QStringList names, marks;
+            for (int i = 0; i < record.count(); ++i) {
+                names << record.fieldName(i);
+                marks << QStringLiteral("?");
+            }
+            QSqlQuery ins(db);
+            ins.prepare("INSERT INTO " + table + " (" + names.join(',') + ") VALUES (" + marks.join(',') + ")");
+            for (int i = 0; i < record.count(); ++i)
+                ins.addBindValue(record.value(i));
+            if (!ins.exec())
+                qFatal("%s", qPrintable(ins.lastError().text()));
+        };
+        db.transaction();
+        for (int n = 0; n < missing; ++n) {
+            const QSqlRecord &activity = activities[size_t(n) % activities.size()];
+            const QString task = QStringLiteral("9%1").arg(n, 9, 10, QChar('0'));
+            QSqlQuery t(db);
+            t.prepare("SELECT * FROM tarefa WHERE CDFILIAL = ? AND NRTAREFA = ?");
+            t.addBindValue(activity.value("CDFILIAL"));
+            t.addBindValue(activity.value("NRTAREFA"));
+            t.exec();
+            if (t.next())
+                insertCopy(QStringLiteral("tarefa"), t.record(), task);
+            insertCopy(QStringLiteral("planativtare"), activity, task);
+        }
+        db.commit();
+    }
+    db.close();
+    QSqlDatabase::removeDatabase(QStringLiteral("grow"));
+}
+
+QJsonArray planArguments()
+{
+    return {kBranch, kOperator, 0, "", "", "", "", "", "", ""};
+}
+
+int planRows(int port)
+{
+    server::TNetConnection connection;
+    server::ConnectionUses uses;
+    connection.Host = QStringLiteral("127.0.0.1");
+    connection.Port = port;
+    server::NetRemoteServer remote(connection, uses);
+    const QJsonValue packet = remote.call(QStringLiteral("GetPlanAtivTare"), planArguments());
+    return int(packet.toObject().value(QStringLiteral("rows")).toArray().size());
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<ServerProcess> server;
+    server::TNetConnection connection;
+    server::ConnectionUses uses;
+    std::unique_ptr<server::NetRemoteServer> remote;
+    qor::RecordSet plan{QStringLiteral("cdsPlanAtivTare")};
+    QTableView grid;
+    plan::PlanGridModel *model = nullptr;
+    QString ini, fin;
+
+    Fixture()
+    {
+        const QString path = dir.filePath(QStringLiteral("apr.db"));
+        int seeded = 0;
+        {
+            ServerProcess demo(path, true);
+            seeded = planRows(demo.port);
+        }
+        growPlan(path, kActivities - seeded);
+        server = std::make_unique<ServerProcess>(path, false);
+        connection.Host = QStringLiteral("127.0.0.1");
+        connection.Port = server->port;
+        remote = std::make_unique<server::NetRemoteServer>(connection, uses);
+        remote->acquire();          // one permanent use, as the window keeps it
+        plan::DefinePlanFields(plan);
+        model = new plan::PlanGridModel(&plan, &grid);
+        grid.setModel(model);
+        plan::ApplyPlanColumns(grid, *model);
+        grid.setItemDelegate(new plan::PlanDelegate(*model, &grid));
+        grid.resize(1280, 800);
+    }
+
+    QJsonArray arguments()
+    {
+        plan::PlanContext ctx{*remote, plan, ini, fin};
+        return plan::PlanArguments(ctx, QJsonValue(0), {});
+    }
+
+    qor::RemoteResult serverShare() { return remote->callRaw(QStringLiteral("GetPlanAtivTare"), arguments()); }
+
+    void clientShare(const qor::RemoteResult &result)
+    {
+        plan.setData(qor::CheckResultServ(result).toObject());
+        QImage image(grid.size(), QImage::Format_RGB32);
+        grid.scrollToTop();
+        grid.render(&image);
+        grid.scrollToBottom();
+        grid.render(&image);
+    }
+};
+
+Fixture *g_fixture = nullptr;
+
+void BM_PlanServer(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(g_fixture->serverShare());
+}
+BENCHMARK(BM_PlanServer)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PlanClient(benchmark::State &state)
+{
+    const qor::RemoteResult result = g_fixture->serverShare();
+    for (auto _ : state)
+        g_fixture->clientShare(result);
+    state.counters["rows"] = g_fixture->plan.recordCount();
+}
+BENCHMARK(BM_PlanClient)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qor::SetDialogSeam(qor::CreateConsoleSeam());
+    qor::Session session;
+    session.operador = kOperator;
+    session.filial = kBranch;
+    qor::SetSession(session);
+    Fixture fixture;
+    g_fixture = &fixture;
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+
+    std::vector<double> serverMs, clientMs;
+    for (int i = 0; i < 7; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const qor::RemoteResult result = fixture.serverShare();
+        serverMs.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        fixture.clientShare(result);
+        clientMs.push_back(t.nsecsElapsed() / 1e6);
+    }
+    const int rows = fixture.plan.recordCount();
+    if (rows != kActivities)
+        std::fprintf(stderr, "bench_plan: the plan holds %d rows, not %d\n", rows, kActivities);
+    std::printf("plan %d rows: server %.0f ms, client %.0f ms\n", rows, median(serverMs), median(clientMs));
+    benchmark::Shutdown();
+    g_fixture = nullptr;
+    return rows == kActivities ? 0 : 1;
+}
