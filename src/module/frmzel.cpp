@@ -41,6 +41,9 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
 TfrmZEL::~TfrmZEL()
 {
     qApp->removeEventFilter(this);
+    // The controls and the grid's model read the record sets: they go first.
+    delete nbkAPR;
+    delete dtsPadrao;
 }
 
 void TfrmZEL::FormCreate()

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -181,7 +182,9 @@ QJsonObject actionPacket(const QJsonArray &rows)
 TEST_F(ModuleWindowTest, OneActionIsNamedWithItsPlannedConclusion)
 {
     TfrmZEL &w = open();
-    const QJsonObject one = actionPacket({QJsonArray{"0000000042", "Em andamento", "2026-05-04T00:00:00"}});
+    QJsonArray rows;
+    rows.append(QJsonArray{"0000000042", "Em andamento", "2026-05-04T00:00:00"});
+    const QJsonObject one = actionPacket(rows);
     w.CarregaInicial({QJsonValue::Null, one, QJsonValue::Null, QJsonValue::Null, QJsonValue::Null});
     w.MostraPendencias();
     ASSERT_EQ(dialogs->shown.size(), 1u);
@@ -193,8 +196,9 @@ TEST_F(ModuleWindowTest, OneActionIsNamedWithItsPlannedConclusion)
 TEST_F(ModuleWindowTest, NullElementsOfInicialLeaveTheirRecordSetsAlone)
 {
     TfrmZEL &w = open();
-    const QJsonObject any = packet({QJsonObject{{"name", "CODIGO"}, {"type", "string"}, {"size", 4}}},
-                                   {QJsonArray{"0001"}});
+    QJsonArray rows;
+    rows.append(QJsonArray{"0001"});
+    const QJsonObject any = packet({QJsonObject{{"name", "CODIGO"}, {"type", "string"}, {"size", 4}}}, rows);
     w.CarregaInicial({any, QJsonValue::Null, any, QJsonValue::Null, any});
     EXPECT_TRUE(w.cdsParFilialGep.active());
     EXPECT_FALSE(w.cdsAcao.active());
