@@ -1,5 +1,6 @@
 #include "plan/planfields.h"
 #include <QHeaderView>
+#include <QPalette>
 #include <QTableView>
 
 namespace plan {
@@ -213,8 +214,22 @@ QVariant PlanGridModel::headerData(int section, Qt::Orientation orientation, int
     return qor::RecordSetModel::headerData(section, orientation, role);
 }
 
+void StylePlanGrid(QTableView &grid)
+{
+    // Fixed row in the suite's title blue (BGR 11895364) with bold titles in the window colour.
+    grid.horizontalHeader()->setStyleSheet(QStringLiteral(
+        "QHeaderView::section { background-color: #4482B5; color: white; font-weight: bold;"
+        " border: 1px solid #2F5E86; padding: 1px 3px; }"));
+    QPalette palette = grid.palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    grid.setPalette(palette);
+    grid.setShowGrid(true);
+    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
+}
+
 void ApplyPlanColumns(QTableView &grid, qor::RecordSetModel &model)
 {
+    StylePlanGrid(grid);
     model.setColumns(PlanColumnFields());
     model.setEditableColumns({QStringLiteral("NRPRIOATIVTR")});
     QHeaderView *header = grid.horizontalHeader();

@@ -46,7 +46,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 };
 
-// Sets the ten columns, their widths and the one editable column on the grid.
+// The grid's colours: title row, info-coloured background, compact rows.
+void StylePlanGrid(QTableView &grid);
+// Sets the ten columns, their widths and the one editable column on the grid
+// (and StylePlanGrid).
 void ApplyPlanColumns(QTableView &grid, qor::RecordSetModel &model);
 
 }
