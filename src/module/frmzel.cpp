@@ -41,6 +41,9 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
 TfrmZEL::~TfrmZEL()
 {
     qApp->removeEventFilter(this);
+    // The handler is code of this module, which may be unloaded after the window.
+    if (m_handlerInstalado)
+        qor::SetApplicationExceptionHandler(std::move(m_handlerAnterior));
     // The controls and the grid's model read the record sets: they go first.
     delete nbkAPR;
     delete dtsPadrao;
@@ -163,7 +166,10 @@ void TfrmZEL::confirmaPlataforma()
     carregaInicial();
     MostraPendencias();
 
-    qor::SetApplicationExceptionHandler(&TfrmZEL::OnException);
+    if (!m_handlerInstalado) {
+        m_handlerAnterior = qor::SetApplicationExceptionHandler(&TfrmZEL::OnException);
+        m_handlerInstalado = true;
+    }
     FormActivate();
     dbgPadrao->setFocus();
 }

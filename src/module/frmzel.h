@@ -2,6 +2,7 @@
 #include "host/messages.h"
 #include "host/recordset.h"
 #include "host/recordsetmodel.h"
+#include "host/services.h"
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
@@ -181,6 +182,8 @@ private:
     server::ConnectionUses m_usos;
     server::NetRemoteServer m_servidor{netZEL, m_usos};
     bool m_carregouNaExibicao = false;
+    bool m_handlerInstalado = false;
+    qor::ExceptionHandler m_handlerAnterior;
 };
 
 }

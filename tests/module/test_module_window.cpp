@@ -323,6 +323,19 @@ TEST_F(ModuleWindowTest, ClosingResetsTheModuleFlagsAndReturnsTheUse)
     EXPECT_TRUE(window.isNull());
 }
 
+TEST_F(ModuleWindowTest, TheWindowsExceptionHandlerGoesWithTheWindow)
+{
+    bool hostHandlerRan = false;
+    qor::SetApplicationExceptionHandler([&](const std::exception &) { hostHandlerRan = true; });
+    open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    delete window.data();
+    const qor::ExceptionHandler current = qor::SetApplicationExceptionHandler({});
+    ASSERT_TRUE(bool(current));
+    current(std::runtime_error("x"));
+    EXPECT_TRUE(hostHandlerRan);
+}
+
 TEST(PlatformTable, CaptionsAndProductRanges)
 {
     const auto &table = apr::TabelaPlataformas();
