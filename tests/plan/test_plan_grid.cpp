@@ -280,6 +280,21 @@ TEST(PlanQueue, OnlyTheQueueColumnEditsAndTypingIsUpperCase)
     ASSERT_EQ(w.server.callsOf("SetFila_PlanAtiv").size(), 1u);
 }
 
+TEST(PlanQueue, LeavingTheQueueColumnWhileEditingAdjustsTheValue)
+{
+    qor::ScopedScriptedDialogs dialogs;
+    PlanWindow w;
+    w.grid.setCurrentIndex(w.cell(0, "NRPRIOATIVTR"));
+    w.plan.edit();
+    w.plan.fieldByName("NRPRIOATIVTR").setValue("5");
+    w.grid.setCurrentIndex(w.cell(0, "DSSOLISERV"));
+    EXPECT_EQ(w.plan.state(), qor::RecordSet::State::Edit);
+    EXPECT_EQ(w.plan.fieldByName("NRPRIOATIVTR").asString(), QStringLiteral("005"));
+    EXPECT_TRUE(w.server.callsOf("SetFila_PlanAtiv").empty()) << "sent on the post, not before";
+    w.plan.post();
+    EXPECT_EQ(w.server.callsOf("SetFila_PlanAtiv").size(), 1u);
+}
+
 TEST(PlanQueue, RefusedQueueIsNotKeptLocally)
 {
     qor::ScopedScriptedDialogs dialogs;
