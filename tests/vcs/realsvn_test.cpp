@@ -14,6 +14,12 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#ifdef APR_SERVER
+#include "../server/serverprocess.h"
+#include "server/connectionuses.h"
+#include "server/netconnection.h"
+#include "server/netremoteserver.h"
+#endif
 
 using namespace vcstest;
 
@@ -292,6 +298,44 @@ TEST_P(RealSvn, ServerUnreachableAndAuthenticationRefused)
                                       + logical("b")), msg("ERRO_GERAL")) << out().toStdString();
     EXPECT_FALSE(out().contains("errada-xyz"));
 }
+
+#ifdef APR_SERVER
+// The lock-failure path against the real application server: the files the
+// activity recorded for check-out are forgotten by ClearArqCheckout.
+TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
+{
+    testsupport::ServerProcess apr;
+    ASSERT_TRUE(apr.start(APR_SERVER)) << apr.why().toStdString();
+    server::TNetConnection connection;
+    connection.Host = apr.host();
+    connection.Port = apr.port();
+    server::ConnectionUses uses;
+    server::NetRemoteServer remote(connection, uses);
+    struct ServerContext : Context {
+        server::RemoteServer *real = nullptr;
+        server::RemoteServer &server() override { return *real; }
+    } serverContext;
+    serverContext.real = &remote;
+    vcs::Classifier realClassifier(serverContext);
+    runner->setClassifier(&realClassifier, &progress);
+
+    direct({"lock", host("a") + "/Unit1.pas"}, kUserA);
+    serverContext.files = {logical("b\\Form1.dfm"), logical("b\\Unit1.pas")};
+    const QJsonArray activity{"0001", serverContext.currentTask(), serverContext.currentActivity()};
+    for (int code = 0; code < serverContext.files.size(); ++code)
+        remote.call("SetArqCheckout", QJsonArray{activity[0], activity[1], activity[2], QString::number(code),
+                                                 serverContext.files[code]});
+    auto recorded = [&] { return remote.call("GetArqCheckout", activity).toObject().value("rows").toArray().size(); };
+    ASSERT_EQ(recorded(), 2);
+
+    EXPECT_EQ(run(kLockCaption + " Form1.dfm", "svn lock" + credentials(kUserB) + serverContext.files[0].toLower()), "");
+    EXPECT_EQ(run(kLockCaption + " Unit1.pas", "svn lock" + credentials(kUserB) + serverContext.files[1].toLower()),
+              msg("ERRO_TRAVA")) << out().toStdString();
+    EXPECT_EQ(recorded(), 0);
+    EXPECT_EQ(uses.count("netZEL"), 0);
+    EXPECT_FALSE(direct({"info", repo() + "/Form1.dfm"}, kUserA).contains(kUserB));
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Languages, RealSvn, ::testing::Values("C", "pt_BR.UTF-8"),
                          [](const auto &info) { return std::string(info.param[0] == 'C' ? "C" : "pt_BR"); });
