@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
+#include <QAbstractItemDelegate>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -305,6 +307,33 @@ TEST_F(ModuleWindowTest, EscapeCancelsAnInsertionOfWorkItems)
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(w.dbgPadrao, &escape);
     EXPECT_NE(w.cds_ItemTarefa.state(), qor::RecordSet::State::Insert);
+}
+
+TEST_F(ModuleWindowTest, DeleteInTheCellEditorOfAProtectedFieldIsDiscarded)
+{
+    TfrmZEL &w = open();
+    ASSERT_GT(w.cdsPlanAtivTare.recordCount(), 0);
+    w.dtsPadrao->setEditableColumns({QStringLiteral("NRPRIOATIVTR"), QStringLiteral("DSTEMPLAITAR")});
+    w.dbgPadrao->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    auto typeInCell = [&](const char *field, int key) {
+        const QModelIndex cell = w.dtsPadrao->index(0, w.dtsPadrao->columnOf(QString::fromLatin1(field)));
+        w.dbgPadrao->setCurrentIndex(cell);
+        w.dbgPadrao->edit(cell);
+        QLineEdit *editor = w.dbgPadrao->viewport()->findChild<QLineEdit *>();
+        if (!editor)
+            return QString(QStringLiteral("<no editor>"));
+        editor->setText(QStringLiteral("12"));
+        editor->setCursorPosition(2);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(editor, &press);
+        const QString text = editor->text();
+        emit w.dbgPadrao->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return text;
+    };
+    w.cdsPlanAtivTare[QStringLiteral("NRPRIOATIVTR")].tag = 1;
+    EXPECT_EQ(typeInCell("NRPRIOATIVTR", Qt::Key_Backspace), QStringLiteral("12"));
+    EXPECT_EQ(typeInCell("DSTEMPLAITAR", Qt::Key_Backspace), QStringLiteral("1"));
 }
 
 TEST_F(ModuleWindowTest, ClosingResetsTheModuleFlagsAndReturnsTheUse)
