@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -51,6 +52,14 @@ public:
         const QString out = QString::fromUtf8(tool.readAll()).trimmed();
         ASSERT_EQ(tool.exitCode(), 0) << out.toStdString();
         url = out.split('\n').last();
+        // Every client started during the run records its arguments on the way.
+        const QString bin = base.path() + "/bin";
+        QDir().mkpath(bin);
+        argumentLog = base.path() + "/svn-arguments.log";
+        const QString real = QStandardPaths::findExecutable("svn");
+        ASSERT_FALSE(real.isEmpty());
+        WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> '" + argumentLog + "'\nexec '" + real + "' \"$@\"");
+        qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
     }
     void TearDown() override
     {
@@ -59,6 +68,7 @@ public:
     QTemporaryDir base;
     int port = 0;
     QString url;
+    QString argumentLog;
 };
 
 DavServer *g_server = nullptr;
@@ -110,6 +120,10 @@ protected:
         const QString shown = Lines().join('\n');
         EXPECT_FALSE(shown.contains(kPassA)) << "password shown";
         EXPECT_FALSE(shown.contains(kPassB)) << "password shown";
+        const QString arguments = ReadAll(g_server->argumentLog);
+        EXPECT_TRUE(arguments.contains("--password-from-stdin"));
+        EXPECT_FALSE(arguments.contains(kPassA)) << "password among a child's arguments";
+        EXPECT_FALSE(arguments.contains(kPassB)) << "password among a child's arguments";
     }
 
     QString repo() const { return g_server->url + "/" + area; }
