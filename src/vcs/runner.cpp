@@ -64,13 +64,17 @@ QString findProgram(const QString &program, const PathMap &paths)
 }
 
 // Splits an incomplete last line off text while the child still writes, so
-// that a line (and a path in it) is never cut between two polls.
+// that a line (and a path in it) is never cut between two polls. A trailing
+// CR waits for the LF that may follow it.
 QString takeIncompleteLine(QString &text)
 {
-    const int lastBreak = std::max(text.lastIndexOf(u'\n'), text.lastIndexOf(u'\r'));
-    if (lastBreak == text.size() - 1) return {};
-    const QString rest = text.mid(lastBreak + 1);
-    text.truncate(lastBreak + 1);
+    int cut = text.size();
+    if (text.endsWith(u'\r'))
+        cut = text.lastIndexOf(u'\n') + 1;
+    else if (!text.endsWith(u'\n'))
+        cut = std::max(text.lastIndexOf(u'\n'), text.lastIndexOf(u'\r')) + 1;
+    const QString rest = text.mid(cut);
+    text.truncate(cut);
     return rest;
 }
 

@@ -81,6 +81,14 @@ TEST_F(RunnerTest, OutputSpreadOverPollsGivesOneBlockPerPoll)
     EXPECT_EQ(host.polls, (QStringList{"um\n", "dois\n"}));
 }
 
+TEST_F(RunnerTest, ALineCutBetweenPollsIsShownWhole)
+{
+    script("cut", "printf 'Transmitindo .'; sleep 1.3; printf ' feito\\r'; sleep 1.3; printf '\\nfim\\r\\n'");
+    auto runner = mainRunner();
+    runner.Execute("C", "cut", &list, true);
+    EXPECT_EQ(Lines(list), (QStringList{vcs::ConsoleRunner::separator(), "C", "Resultado :", "Transmitindo . feito", "fim"}));
+}
+
 TEST_F(RunnerTest, ChunkSizedAndLongerOutputIsShownWholeInOrder)
 {
     for (int size : {2000, 4000, 4999}) {
