@@ -2,6 +2,7 @@
 #include "host/dialogs.h"
 #include "host/services.h"
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -110,6 +111,9 @@ bool HostWindow::openModule(const QString &screenCode, const QString &parameter)
     Module &module = m_modules[code];
     if (!module.library) {
         module.library = std::make_unique<QLibrary>(moduleLibraryPath(code));
+        // Texts of a module (window titles, messages) may be shared by the host's
+        // objects after the module let go of its windows: its code stays mapped.
+        module.library->setLoadHints(QLibrary::PreventUnloadHint);
         module.creator = QLatin1String(screen->creator);
     }
     if (!module.library->isLoaded() && !module.library->load()) {
@@ -140,6 +144,8 @@ void HostWindow::unloadModule(const QString &screenCode)
         using Hook = void (*)();
         if (auto finish = reinterpret_cast<Hook>(library->resolve("FinalizaModulo")))
             finish();
+        // The frames of the module's windows go before the module does.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         library->unload();
     }
     m_modules.erase(it);

@@ -1,0 +1,166 @@
+// apr-host's sign-in options and its document area with the real module.
+#include "../server/serverprocess.h"
+#include "host/app/hostoptions.h"
+#include "host/app/hostwindow.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QAction>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList argv(std::initializer_list<const char *> args)
+{
+    QStringList list{QStringLiteral("apr-host")};
+    for (const char *a : args)
+        list << QString::fromUtf8(a);
+    return list;
+}
+
+class HostOptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("APR_HOME", home.path().toUtf8()); }
+    QTemporaryDir home;
+};
+
+TEST_F(HostOptionsTest, CommandLineSignsInAndOverridesTheSettings)
+{
+    qor::Session saved;
+    saved.operador = QStringLiteral("000000000009");
+    saved.filial = QStringLiteral("0002");
+    saved.empresa = QStringLiteral("0003");
+    saved.webUrl = QStringLiteral("servidor");
+    saved.webPort = 7100;
+    host::SaveSession(saved);
+
+    const host::HostOptions fromSettings = host::ParseHostOptions(argv({}));
+    EXPECT_TRUE(fromSettings.sessionComplete);
+    EXPECT_EQ(fromSettings.session.operador, QStringLiteral("000000000009"));
+    EXPECT_EQ(fromSettings.session.webPort, 7100);
+
+    const host::HostOptions options = host::ParseHostOptions(
+        argv({"--operator", "000000000001", "--server", "127.0.0.1:7010", "--module", "APR00100",
+              "--dev-platform", "2", "--keep-connected"}));
+    EXPECT_TRUE(options.error.isEmpty()) << qPrintable(options.error);
+    EXPECT_EQ(options.session.operador, QStringLiteral("000000000001"));
+    EXPECT_EQ(options.session.filial, QStringLiteral("0002"));
+    EXPECT_EQ(options.session.webUrl, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(options.session.webPort, 7010);
+    EXPECT_TRUE(options.session.keepConnected);
+    EXPECT_EQ(options.openAtStart, QStringList{QStringLiteral("APR00100")});
+    EXPECT_EQ(options.platform, 2);
+}
+
+TEST_F(HostOptionsTest, BadValuesAreRefusedWithAMessage)
+{
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--server", "semporta"})).error.isEmpty());
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--server", "h:70000"})).error.isEmpty());
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--dev-platform", "4"})).error.isEmpty());
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--sem-isso"})).error.isEmpty());
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--operator", "1"})).sessionComplete);
+}
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
+            GTEST_SKIP() << qPrintable(server.why());
+        qputenv("APR_HOME", home.path().toUtf8());
+        options.session.operador = QStringLiteral("000000000001");
+        options.session.filial = QStringLiteral("0001");
+        options.session.empresa = QStringLiteral("0001");
+        options.session.webUrl = server.host();
+        options.session.webPort = server.port();
+        options.moduleDir = QFileInfo(QStringLiteral(APR_MODULE_LIBRARY)).absolutePath();
+        qor::SetSession(options.session);
+        window = std::make_unique<host::HostWindow>(options);
+        qor::SetHostMainWindow(window.get());
+        qor::SetChildWindowOpener([this](QWidget *child) { window->openChild(child); });
+        window->show();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qor::SetChildWindowOpener({});
+        qor::SetHostMainWindow(nullptr);
+    }
+    static void settle()
+    {
+        for (int i = 0; i < 5; ++i) {
+            QApplication::processEvents();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    QList<QMdiSubWindow *> frames() const { return window->mdiArea()->subWindowList(); }
+
+    testsupport::ServerProcess server;
+    QTemporaryDir home;
+    qor::ScopedScriptedDialogs dialogs;
+    host::HostOptions options;
+    std::unique_ptr<host::HostWindow> window;
+};
+
+TEST_F(HostWindowTest, ModuleOpensMaximisedInTheDocumentAreaOnce)
+{
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
+    ASSERT_TRUE(window->openModule(QStringLiteral("apr00100")));
+    settle();
+    ASSERT_EQ(frames().size(), 1);
+    EXPECT_TRUE(frames().first()->isMaximized());
+    EXPECT_EQ(frames().first()->widget()->objectName(), QStringLiteral("frmZEL"));
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+}
+
+TEST_F(HostWindowTest, ClosingTheFrameDestroysTheWindowAndTheMenuBuildsANewOne)
+{
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
+    settle();
+    QPointer<QWidget> first = frames().first()->widget();
+    first->findChild<QAbstractButton *>(QStringLiteral("btnOk"))->click();
+    frames().first()->close();
+    settle();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(frames().isEmpty());
+
+    QAction *menu = window->findChild<QAction *>(QStringLiteral("actAPR00100"));
+    ASSERT_NE(menu, nullptr);
+    menu->trigger();
+    settle();
+    ASSERT_EQ(frames().size(), 1);
+    EXPECT_EQ(frames().first()->widget()->windowTitle(), QStringLiteral("Apropriação de Atividades"));
+}
+
+TEST_F(HostWindowTest, UnloadingTakesTheWindowAlong)
+{
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
+    settle();
+    window->unloadModule(QStringLiteral("APR00100"));
+    settle();
+    EXPECT_TRUE(frames().isEmpty());
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
+    settle();
+    EXPECT_EQ(frames().size(), 1);
+}
+
+TEST_F(HostWindowTest, UnknownScreensAndMissingLibrariesGiveAClearMessage)
+{
+    EXPECT_FALSE(window->openModule(QStringLiteral("APR00500")));
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().text, QStringLiteral("A tela APR00500 não está disponível nesta instalação."));
+
+    options.moduleDir = home.path();
+    host::HostWindow elsewhere(options);
+    EXPECT_FALSE(elsewhere.openModule(QStringLiteral("APR00100")));
+    EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("Não foi possível carregar o módulo da tela APR00100")));
+}
+
+}
