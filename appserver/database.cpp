@@ -71,36 +71,56 @@ Database::~Database()
 QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
     QSqlQuery query(m_db);
+    QString failure;
+    if (execute(query, sql, binds, failure))
+        return query;
+    // A PostgreSQL server that restarted leaves the connection dead; outside a
+    // transaction the statement can simply be tried again on a new one.
+    if (isPostgres() && !m_inTransaction && query.lastError().type() == QSqlError::ConnectionError) {
+        m_db.close();
+        if (m_db.open()) {
+            query = QSqlQuery(m_db);
+            if (execute(query, sql, binds, failure))
+                return query;
+        }
+    }
+    throw appError("Falha no acesso ao banco de dados.", failure + " [" + sql + "]");
+}
+
+bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure)
+{
     query.setForwardOnly(true);
+    bool ok = false;
     // PostgreSQL prepares only data statements; the rest runs as plain text.
     if (binds.isEmpty()) {
-        if (!query.exec(sql))
-            throw appError("Falha no acesso ao banco de dados.", query.lastError().text() + " [" + sql + "]");
-        return query;
+        ok = query.exec(sql);
+    } else if (query.prepare(sql)) {
+        for (const QVariant &value : binds)
+            query.addBindValue(value);
+        ok = query.exec();
     }
-    if (!query.prepare(sql))
-        throw appError("Falha no acesso ao banco de dados.", query.lastError().text() + " [" + sql + "]");
-    for (const QVariant &value : binds)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw appError("Falha no acesso ao banco de dados.", query.lastError().text() + " [" + sql + "]");
-    return query;
+    if (!ok)
+        failure = query.lastError().text();
+    return ok;
 }
 
 void Database::transaction()
 {
     if (!m_db.transaction())
         throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
+    m_inTransaction = true;
 }
 
 void Database::commit()
 {
+    m_inTransaction = false;
     if (!m_db.commit())
         throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
 }
 
 void Database::rollback()
 {
+    m_inTransaction = false;
     m_db.rollback();
 }
 

@@ -39,9 +39,12 @@ public:
     void rollback();
 
 private:
+    bool execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure);
+
     QString m_connection;
     DatabaseUrl m_url;
     QSqlDatabase m_db;
+    bool m_inTransaction = false;
 };
 
 // Commits on commit(), rolls back when left otherwise.

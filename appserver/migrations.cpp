@@ -1,6 +1,7 @@
 #include "migrations.h"
 #include "database.h"
 #include "rpcerror.h"
+#include <QThread>
 #include <stdexcept>
 
 namespace apr {
@@ -105,29 +106,50 @@ int schemaVersion(Database &db)
     return q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 0;
 }
 
+namespace {
+
+void applyStep(Database &db, int version)
+{
+    Transaction tx(db);
+    for (const QString &sql : migrationSteps()[size_t(version)])
+        db.run(sql);
+    db.run("DELETE FROM schema_version");
+    db.run("INSERT INTO schema_version (version) VALUES (?)", {version + 1});
+    tx.commit();
+}
+
+}
+
 void migrate(Database &db, int target)
 {
-    const auto &steps = migrationSteps();
-    const int last = int(steps.size());
+    const int last = int(migrationSteps().size());
     if (target < 0 || target > last)
         target = last;
-    int version = schemaVersion(db);
+    int version = 0;
+    try {
+        version = schemaVersion(db);
+    } catch (const RpcError &) {
+        // Two servers creating schema_version at once: the loser reads it.
+        QThread::msleep(200);
+        version = schemaVersion(db);
+    }
     if (version > last)
         throw std::runtime_error(QString("database schema version %1 is newer than this server (%2)")
                                      .arg(version).arg(last).toStdString());
+    int attempts = 0;
     while (version < target) {
-        Transaction tx(db);
-        // Another server sharing the database may have moved on meanwhile.
-        if (schemaVersion(db) != version) {
-            version = schemaVersion(db);
-            continue;
+        try {
+            applyStep(db, version);
+            ++version;
+        } catch (const RpcError &) {
+            // Another server sharing the database may be migrating it at the
+            // same moment: when it got further, go on from there.
+            const int now = schemaVersion(db);
+            if (now <= version && ++attempts >= 5)
+                throw;
+            QThread::msleep(200);
+            version = now;
         }
-        for (const QString &sql : steps[size_t(version)])
-            db.run(sql);
-        db.run("DELETE FROM schema_version");
-        db.run("INSERT INTO schema_version (version) VALUES (?)", {version + 1});
-        tx.commit();
-        ++version;
     }
 }
 

@@ -36,7 +36,7 @@ Server::~Server()
 {
     stop();
     m_db.reset();
-    if (!adminUrl().isEmpty()) {
+    if (!adminUrl().isEmpty() && !m_borrowed) {
         apr::Database admin(apr::DatabaseUrl::parse(adminUrl()));
         admin.run("DROP DATABASE IF EXISTS " + QUrl(m_url).path().mid(1));
     }

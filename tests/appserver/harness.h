@@ -17,6 +17,8 @@ namespace apptest {
 class Server {
 public:
     Server();
+    // A second server on the database of another.
+    explicit Server(const QString &databaseUrl) : m_url(databaseUrl), m_borrowed(true) {}
     ~Server();
 
     QString databaseUrl() const { return m_url; }
@@ -37,6 +39,7 @@ private:
     QString m_url;
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<apr::Database> m_db;
+    bool m_borrowed = false;
     quint16 m_port = 0;
     int m_exitCode = -1;
     QString m_output;

@@ -58,3 +58,24 @@ TEST(Schema, SeedingTwiceAddsNothing)
     EXPECT_EQ(count(server.db(), "produto_dir"), dirs);
     EXPECT_EQ(count(server.db(), "acao"), 3);
 }
+
+TEST(Schema, ServersStartingTogetherOnOneDatabaseBothComeUp)
+{
+    Server first;
+    Server second(first.databaseUrl());
+    QProcess a, b;
+    for (QProcess *p : {&a, &b}) {
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->start(APR_SERVER_BIN, {"--listen", "127.0.0.1:0", "--database", first.databaseUrl(), "--seed", "demo"});
+    }
+    for (QProcess *p : {&a, &b}) {
+        QByteArray seen;
+        while (!seen.contains("listening") && p->waitForReadyRead(30000))
+            seen += p->readAll();
+        EXPECT_TRUE(seen.contains("apr-server listening on")) << seen.toStdString();
+        p->terminate();
+        p->waitForFinished(10000);
+    }
+    EXPECT_EQ(apr::schemaVersion(first.db()), int(apr::migrationSteps().size()));
+    EXPECT_EQ(count(first.db(), "planativtare"), 24);
+}
