@@ -30,6 +30,15 @@ void criaAproAtiv()
     mostraMaximizada(modulo.frmZEL);
 }
 
+void criaFiltroAtividade()
+{
+    ModuleState &modulo = Modulo();
+    // The filter narrows the main window's plan: without the window there is nothing to filter.
+    if (!modulo.frmZEL)
+        qor::MensErro(QStringLiteral("Abra a Apropriação de Atividades para filtrar o plano."), true);
+    modulo.frmZEL->SpeedButton2Click();
+}
+
 }
 
 }
@@ -44,6 +53,11 @@ extern "C" void IniProc()
     CriaAproAtiv();
 }
 
+extern "C" void CriaFiltroAtividade()
+{
+    qor::guarded(apr::criaFiltroAtividade);
+}
+
 extern "C" void FinalizaModulo()
 {
     apr::ModuleState &modulo = apr::Modulo();
@@ -52,5 +66,6 @@ extern "C" void FinalizaModulo()
         modulo.frmZEL->close();
         delete modulo.frmZEL.data();
     }
+    modulo.filtro.reset();
     modulo.limpaTextos();
 }

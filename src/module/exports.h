@@ -5,6 +5,8 @@
 extern "C" {
 Q_DECL_EXPORT void CriaAproAtiv();
 Q_DECL_EXPORT void IniProc();
+// The activity filter of the plan, created once and shown modelessly.
+Q_DECL_EXPORT void CriaFiltroAtividade();
 // Called by the host before it unloads the module.
 Q_DECL_EXPORT void FinalizaModulo();
 }

@@ -4,6 +4,12 @@
 #include "module/registro.h"
 #include "svnsharedpassword.h"
 #include "host/services.h"
+#include "plan/filtroativi.h"
+#include "plan/gridlayout.h"
+#include "plan/plangridcontroller.h"
+#include "plan/planloader.h"
+#include "vcs/progress.h"
+#include "vcs/runners.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,18 +39,30 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
     msgPadrao.loadResource(QStringLiteral(":/module/frmZEL.msg"));
     connect(&netZEL, &server::TNetConnection::beforeConnect, this,
             [this](server::TNetConnection &connection) { netZELBeforeConnect(connection); });
+    m_contexto.reset(new plan::PlanContext{m_servidor, cdsPlanAtivTare, Modulo().stProdTrabIni,
+                                           Modulo().stProdTrabFin});
     buildUi();
+    m_carregador = std::make_unique<plan::PlanLoader>(*m_contexto, cdsAtividadeAndamento, &Modulo().filtro);
+    m_carregador->setAttendanceButtons(sbtAteInterno, sbtAteExterno);
+    m_carregador->setJustificou([] { Modulo().boJustificou = true; });
     qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TfrmZEL::focoMudou);
     FormCreate();
 }
 
 TfrmZEL::~TfrmZEL()
 {
     qApp->removeEventFilter(this);
+    // The filter dialog outlives the window: it must not keep this window's plan.
+    Modulo().filtro.detach();
+    m_executor.reset();
+    m_classificador.reset();
     // The handler is code of this module, which may be unloaded after the window.
     if (m_handlerInstalado)
         qor::SetApplicationExceptionHandler(std::move(m_handlerAnterior));
     // The controls and the grid's model read the record sets: they go first.
+    delete m_grade;
+    delete m_layout;
     delete nbkAPR;
     delete dtsPadrao;
 }
@@ -98,31 +116,72 @@ void TfrmZEL::carregaItemTarefa()
 
 void TfrmZEL::GetPlanAtivTare()
 {
-    ModuleState &modulo = Modulo();
-    // The five filter values; the filter dialog supplies them once it has been opened.
-    const QString projeto, solicitacao, itemTrabalho, processo, cliente;
-    {
-        server::RemoteServer::Use use(m_servidor);
-        m_servidor.load(cdsPlanAtivTare, QStringLiteral("GetPlanAtivTare"),
-                        {qor::FiliProc(), qor::Operador(), 0, projeto, solicitacao, itemTrabalho, processo,
-                         cliente, modulo.stProdTrabIni, modulo.stProdTrabFin});
-        m_servidor.load(cdsAtividadeAndamento, QStringLiteral("GetAtivAndamento"),
-                        {qor::FiliProc(), qor::Operador()});
-    }
-    atualizaBotoesAtendimento();
-    modulo.boJustificou = true;
+    // One connection for the plan and the attendance in progress.
+    server::RemoteServer::Use use(m_servidor);
+    m_carregador->GetPlanAtivTare();
 }
 
-void TfrmZEL::atualizaBotoesAtendimento()
+void TfrmZEL::panFiltroExit()
 {
-    QString atendimento;
-    if (!cdsAtividadeAndamento.isEmpty()) {
-        cdsAtividadeAndamento.first();
-        if (qor::Field *field = cdsAtividadeAndamento.findField(QStringLiteral("IDATENDIMENTO")))
-            atendimento = field->asString();
-    }
-    sbtAteInterno->setChecked(atendimento == QLatin1String("I"));
-    sbtAteExterno->setChecked(atendimento == QLatin1String("E"));
+    GetPlanAtivTare();
+}
+
+void TfrmZEL::focoMudou(QWidget *antes, QWidget *depois)
+{
+    // Only a move to another control of this window is an exit of the panel.
+    if (!antes || !depois || !panFiltro->isAncestorOf(antes) || panFiltro->isAncestorOf(depois)
+        || !isAncestorOf(depois) || nbkAPR->currentIndex() != 1)
+        return;
+    qor::guarded([this] { panFiltroExit(); });
+}
+
+void TfrmZEL::SpeedButton2Click()
+{
+    plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto);
+}
+
+void TfrmZEL::sbtGetClick() {}
+void TfrmZEL::sbtShowHistoryClick() {}
+void TfrmZEL::statusCellClick(int row) { Q_UNUSED(row); }
+
+// ---- Version-control commands -----------------------------------------------------------
+
+void TfrmZEL::criaExecutor()
+{
+    if (!stlSaidaSvn)
+        stlSaidaSvn.emplace();
+    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, btnConfirmaSubVersion, *stlSaidaSvn);
+    m_classificador = std::make_unique<vcs::Classifier>(*this);
+    m_executor->setClassifier(m_classificador.get(), lsbProgresso);
+}
+
+bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+{
+    // A command before the first activation still needs its capture list.
+    if (!m_executor)
+        criaExecutor();
+    return m_executor->Execute(caption, commandLine, list, capture);
+}
+
+QString TfrmZEL::TextoCapturado() const
+{
+    return m_executor ? m_executor->capturedText() : QString();
+}
+
+QString TfrmZEL::campoAtual(const char *field) const
+{
+    if (!cdsPlanAtivTare.active() || cdsPlanAtivTare.isEmpty())
+        return {};
+    const qor::Field *f = cdsPlanAtivTare.findField(QString::fromLatin1(field));
+    return f ? f->asString() : QString();
+}
+
+QString TfrmZEL::currentTask() const { return campoAtual("NRTAREFA"); }
+QString TfrmZEL::currentActivity() const { return campoAtual("NRPLATIVTARE"); }
+
+void TfrmZEL::enableConfirm()
+{
+    btnConfirmaSubVersion->setEnabled(true);
 }
 
 // ---- Platform confirmation ------------------------------------------------------------
@@ -292,7 +351,9 @@ void TfrmZEL::FormActivate()
     restoreGridLayout();
     repaint();
     modulo.boPrimeiraVez = false;
+    m_executor.reset();
     stlSaidaSvn.emplace();
+    criaExecutor();
 }
 
 void TfrmZEL::OnException(const std::exception &e)
@@ -303,19 +364,12 @@ void TfrmZEL::OnException(const std::exception &e)
 
 void TfrmZEL::restoreGridLayout()
 {
-    static const std::pair<const char *, int> larguras[] = {
-        {"IDSITATIVTAR", 40}, {"IDORIGTARE", 40},   {"CDREDUITTRAB", 100}, {"NMPROCESSO", 200},
-        {"DSSOLISERV", 200},  {"DTFIRATIVTAR", 80}, {"DTFIPATIVTAR", 80}};
-    for (const auto &[field, width] : larguras) {
-        const int column = dtsPadrao->columnOf(QString::fromLatin1(field));
-        if (column >= 0)
-            dbgPadrao->setColumnWidth(column, width);
-    }
+    m_layout->RestauraGrid();
 }
 
 void TfrmZEL::saveGridLayout()
 {
-    // The default layout needs no saving; the stored layout is kept by the plan area.
+    m_layout->SalvaGrid();
 }
 
 bool TfrmZEL::eventFilter(QObject *watched, QEvent *event)
@@ -370,6 +424,9 @@ void TfrmZEL::FormClose()
             ModuleState &modulo = Modulo();
             modulo.boPrimeiraVez = true;
             modulo.boStCriado = false;
+            modulo.filtro.detach();
+            janela.m_executor.reset();
+            janela.m_classificador.reset();
             janela.stlSaidaSvn.reset();
             janela.ConnectServer(janela.netZEL, false);
             janela.m_usos.stlConexoes.clear();
@@ -429,13 +486,7 @@ void TfrmZEL::Habilita_Botoes()
 
 void TfrmZEL::sbtLastLogClick()
 {
-    if (lsbProgresso->count() > 0) {
-        Desabilita_Botoes_LastLog();
-        btnConfirmaSubVersion->setEnabled(true);
-        pgrSubVersion->setValue(pgrSubVersion->maximum());
-    } else {
-        qor::ShowWarning(msgPadrao.Msg(QStringLiteral("NOT_LOG")));
-    }
+    vcs::ShowLastLog(lsbProgresso, pgrSubVersion, btnConfirmaSubVersion, [this] { Desabilita_Botoes_LastLog(); });
 }
 
 void TfrmZEL::btnConfirmaSubVersionClick()

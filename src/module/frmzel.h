@@ -6,7 +6,9 @@
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
+#include "vcs/classifier.h"
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class QGroupBox;
@@ -23,10 +25,19 @@ class QTableView;
 class QTimer;
 class QToolButton;
 
+namespace plan {
+class DetailsPanel;
+class GridLayoutStore;
+class PlanGridController;
+class PlanLoader;
+struct PlanContext;
+}
+namespace vcs { class MainRunner; }
+
 namespace apr {
 
 // The main window of the module: the platform choice, then the activity plan.
-class TfrmZEL : public QWidget {
+class TfrmZEL : public QWidget, public vcs::ClassifierContext {
     Q_OBJECT
 public:
     explicit TfrmZEL(QWidget *parent = nullptr);
@@ -62,9 +73,40 @@ public:
     void MostraPendencias();
     QString TextoAcoes();
 
-    // The plan grid's layout: the plan area restores and saves it.
+    // The plan grid's layout as stored for the operator (or the default).
     void restoreGridLayout();
     void saveGridLayout();
+    plan::GridLayoutStore &layoutStore() { return *m_layout; }
+    plan::PlanGridController &planController() { return *m_grade; }
+    plan::DetailsPanel *detailsPanel() const { return m_detalhes; }
+
+    // The plan as the filter dialog and the loader see it.
+    const plan::PlanContext &planContext() const { return *m_contexto; }
+    // "Filtrar": the module's one filter dialog, bound to this window.
+    void SpeedButton2Click();
+    // Focus left the top button panel: the plan is loaded again.
+    void panFiltroExit();
+
+    // Later workflows fill these; until then they do nothing.
+    void sbtGetClick();
+    void sbtShowHistoryClick();
+    void statusCellClick(int row);
+
+    // ---- Version-control commands ------------------------------------------------------
+    // Runs one command line into list, framed and classified; false when it could not start.
+    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+    // The raw output of the last captured command (info and release runs).
+    QString TextoCapturado() const;
+    QStringList stlArqCheckout;             // logical paths of the files chosen for check-out
+
+    // vcs::ClassifierContext
+    QStringList checkoutFiles() const override { return stlArqCheckout; }
+    QString svnUser() const override { return stUsuarioSvn; }
+    QString svnPassword() const override { return stSenhaSvn; }
+    QString currentTask() const override;
+    QString currentActivity() const override;
+    server::RemoteServer &server() override { return m_servidor; }
+    void enableConfirm() override;
 
     // ---- Window state shared with the other parts ---------------------------------
     QString stUsuarioSvn;
@@ -112,12 +154,6 @@ public:
     QListWidget *lsbDirInfo = nullptr;
 
     QGroupBox *panDadosAdicionais = nullptr;
-    QLabel *dbtProjeto = nullptr;
-    QLabel *dbtSolicitacao = nullptr;
-    QLabel *dbtTarefa = nullptr;
-    QLabel *dbtOperInclusao = nullptr;
-    QLabel *dbtResponsavel = nullptr;
-    QLabel *dbtCliente = nullptr;
 
     QWidget *panAtendimento = nullptr;
     QToolButton *sbtAteInterno = nullptr;
@@ -157,9 +193,12 @@ private:
     void confirmaPlataforma();
     void configuraTimer();
     void carregaItemTarefa();
-    void atualizaBotoesAtendimento();
-    void atualizaDetalhes();
+    void atualizaNome();
     void sincronizaGrade();
+    void montaGradePlano();
+    void criaExecutor();
+    void focoMudou(QWidget *antes, QWidget *depois);
+    QString campoAtual(const char *field) const;
     QString nomeUsuarioSO() const;
     QString senhaCompartilhada() const;
     void lerDirArqSV();
@@ -181,6 +220,13 @@ private:
 
     server::ConnectionUses m_usos;
     server::NetRemoteServer m_servidor{netZEL, m_usos};
+    std::unique_ptr<plan::PlanContext> m_contexto;
+    std::unique_ptr<plan::PlanLoader> m_carregador;
+    plan::PlanGridController *m_grade = nullptr;
+    plan::GridLayoutStore *m_layout = nullptr;
+    plan::DetailsPanel *m_detalhes = nullptr;
+    std::unique_ptr<vcs::Classifier> m_classificador;
+    std::unique_ptr<vcs::MainRunner> m_executor;
     bool m_carregouNaExibicao = false;
     bool m_handlerInstalado = false;
     qor::ExceptionHandler m_handlerAnterior;

@@ -2,7 +2,14 @@
 #include "module/frmzel.h"
 #include "module/plataforma.h"
 #include "host/services.h"
+#include "plan/gridlayout.h"
+#include "plan/plandelegate.h"
+#include "plan/planfields.h"
+#include "plan/plangridcontroller.h"
+#include "plan/planpanels.h"
+#include "vcs/progress.h"
 #include <QAction>
+#include <QApplication>
 #include <QFont>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -119,6 +126,10 @@ QWidget *TfrmZEL::buildBarraFerramentas()
     sbtAutoTeste->hide();
     sbtAutoTeste->setEnabled(false);
     connect(sbtLastLog, &QToolButton::clicked, this, [this] { qor::guarded([this] { sbtLastLogClick(); }); });
+    connect(SpeedButton2, &QToolButton::clicked, this, [this] { qor::guarded([this] { SpeedButton2Click(); }); });
+    connect(sbtGet, &QToolButton::clicked, this, [this] { qor::guarded([this] { sbtGetClick(); }); });
+    connect(sbtShowHistory, &QToolButton::clicked, this,
+            [this] { qor::guarded([this] { sbtShowHistoryClick(); }); });
     for (QToolButton *button : {sbtShowHistory, sbtGet, SpeedButton2, sbtLastLog, sbtAutoTeste})
         layout->addWidget(button);
     layout->addStretch();
@@ -135,19 +146,7 @@ QWidget *TfrmZEL::buildAreaPlano()
     auto *plan = new QVBoxLayout(panDbgPadrao);
     plan->setContentsMargins(0, 0, 0, 0);
     dbgPadrao = named<QTableView>("dbgPadrao");
-    dtsPadrao = new qor::RecordSetModel(&cdsPlanAtivTare, this);
-    dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
-    dtsPadrao->setColumns({"IDSITATIVTAR", "IDORIGTARE", "NRPRIOATIVTR", "DSTEMPLAITAR", "CDREDUITTRAB",
-                           "NMPROCESSO", "DSSOLISERV", "DTFIRATIVTAR", "DTFIPATIVTAR", "DSSTFASETRAM"});
-    dbgPadrao->setModel(dtsPadrao);
-    dbgPadrao->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbgPadrao->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbgPadrao->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dbgPadrao->verticalHeader()->setDefaultSectionSize(20);
-    dbgPadrao->horizontalHeader()->setStretchLastSection(true);
-    QFont titleFont = dbgPadrao->horizontalHeader()->font();
-    titleFont.setBold(true);
-    dbgPadrao->horizontalHeader()->setFont(titleFont);
+    montaGradePlano();
     dbgPadrao->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(dbgPadrao, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { pmnPadrao->popup(dbgPadrao->viewport()->mapToGlobal(at)); });
@@ -172,58 +171,50 @@ QWidget *TfrmZEL::buildAreaPlano()
     return area;
 }
 
+void TfrmZEL::montaGradePlano()
+{
+    plan::DefinePlanFields(cdsPlanAtivTare);
+    plan::DefineAndamentoFields(cdsAtividadeAndamento);
+    auto *model = new plan::PlanGridModel(&cdsPlanAtivTare, this);
+    model->setObjectName(QStringLiteral("dtsPadrao"));
+    dtsPadrao = model;
+    dbgPadrao->setModel(model);
+    plan::ApplyPlanColumns(*dbgPadrao, *model);
+    dbgPadrao->setItemDelegate(new plan::PlanDelegate(*model, dbgPadrao));
+    m_grade = new plan::PlanGridController(*dbgPadrao, *model, m_servidor, this);
+    m_layout = new plan::GridLayoutStore(m_servidor, *dbgPadrao, *model, this);
+    connect(m_grade, &plan::PlanGridController::updateVersionRequested, this,
+            [this] { qor::guarded([this] { sbtGetClick(); }); });
+    connect(m_grade, &plan::PlanGridController::showHistoryRequested, this,
+            [this] { qor::guarded([this] { sbtShowHistoryClick(); }); });
+    connect(m_grade, &plan::PlanGridController::statusCellActivated, this,
+            [this](int row) { qor::guarded([this, row] { statusCellClick(row); }); });
+    connect(m_grade, &plan::PlanGridController::refreshRequested, this,
+            [this] { qor::guarded([this] { GetPlanAtivTare(); }); });
+    connect(m_grade, &plan::PlanGridController::filterRequested, this,
+            [this] { qor::guarded([this] { SpeedButton2Click(); }); });
+}
+
 void TfrmZEL::sincronizaGrade()
 {
-    connect(dbgPadrao->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid() && current.row() != cdsPlanAtivTare.recNo())
-                    qor::guarded([&] { cdsPlanAtivTare.moveTo(current.row()); });
-            });
-    auto follow = [this] {
-        const int row = cdsPlanAtivTare.recNo();
-        if (row >= 0 && dbgPadrao->currentIndex().row() != row)
-            dbgPadrao->setCurrentIndex(dtsPadrao->index(row, qMax(0, dbgPadrao->currentIndex().column())));
-        atualizaDetalhes();
-    };
-    connect(&cdsPlanAtivTare, &qor::RecordSet::currentChanged, this, follow);
-    connect(&cdsPlanAtivTare, &qor::RecordSet::dataReset, this, follow);
-    connect(&cdsPlanAtivTare, &qor::RecordSet::rowChanged, this, [this] { atualizaDetalhes(); });
+    // The grid controller keeps cursor and grid in step; the bottom bar names the project.
+    connect(&cdsPlanAtivTare, &qor::RecordSet::currentChanged, this, [this] { atualizaNome(); });
+    connect(&cdsPlanAtivTare, &qor::RecordSet::dataReset, this, [this] { atualizaNome(); });
+    connect(&cdsPlanAtivTare, &qor::RecordSet::rowChanged, this, [this] { atualizaNome(); });
 }
 
 QWidget *TfrmZEL::buildDetalhes()
 {
-    panDadosAdicionais = named<QGroupBox>("panDadosAdicionais", QStringLiteral("Dados Adicionais"));
-    auto *form = new QFormLayout(panDadosAdicionais);
-    form->setContentsMargins(6, 4, 6, 4);
-    auto add = [form](const char *name, const QString &label) {
-        auto *value = named<QLabel>(name);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        form->addRow(label, value);
-        return value;
-    };
-    dbtProjeto = add("dbtProjeto", QStringLiteral("Projeto"));
-    dbtSolicitacao = add("dbtSolicitacao", QStringLiteral("Solicitação"));
-    dbtTarefa = add("dbtTarefa", QStringLiteral("Tarefa"));
-    dbtOperInclusao = add("dbtOperInclusao", QStringLiteral("Operador Inclusão"));
-    dbtResponsavel = add("dbtResponsavel", QStringLiteral("Responsável"));
-    dbtCliente = add("dbtCliente", QStringLiteral("Cliente"));
+    m_detalhes = new plan::DetailsPanel(cdsPlanAtivTare);
+    panDadosAdicionais = m_detalhes;
     return panDadosAdicionais;
 }
 
-void TfrmZEL::atualizaDetalhes()
+void TfrmZEL::atualizaNome()
 {
     const bool hasRow = cdsPlanAtivTare.active() && !cdsPlanAtivTare.isEmpty();
-    auto text = [&](const char *field) {
-        const qor::Field *f = hasRow ? cdsPlanAtivTare.findField(QString::fromLatin1(field)) : nullptr;
-        return f ? f->displayText() : QString();
-    };
-    dbtProjeto->setText(text("DSPROJETO"));
-    dbtSolicitacao->setText(text("DSREFESOLI"));
-    dbtTarefa->setText(text("DSREFETAREFA"));
-    dbtOperInclusao->setText(text("NMOPERINCL"));
-    dbtResponsavel->setText(text("NMOPERRESP"));
-    dbtCliente->setText(text("NMFANTCLIE"));
-    dbtNome->setText(text("NMPROJETO"));
+    const qor::Field *f = hasRow ? cdsPlanAtivTare.findField(QStringLiteral("NMPROJETO")) : nullptr;
+    dbtNome->setText(f ? f->displayText() : QString());
 }
 
 QWidget *TfrmZEL::buildAtendimento()
@@ -265,6 +256,8 @@ QWidget *TfrmZEL::buildProgresso()
     bottom->addWidget(btnConfirmaSubVersion);
     layout->addWidget(lsbProgresso, 1);
     layout->addLayout(bottom);
+    vcs::InstallProgressBehaviour(lsbProgresso);
+    vcs::SetupProgressBar(pgrSubVersion);
     panSubVersion->hide();
     lsbProgresso->hide();
     pgrSubVersion->hide();
@@ -274,24 +267,7 @@ QWidget *TfrmZEL::buildProgresso()
 
 QWidget *TfrmZEL::buildLegenda()
 {
-    panLegenda = named<QGroupBox>("panLegenda", QStringLiteral("Legenda"));
-    auto *layout = new QGridLayout(panLegenda);
-    layout->setContentsMargins(6, 4, 6, 4);
-    const std::pair<const char *, QColor> estados[] = {
-        {"Não apropriada", QColor(Qt::black)}, {"Concluída ou Cancelada", QColor(Qt::gray)},
-        {"Em atraso", QColor(Qt::red)},         {"Finalizada", QColor(Qt::blue)},
-        {"Em andamento", QColor(Qt::darkGreen)}, {"Paralisada", QColor(0, 0, 128)}};
-    int row = 0;
-    for (const auto &[texto, cor] : estados) {
-        auto *amostra = new QLabel;
-        amostra->setFixedSize(14, 14);
-        amostra->setStyleSheet(QStringLiteral("background:%1;border:1px solid #555").arg(cor.name()));
-        auto *rotulo = new QLabel(QString::fromUtf8(texto));
-        rotulo->setStyleSheet(QStringLiteral("color:%1").arg(cor.name()));
-        layout->addWidget(amostra, row / 2, (row % 2) * 2);
-        layout->addWidget(rotulo, row / 2, (row % 2) * 2 + 1);
-        ++row;
-    }
+    panLegenda = new plan::LegendPanel;
     return panLegenda;
 }
 
@@ -314,19 +290,7 @@ QWidget *TfrmZEL::buildNavegador()
     auto *layout = new QHBoxLayout(panNavigator);
     layout->setContentsMargins(0, 0, 0, 0);
     dbtNome = named<QLabel>("dbtNome");
-    dbnPadrao = named<QWidget>("dbnPadrao");
-    auto *buttons = new QHBoxLayout(dbnPadrao);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    const std::pair<const char *, void (qor::RecordSet::*)()> moves[] = {
-        {"|<", &qor::RecordSet::first}, {"<", &qor::RecordSet::prior},
-        {">", &qor::RecordSet::next},   {">|", &qor::RecordSet::last}};
-    for (const auto &[text, move] : moves) {
-        auto *button = new QToolButton;
-        button->setText(QString::fromLatin1(text));
-        connect(button, &QToolButton::clicked, this,
-                [this, move = move] { qor::guarded([&] { (cdsPlanAtivTare.*move)(); }); });
-        buttons->addWidget(button);
-    }
+    dbnPadrao = m_grade->createNavigator(panNavigator);
     layout->addWidget(dbtNome, 1);
     layout->addWidget(dbnPadrao);
     return panNavigator;
@@ -343,22 +307,10 @@ void TfrmZEL::buildMenu()
         addAction(action);
         return action;
     };
-    auto move = [this](void (qor::RecordSet::*step)()) {
-        return [this, step] { qor::guarded([&] { (cdsPlanAtivTare.*step)(); }); };
-    };
-    connect(add("mniPrimeiro", QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home)),
-            &QAction::triggered, this, move(&qor::RecordSet::first));
-    connect(add("mniAnterior", QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up)),
-            &QAction::triggered, this, move(&qor::RecordSet::prior));
-    connect(add("mniProximo", QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down)),
-            &QAction::triggered, this, move(&qor::RecordSet::next));
-    connect(add("mniUltimo", QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End)),
-            &QAction::triggered, this, move(&qor::RecordSet::last));
-    connect(add("mniAtualizar", QStringLiteral("Atualizar"), QKeySequence(Qt::Key_F5)), &QAction::triggered,
-            this, [this] { qor::guarded([this] { GetPlanAtivTare(); }); });
+    // Navigation, "Atualizar" (F5) and "Filtrar" (Ctrl+L) belong to the plan grid.
+    m_grade->addMenuActions(*pmnPadrao);
     add("mniConfirmar", QStringLiteral("Confirmar"), QKeySequence(Qt::CTRL | Qt::Key_Return));
     add("mniDescricao", QStringLiteral("Descrição"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    add("mniFiltrar", QStringLiteral("Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L));
     add("mniResposta", QStringLiteral("Resposta"), QKeySequence(Qt::CTRL | Qt::Key_R));
     add("mniTrocarOperador", QStringLiteral("Trocar Operador"), QKeySequence(Qt::Key_F11));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "host/recordset.h"
+#include "plan/filtroativi.h"
 #include <QPointer>
 #include <QString>
 
@@ -31,6 +32,9 @@ struct ModuleState {
     QString stIdAutoTeste;
 
     qor::RecordSet::Bookmark bkPosicao = -1;
+
+    // The activity filter: created once, kept (hidden) across main windows.
+    plan::FilterDialogHolder filtro;
 
     // What unloading the module empties: the twelve text variables.
     void limpaTextos();
