@@ -1,0 +1,373 @@
+// The main window with its plan grid, filter, layout store and command runner,
+// against the real application server with the demo seed.
+#include "../server/serverprocess.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include "module/frmzel.h"
+#include "module/modulestate.h"
+#include "plan/filtroativi.h"
+#include "plan/gridlayout.h"
+#include "plan/plandelegate.h"
+#include "plan/planfields.h"
+#include "plan/plangridcontroller.h"
+#include "plan/planpanels.h"
+#include "plan/planstyle.h"
+#include "vcs/runner.h"
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonDocument>
+#include <QLibrary>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using apr::TfrmZEL;
+
+testsupport::ServerProcess *g_wiringServer = nullptr;
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+QStringList lines(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+qor::Session demoSession()
+{
+    qor::Session session;
+    session.operador = QStringLiteral("000000000001");
+    session.filial = QStringLiteral("0001");
+    session.empresa = QStringLiteral("0001");
+    session.webUrl = g_wiringServer->host();
+    session.webPort = g_wiringServer->port();
+    return session;
+}
+
+class WiredWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        g_wiringServer = new testsupport::ServerProcess;
+        if (!g_wiringServer->start(QStringLiteral(APR_SERVER_BIN)))
+            qWarning("%s", qPrintable(g_wiringServer->why()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete g_wiringServer;
+        g_wiringServer = nullptr;
+    }
+    void SetUp() override
+    {
+        if (g_wiringServer->port() == 0)
+            GTEST_SKIP() << qPrintable(g_wiringServer->why());
+        ASSERT_TRUE(home.isValid());
+        qputenv("APR_HOME", home.path().toUtf8());
+        qputenv("USER", "demo");
+        qor::SetSession(demoSession());
+        apr::Modulo() = apr::ModuleState{};
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        apr::Modulo().filtro.reset();
+        qor::SetApplicationExceptionHandler({});
+    }
+    TfrmZEL &openOnPlan()
+    {
+        window = new TfrmZEL;
+        window->show();
+        QApplication::processEvents();
+        window->rbtProdDelphi->setChecked(true);
+        window->btnOk->click();
+        return *window;
+    }
+    int rowOf(const TfrmZEL &w, const QString &task, const QString &activity) const
+    {
+        const qor::RecordSet &plan = w.cdsPlanAtivTare;
+        for (int r = 0; r < plan.recordCount(); ++r)
+            if (plan.fieldByName(QStringLiteral("NRTAREFA")).valueAt(r).toString() == task
+                && plan.fieldByName(QStringLiteral("NRPLATIVTARE")).valueAt(r).toString() == activity)
+                return r;
+        return -1;
+    }
+    QString textAt(const TfrmZEL &w, int row, const char *field) const
+    {
+        return w.cdsPlanAtivTare.fieldByName(QString::fromLatin1(field)).valueAt(row).toString();
+    }
+
+    QTemporaryDir home;
+    qor::ScopedScriptedDialogs dialogs;
+    QPointer<TfrmZEL> window;
+};
+
+TEST_F(WiredWindowTest, PlanGridShowsThePlanColumnsAndPictures)
+{
+    window = new TfrmZEL;
+    window->show();
+    QApplication::processEvents();
+    TfrmZEL &w = *window;
+    ASSERT_GE(w.cdsPlanAtivTare.recordCount(), 20);
+    const QAbstractItemModel *model = w.dbgPadrao->model();
+    ASSERT_EQ(model->columnCount(), plan::PlanColumns().size());
+    for (int c = 0; c < model->columnCount(); ++c)
+        EXPECT_EQ(model->headerData(c, Qt::Horizontal).toString(), plan::PlanColumns().at(c).title) << c;
+    EXPECT_EQ(model->headerData(w.dtsPadrao->columnOf(QStringLiteral("NRPRIOATIVTR")), Qt::Horizontal).toString(),
+              w.cdsPlanAtivTare.fieldByName(QStringLiteral("NRPRIOATIVTR")).label());
+
+    auto *delegate = qobject_cast<plan::PlanDelegate *>(w.dbgPadrao->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    int running = -1;
+    for (int r = 0; r < w.cdsPlanAtivTare.recordCount() && running < 0; ++r)
+        if (textAt(w, r, "IDSITATIVTAR").trimmed() == QLatin1String("A"))
+            running = r;
+    ASSERT_GE(running, 0) << "the demo seed has an activity in progress";
+    const QModelIndex status = w.dtsPadrao->index(running, w.dtsPadrao->columnOf(QStringLiteral("IDSITATIVTAR")));
+    const plan::CellStyle style = delegate->styleFor(status, false);
+    EXPECT_EQ(style.picture, plan::Picture::Pause);
+    EXPECT_EQ(style.font, plan::ColorEmAndamento());
+    EXPECT_FALSE(delegate->picture(plan::PictureResource(style.picture, false)).isNull());
+
+    // The details follow the current row.
+    w.cdsPlanAtivTare.moveTo(running);
+    EXPECT_EQ(w.detailsPanel()->shownText(QStringLiteral("DSPROJETO")),
+              w.cdsPlanAtivTare.fieldByName(QStringLiteral("DSPROJETO")).displayText());
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+}
+
+TEST_F(WiredWindowTest, QueueEditedInTheGridIsPostedAndSurvivesAReload)
+{
+    TfrmZEL &w = openOnPlan();
+    ASSERT_GE(w.cdsPlanAtivTare.recordCount(), 1);
+    const QString task = textAt(w, 0, "NRTAREFA"), activity = textAt(w, 0, "NRPLATIVTARE");
+    const QModelIndex cell = w.dtsPadrao->index(0, w.dtsPadrao->columnOf(QStringLiteral("NRPRIOATIVTR")));
+    w.dbgPadrao->setCurrentIndex(cell);
+    w.dbgPadrao->edit(cell);
+    auto *editor = w.dbgPadrao->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("7"));
+    emit w.dbgPadrao->itemDelegate()->commitData(editor);
+    emit w.dbgPadrao->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    settle();
+    if (w.cdsPlanAtivTare.state() == qor::RecordSet::State::Edit)
+        w.cdsPlanAtivTare.post();
+    for (const auto &shownDialog : dialogs->shown)
+        EXPECT_NE(shownDialog.kind, qor::DialogRequest::Error) << qPrintable(shownDialog.text);
+
+    emit w.planController().refreshRequested();    // F5, "Atualizar"
+    const int row = rowOf(w, task, activity);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(textAt(w, row, "NRPRIOATIVTR"), QStringLiteral("007"));
+}
+
+TEST_F(WiredWindowTest, LayoutIsRestoredOnFirstActivationAndSavedOnClose)
+{
+    const QString queueField = QStringLiteral("NRPRIOATIVTR");
+    auto visualOfQueue = [&](TfrmZEL &w) {
+        return w.dbgPadrao->horizontalHeader()->visualIndex(w.dtsPadrao->columnOf(queueField));
+    };
+    const int designed = int(plan::PlanColumnFields().indexOf(queueField));
+    {
+        TfrmZEL &w = openOnPlan();
+        QHeaderView *header = w.dbgPadrao->horizontalHeader();
+        EXPECT_EQ(visualOfQueue(w), designed) << "nothing stored yet: the designed order";
+        header->moveSection(visualOfQueue(w), 0);                   // saved at once
+        header->resizeSection(w.dtsPadrao->columnOf(queueField), 57);   // saved on close
+        w.close();
+        settle();
+        EXPECT_TRUE(window.isNull());
+    }
+    window = new TfrmZEL;
+    window->show();
+    QApplication::processEvents();
+    EXPECT_EQ(visualOfQueue(*window), designed) << "restored only on the first activation of the plan page";
+    window->btnOk->click();
+    EXPECT_EQ(visualOfQueue(*window), 0);
+    EXPECT_EQ(window->dbgPadrao->columnWidth(window->dtsPadrao->columnOf(queueField)), 57);
+    EXPECT_EQ(window->dbgPadrao->model()->headerData(window->dtsPadrao->columnOf(queueField), Qt::Horizontal).toString(),
+              plan::PlanColumnTitle(queueField));
+
+    // Back to the designed layout (stored on close) for the other tests of this operator.
+    window->layoutStore().RestauraDefault();
+    window->close();
+    settle();
+}
+
+TEST_F(WiredWindowTest, ExecuteFramesARealClientRunIntoTheProgressList)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
+        GTEST_SKIP() << "svn is not installed";
+    TfrmZEL &w = openOnPlan();
+    ASSERT_TRUE(w.stlSaidaSvn.has_value());
+    w.Desabilita_Botoes();
+    EXPECT_TRUE(w.Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"), w.lsbProgresso, true));
+    const QStringList shown = lines(w.lsbProgresso);
+    ASSERT_GE(shown.size(), 4) << qPrintable(shown.join('\n'));
+    EXPECT_EQ(shown.at(0), vcs::ConsoleRunner::separator());
+    EXPECT_EQ(shown.at(1), QStringLiteral("VERSÃO DO CLIENTE"));
+    EXPECT_EQ(shown.at(2), QStringLiteral("Resultado :"));
+    EXPECT_TRUE(shown.join('\n').contains(QRegularExpression(QStringLiteral("^1\\.\\d+\\.\\d+"),
+                                                             QRegularExpression::MultilineOption)));
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=0")}) << "the use is returned";
+
+    // The info caption captures the raw output instead of showing it.
+    QListWidget hidden;
+    EXPECT_TRUE(w.Execute(QStringLiteral("EXECUTANDO SVN INFO"), QStringLiteral("svn --version --quiet"), &hidden, true));
+    EXPECT_TRUE(w.TextoCapturado().contains(QRegularExpression(QStringLiteral("^1\\.\\d+"))));
+    EXPECT_FALSE(lines(&hidden).join('\n').contains(QRegularExpression(QStringLiteral("^1\\.\\d+"),
+                                                                       QRegularExpression::MultilineOption)));
+
+    // Back to the plan, then "Last Log" shows the same lines again.
+    w.btnConfirmaSubVersion->click();
+    EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
+    w.sbtLastLog->click();
+    EXPECT_TRUE(w.panSubVersion->isVisibleTo(&w));
+    EXPECT_EQ(lines(w.lsbProgresso), shown);
+    EXPECT_EQ(w.pgrSubVersion->value(), w.pgrSubVersion->maximum());
+    EXPECT_TRUE(w.btnConfirmaSubVersion->isEnabled());
+}
+
+TEST_F(WiredWindowTest, LockRefusalUnlocksTheCheckoutFilesAndClearsThemOnTheServer)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
+        GTEST_SKIP() << "svn is not installed";
+    TfrmZEL &w = openOnPlan();
+    ASSERT_FALSE(w.cdsPlanAtivTare.isEmpty());
+    const QString task = w.currentTask(), activity = w.currentActivity();
+    ASSERT_FALSE(task.isEmpty());
+    w.stlArqCheckout = {QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Unit1.PAS"),
+                        QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Form1.dfm")};
+    const QJsonArray activityKey{qor::FiliProc(), task, activity};
+    for (int code = 0; code < w.stlArqCheckout.size(); ++code)
+        w.Servidor().call(QStringLiteral("SetArqCheckout"),
+                          {qor::FiliProc(), task, activity, QString::number(code), w.stlArqCheckout.at(code)});
+    auto recorded = [&] {
+        return w.Servidor().call(QStringLiteral("GetArqCheckout"), activityKey).toObject().value("rows").toArray().size();
+    };
+    ASSERT_EQ(recorded(), 2);
+    dialogs->shown.clear();
+
+    w.Desabilita_Botoes();
+    w.btnConfirmaSubVersion->setEnabled(false);
+    const QString refusal = QStringLiteral(
+        "sh -c \"echo svn: warning: W160035: Path '/P400/fontes/Unit1.pas' is already locked by user 'svn_outro' in filesystem\"");
+    qor::guarded([&] {
+        w.Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"), refusal, w.lsbProgresso, true);
+        ADD_FAILURE() << "the lock refusal must end the operation";
+    });
+
+    const QString shown = lines(w.lsbProgresso).join('\n');
+    EXPECT_TRUE(shown.contains(QStringLiteral("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS"))) << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(QStringLiteral("DESBLOQUEANDO O ARQUIVO ...Form1.dfm"))) << qPrintable(shown);
+    EXPECT_FALSE(shown.contains(w.stSenhaSvn)) << "the password is masked";
+    EXPECT_EQ(recorded(), 0) << "ClearArqCheckout forgot the activity's files";
+    ASSERT_FALSE(dialogs->shown.empty());
+    EXPECT_TRUE(dialogs->shown.back().text.startsWith(QStringLiteral("Ocorreram erros durante a tentativa de Bloquear")))
+        << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_TRUE(w.btnConfirmaSubVersion->isEnabled());
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=0")});
+}
+
+// The module loaded as the host loads it: the exported filter narrows the window's plan.
+TEST_F(WiredWindowTest, ExportedFilterNarrowsThePlanAndAReloadKeepsItsValuesWithoutDate)
+{
+    QLibrary library(QStringLiteral(APR_MODULE_LIBRARY));
+    ASSERT_TRUE(library.load()) << qPrintable(library.errorString());
+    using Entry = void (*)();
+    auto cria = reinterpret_cast<Entry>(library.resolve("CriaAproAtiv"));
+    auto filtro = reinterpret_cast<Entry>(library.resolve("CriaFiltroAtividade"));
+    auto finaliza = reinterpret_cast<Entry>(library.resolve("FinalizaModulo"));
+    ASSERT_TRUE(cria && filtro && finaliza);
+
+    filtro();   // no main window yet: a clear message, nothing created
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+
+    cria();
+    settle();
+    QWidget *main = nullptr;
+    for (QWidget *widget : QApplication::allWidgets())
+        if (widget->objectName() == QLatin1String("frmZEL"))
+            main = widget;
+    ASSERT_NE(main, nullptr);
+    main->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+    auto *grid = main->findChild<QTableView *>(QStringLiteral("dbgPadrao"));
+    ASSERT_NE(grid, nullptr);
+    const int all = grid->model()->rowCount();
+    ASSERT_GT(all, 1);
+    const int requestColumn = [&] {
+        for (int c = 0; c < grid->model()->columnCount(); ++c)
+            if (grid->model()->headerData(c, Qt::Horizontal).toString() == plan::PlanColumnTitle(QStringLiteral("DSSOLISERV")))
+                return c;
+        return -1;
+    }();
+    ASSERT_GE(requestColumn, 0);
+    const QString requestShown = grid->model()->index(0, requestColumn).data().toString();
+    const QString request = requestShown.section(QLatin1Char(' '), 0, 0).trimmed();
+    ASSERT_FALSE(request.isEmpty()) << qPrintable(requestShown);
+
+    filtro();
+    filtro();   // created once
+    QList<QWidget *> dialogsFound;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("frmFiltroAtivi"))
+            dialogsFound << widget;
+    ASSERT_EQ(dialogsFound.size(), 1);
+    QWidget *dialog = dialogsFound.first();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    dialog->findChild<QLineEdit *>(QStringLiteral("edtSolici"))->setText(QString::number(request.toLongLong()));
+    // A planned start no activity has: the confirmed filter finds nothing.
+    dialog->findChild<QDateEdit *>(QStringLiteral("depPlanejado"))->setDate(QDate(2100, 1, 1));
+    dialog->findChild<QPushButton *>(QStringLiteral("sbtConfirma"))->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+
+    // The window's reload sends date 0 but keeps the request.
+    QAction *atualizar = nullptr;
+    for (QAction *action : main->findChild<QMenu *>(QStringLiteral("pmnPadrao"))->actions())
+        if (action->text() == QLatin1String("Atualizar"))
+            atualizar = action;
+    ASSERT_NE(atualizar, nullptr);
+    atualizar->trigger();
+    const int narrowed = grid->model()->rowCount();
+    EXPECT_GE(narrowed, 1) << qPrintable(request + " " + dialog->findChild<QLineEdit *>(QStringLiteral("edtSolici"))->text()
+                                          + " " + dialogs->texts().join('\n'));
+    EXPECT_LT(narrowed, all);
+    for (int r = 0; r < narrowed; ++r)
+        EXPECT_TRUE(grid->model()->index(r, requestColumn).data().toString().startsWith(request)) << r;
+    int errors = 0;
+    for (const auto &shownDialog : dialogs->shown)
+        errors += shownDialog.kind == qor::DialogRequest::Error;
+    EXPECT_EQ(errors, 1) << qPrintable(dialogs->texts().join('\n'));
+
+    finaliza();
+    settle();
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        EXPECT_NE(widget->objectName(), QLatin1String("frmFiltroAtivi")) << "unloading frees the dialog";
+    library.unload();
+}
+
+}
