@@ -19,7 +19,6 @@
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QJsonDocument>
 #include <QLibrary>
 #include <QLineEdit>
 #include <QListWidget>
