@@ -1,3 +1,4 @@
+#include <QFont>
 #include "plan/planfields.h"
 #include <QHeaderView>
 #include <QPalette>
@@ -224,6 +225,10 @@ void StylePlanGrid(QTableView &grid)
     palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
     grid.setPalette(palette);
     grid.setShowGrid(true);
+    // The suite's column widths were made for its small grid font.
+    QFont font = grid.font();
+    font.setPixelSize(11);
+    grid.setFont(font);
     grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
 }
 
