@@ -447,22 +447,20 @@ QList<QWidget *> TfrmZEL::controlesDoPlano() const
 
 void TfrmZEL::Desabilita_Botoes()
 {
-    panDbgPadrao->hide();
-    panSubVersion->show();
     lsbProgresso->clear();
-    lsbProgresso->show();
-    btnConfirmaSubVersion->show();
-    pgrSubVersion->show();
-    for (QWidget *control : controlesDoPlano())
-        control->setEnabled(false);
-    sbtAutoTeste->setEnabled(false);
+    mostraVistaDeComandos();
 }
 
 void TfrmZEL::Desabilita_Botoes_LastLog()
 {
-    panDbgPadrao->hide();
     panDbgPadrao->setEnabled(false);
     panSubVersion->setEnabled(true);
+    mostraVistaDeComandos();
+}
+
+void TfrmZEL::mostraVistaDeComandos()
+{
+    panDbgPadrao->hide();
     panSubVersion->show();
     lsbProgresso->show();
     btnConfirmaSubVersion->show();

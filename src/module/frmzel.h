@@ -217,6 +217,7 @@ private:
     QWidget *buildNavegador();
     void buildMenu();
     QList<QWidget *> controlesDoPlano() const;
+    void mostraVistaDeComandos();
 
     server::ConnectionUses m_usos;
     server::NetRemoteServer m_servidor{netZEL, m_usos};

@@ -1,3 +1,4 @@
+#include "plan/uppercasevalidator.h"
 #include "plan/filtroativi.h"
 #include "host/services.h"
 #include "server/remote.h"
@@ -16,15 +17,6 @@ namespace {
 // The date edit's lowest date stands for "no date" and shows blank.
 const QDate kNoDate(1900, 1, 1);
 
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
 
 void adjustWidth10(QLineEdit *edit)
 {
@@ -54,7 +46,7 @@ TfrmFiltroAtivi::TfrmFiltroAtivi(const PlanContext &ctx)
     edtSolici->setMaxLength(10);
     edtSolici->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,10}")), edtSolici));
     edtItTrab = addEdit(form, "edtItTrab", QStringLiteral("Item de Trabalho"));
-    edtItTrab->setValidator(new UpperCaseValidator(edtItTrab));
+    edtItTrab->setValidator(new plan::UpperCaseValidator(edtItTrab));
     edtProcAtiv = addEdit(form, "edtProcAtiv", QStringLiteral("Processo da Atividade"));
     edtCliente = addEdit(form, "edtCliente", QStringLiteral("Cliente"));
 

@@ -1,3 +1,4 @@
+#include "plan/uppercasevalidator.h"
 #include "plan/plandelegate.h"
 #include "plan/planfields.h"
 #include "plan/planstyle.h"
@@ -27,17 +28,6 @@ QString rawText(const qor::RecordSet &records, int row, const char *name)
     const QVariant v = f->valueAt(row);
     return v.isNull() ? QString() : v.toString();
 }
-
-// The queue editor accepts at most three characters and types them upper case.
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
 
 }
 
@@ -119,7 +109,7 @@ QWidget *PlanDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     auto *editor = new QLineEdit(parent);
     const qor::Field *f = m_model.records()->findField(m_model.fieldNameAt(index.column()));
     editor->setMaxLength(f ? f->size() : 3);
-    editor->setValidator(new UpperCaseValidator(editor));
+    editor->setValidator(new plan::UpperCaseValidator(editor));
     editor->setFrame(false);
     return editor;
 }
