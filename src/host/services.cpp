@@ -54,23 +54,30 @@ QString ApplicationTitle() { return sessionStore().applicationTitle; }
 
 // ---- Messages ----------------------------------------------------------------------
 
-void MensErro(const QString &text, bool)
+namespace {
+// Every box of the host carries the application's title.
+DialogRequest titledRequest(DialogRequest::Kind kind, const QString &text)
 {
     DialogRequest request;
-    request.kind = DialogRequest::Error;
+    request.kind = kind;
     request.title = ApplicationTitle();
+    request.text = text;
+    return request;
+}
+}
+
+void MensErro(const QString &text, bool)
+{
     // an empty text would make the abort silent: the operator must see why it ended
-    request.text = text.isEmpty() ? TMessages::host().Msg("ERRO_GENERICO") : text;
+    DialogRequest request = titledRequest(DialogRequest::Error,
+                                          text.isEmpty() ? TMessages::host().Msg("ERRO_GENERICO") : text);
     Dialogs().show(request);
     throw EAbort(request.text);
 }
 
 int MsgAlertEx(const QString &text, int kind, const QStringList &buttons, int a, int b, int c)
 {
-    DialogRequest request;
-    request.kind = kindOf(kind);
-    request.title = ApplicationTitle();
-    request.text = text;
+    DialogRequest request = titledRequest(kindOf(kind), text);
     request.buttons = buttons.isEmpty() ? QStringList{TMessages::host().Msg("OK")} : buttons;
     const int count = int(request.buttons.size());
     request.defaultButton = a >= 1 && a <= count ? a - 1 : -1;
@@ -82,29 +89,19 @@ int MsgAlertEx(const QString &text, int kind, const QStringList &buttons, int a,
 
 void ShowDetailError(const QString &message, const QString &detail)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Detail;
-    request.title = ApplicationTitle();
-    request.text = message;
+    DialogRequest request = titledRequest(DialogRequest::Detail, message);
     request.detail = detail;
     Dialogs().show(request);
 }
 
 void ShowWarning(const QString &text)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Warning;
-    request.title = ApplicationTitle();
-    request.text = text;
-    Dialogs().show(request);
+    Dialogs().show(titledRequest(DialogRequest::Warning, text));
 }
 
 bool AskYesNo(const QString &text)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Question;
-    request.title = ApplicationTitle();
-    request.text = text;
+    DialogRequest request = titledRequest(DialogRequest::Question, text);
     request.buttons = QStringList{TMessages::host().Msg("SIM"), TMessages::host().Msg("NAO")};
     request.defaultButton = 0;
     request.escapeButton = 1;
@@ -131,12 +128,9 @@ ExceptionHandler SetApplicationExceptionHandler(ExceptionHandler handler)
 
 void ShowException(const std::exception &e)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Error;
-    request.title = ApplicationTitle();
-    request.text = QString::fromUtf8(e.what());
-    if (request.text.isEmpty())
-        request.text = TMessages::host().Msg("ERRO_GENERICO");
+    const QString what = QString::fromUtf8(e.what());
+    DialogRequest request = titledRequest(DialogRequest::Error,
+                                          what.isEmpty() ? TMessages::host().Msg("ERRO_GENERICO") : what);
     Dialogs().show(request);
 }
 

@@ -11,34 +11,25 @@ namespace {
 using qor::FieldDef;
 using qor::FieldType;
 
-FieldDef text(const char *name, int size, const QString &label = {}, bool readOnly = false)
+FieldDef field(const char *name, FieldType type, const QString &label)
 {
     FieldDef d;
     d.name = QString::fromLatin1(name);
-    d.type = FieldType::String;
-    d.size = size;
+    d.type = type;
     d.label = label;
+    return d;
+}
+
+FieldDef text(const char *name, int size, const QString &label = {}, bool readOnly = false)
+{
+    FieldDef d = field(name, FieldType::String, label);
+    d.size = size;
     d.readOnly = readOnly;
     return d;
 }
 
-FieldDef date(const char *name, const QString &label = {})
-{
-    FieldDef d;
-    d.name = QString::fromLatin1(name);
-    d.type = FieldType::DateTime;
-    d.label = label;
-    return d;
-}
-
-FieldDef number(const char *name, const QString &label = {})
-{
-    FieldDef d;
-    d.name = QString::fromLatin1(name);
-    d.type = FieldType::Float;
-    d.label = label;
-    return d;
-}
+FieldDef date(const char *name, const QString &label = {}) { return field(name, FieldType::DateTime, label); }
+FieldDef number(const char *name, const QString &label = {}) { return field(name, FieldType::Float, label); }
 
 QList<FieldDef> planFieldDefs()
 {
