@@ -340,6 +340,36 @@ QString Field::displayTextAt(int row) const
     return text;
 }
 
+// ---- Events --------------------------------------------------------------------------
+
+RecordSetEvent &RecordSetEvent::operator=(Listener listener)
+{
+    m_listeners.clear();
+    if (listener)
+        add(std::move(listener));
+    return *this;
+}
+
+RecordSetEvent::Id RecordSetEvent::add(Listener listener)
+{
+    const Id id = m_next++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void RecordSetEvent::remove(Id id)
+{
+    std::erase_if(m_listeners, [id](const auto &entry) { return entry.first == id; });
+}
+
+void RecordSetEvent::operator()(RecordSet &records) const
+{
+    // A listener may add or remove listeners while the event runs.
+    const auto listeners = m_listeners;
+    for (const auto &entry : listeners)
+        entry.second(records);
+}
+
 // ---- RecordSet: fields and packets --------------------------------------------------
 
 RecordSet::RecordSet(const QString &name, QObject *parent) : QObject(parent), m_name(name) {}
@@ -375,16 +405,25 @@ Field &RecordSet::fieldByName(const QString &name) const
                                 .toStdString());
 }
 
-// Keeps the persistent fields, drops fields that came from an earlier packet and
-// adds the packet's new columns; columnMap[packetColumn] = field index.
+QString RecordSet::textOf(const QString &name) const
+{
+    const Field *f = currentRow() ? findField(name) : nullptr;
+    return f ? f->asString() : QString();
+}
+
+QString RecordSet::textAt(const QString &name, int visibleRow) const
+{
+    const Field *f = findField(name);
+    if (!f)
+        return {};
+    const QVariant v = f->valueAt(visibleRow);
+    return v.isNull() ? QString() : v.toString();
+}
+
+// Keeps every field the record set has (their markers with them) and adds the
+// packet's new columns; columnMap[packetColumn] = field index.
 void RecordSet::adoptFields(const QList<FieldDef> &defs, QVector<int> &columnMap)
 {
-    if (int(m_fields.size()) > m_persistentFields) {
-        m_fields.resize(size_t(m_persistentFields));
-        m_fieldIndex.clear();
-        for (const auto &f : m_fields)
-            m_fieldIndex.insert(f->name(), f->index());
-    }
     columnMap.clear();
     for (const FieldDef &def : defs) {
         auto it = m_fieldIndex.constFind(def.name);

@@ -74,6 +74,26 @@ private:
     int m_index;
 };
 
+// An event of a record set. Assigning a function replaces every listener (the
+// record set has one owner of that event); add() keeps the others, for a record
+// set that several parts of a window listen to. Listeners run in the order they
+// were added; an exception of one (an abort of a before-event) skips the rest.
+class RecordSetEvent {
+public:
+    using Listener = std::function<void(RecordSet &)>;
+    using Id = int;
+
+    RecordSetEvent &operator=(Listener listener);
+    Id add(Listener listener);
+    void remove(Id id);
+    explicit operator bool() const { return !m_listeners.empty(); }
+    void operator()(RecordSet &records) const;
+
+private:
+    std::vector<std::pair<Id, Listener>> m_listeners;
+    Id m_next = 1;
+};
+
 enum LocateOption { NoLocateOptions = 0, CaseInsensitive = 1, PartialKey = 2 };
 
 // The in-memory table of the suite: typed fields, a current-row cursor,
@@ -84,20 +104,25 @@ class RecordSet : public QObject {
 public:
     enum class State { Inactive, Browse, Edit, Insert };
     using Bookmark = qint64;                  // stable row identity; -1 invalid
-    using Event = std::function<void(RecordSet &)>;
+    using Event = RecordSetEvent;
 
     explicit RecordSet(const QString &name = {}, QObject *parent = nullptr);
     ~RecordSet() override;
 
     QString name() const { return m_name; }
 
-    // Persistent field definitions; when defined, a loaded packet's columns are
-    // matched to them by name (missing columns stay null, extra ones are added).
+    // Persistent field definitions; a loaded packet's columns are matched to the
+    // fields by name (missing columns stay null, extra ones are added). A field,
+    // defined or taken from a packet, stays with its markers across later loads.
     void defineFields(const QList<FieldDef> &defs);
     const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
     Field *findField(const QString &name) const;
     Field &fieldByName(const QString &name) const;     // any case; throws std::out_of_range
     Field &operator[](const QString &name) const { return fieldByName(name); }
+    // A field's text (asString) on the current row; empty without such a field or row.
+    QString textOf(const QString &name) const;
+    // A field's stored value as text at a visible row; empty without such a field or for null.
+    QString textAt(const QString &name, int visibleRow) const;
 
     // Data packets: {"fields":[{"name","type","size"}],"rows":[[...]]}.
     void setData(const QJsonObject &packet);

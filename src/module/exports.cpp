@@ -2,6 +2,7 @@
 #include "module/frmzel.h"
 #include "module/modulestate.h"
 #include "host/services.h"
+#include "plan/filtroativi.h"
 #include <QMdiSubWindow>
 
 namespace apr {
@@ -35,7 +36,7 @@ void criaFiltroAtividade()
     ModuleState &modulo = Modulo();
     // The filter narrows the main window's plan: without the window there is nothing to filter.
     if (!modulo.frmZEL)
-        qor::MensErro(QStringLiteral("Abra a Apropriação de Atividades para filtrar o plano."), true);
+        qor::MensErro(plan::MensagensDoPlano().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
     modulo.frmZEL->SpeedButton2Click();
 }
 
@@ -64,7 +65,9 @@ extern "C" void FinalizaModulo()
     // No window of the module may outlive its code.
     if (modulo.frmZEL) {
         modulo.frmZEL->close();
-        delete modulo.frmZEL.data();
+        // A window under a running command closes itself when the command returns.
+        if (modulo.frmZEL && !modulo.frmZEL->emExecucao())
+            delete modulo.frmZEL.data();
     }
     modulo.filtro.reset();
     modulo.limpaTextos();

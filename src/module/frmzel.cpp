@@ -10,6 +10,7 @@
 #include "plan/planloader.h"
 #include "vcs/progress.h"
 #include "vcs/runners.h"
+#include "workflow/workflowcontext.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -41,6 +43,10 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
             [this](server::TNetConnection &connection) { netZELBeforeConnect(connection); });
     m_contexto.reset(new plan::PlanContext{m_servidor, cdsPlanAtivTare, Modulo().stProdTrabIni,
                                            Modulo().stProdTrabFin});
+    m_fluxo = std::make_unique<workflow::WorkflowContext>(
+        Modulo(), m_servidor, workflow::RepositoryAccount{stUsuarioSvn, stSenhaSvn},
+        workflow::FileLists{stlArqCheckout, stlArqCheckin, stlDirReverte, stlDirAdiciona, stlDirRenomeados});
+    m_fluxo->setOnRunEnded([this](bool ocioso) { fimDeExecucao(ocioso); });
     buildUi();
     m_carregador = std::make_unique<plan::PlanLoader>(*m_contexto, cdsAtividadeAndamento, &Modulo().filtro);
     m_carregador->setAttendanceButtons(sbtAteInterno, sbtAteExterno);
@@ -55,6 +61,7 @@ TfrmZEL::~TfrmZEL()
     qApp->removeEventFilter(this);
     // The filter dialog outlives the window: it must not keep this window's plan.
     Modulo().filtro.detach();
+    m_fluxo->setRunner(nullptr);
     m_executor.reset();
     m_classificador.reset();
     // The handler is code of this module, which may be unloaded after the window.
@@ -114,6 +121,14 @@ void TfrmZEL::carregaItemTarefa()
     m_servidor.load(cds_ItemTarefa, QStringLiteral("Get_ItemTarefa"), {qor::FiliProc(), qor::Operador()});
 }
 
+// The work-item code is protected in the work items and in the plan, whose grid shows it.
+void TfrmZEL::protegeItemTrabalho()
+{
+    for (qor::RecordSet *records : {&cds_ItemTarefa, &cdsPlanAtivTare})
+        if (qor::Field *field = records->findField(QStringLiteral("CDREDUITTRAB")))
+            field->tag |= 1;
+}
+
 void TfrmZEL::GetPlanAtivTare()
 {
     // One connection for the plan and the attendance in progress.
@@ -126,11 +141,18 @@ void TfrmZEL::panFiltroExit()
     GetPlanAtivTare();
 }
 
+void TfrmZEL::MenuAtualizarClick()
+{
+    GetPlanAtivTare();
+    carregaItemTarefa();
+}
+
 void TfrmZEL::focoMudou(QWidget *antes, QWidget *depois)
 {
     // Only a move to another control of this window is an exit of the panel.
+    // Disabling the panel for a command moves the focus too: no reload under a running command.
     if (!antes || !depois || !panFiltro->isAncestorOf(antes) || panFiltro->isAncestorOf(depois)
-        || !isAncestorOf(depois) || nbkAPR->currentIndex() != 1)
+        || !isAncestorOf(depois) || nbkAPR->currentIndex() != 1 || emExecucao())
         return;
     qor::guarded([this] { panFiltroExit(); });
 }
@@ -153,6 +175,7 @@ void TfrmZEL::criaExecutor()
     m_executor = std::make_unique<vcs::MainRunner>(m_servidor, btnConfirmaSubVersion, *stlSaidaSvn);
     m_classificador = std::make_unique<vcs::Classifier>(*this);
     m_executor->setClassifier(m_classificador.get(), lsbProgresso);
+    m_fluxo->setRunner(m_executor.get());
 }
 
 bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
@@ -160,7 +183,25 @@ bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListW
     // A command before the first activation still needs its capture list.
     if (!m_executor)
         criaExecutor();
+    // A command outside a workflow works on the activity that is current when it starts.
+    const workflow::WorkflowContext::Run run = m_fluxo->begin(atividadeAtual());
+    atualizaAcoes();
     return m_executor->Execute(caption, commandLine, list, capture);
+}
+
+bool TfrmZEL::emExecucao() const
+{
+    return m_fluxo->running();
+}
+
+void TfrmZEL::fimDeExecucao(bool ocioso)
+{
+    if (!ocioso)
+        return;
+    atualizaAcoes();
+    // The close runs from the event loop, after the handler that ran the command has returned.
+    if (m_fechamentoPendente)
+        QTimer::singleShot(0, this, [this] { close(); });
 }
 
 QString TfrmZEL::TextoCapturado() const
@@ -170,14 +211,24 @@ QString TfrmZEL::TextoCapturado() const
 
 QString TfrmZEL::campoAtual(const char *field) const
 {
-    if (!cdsPlanAtivTare.active() || cdsPlanAtivTare.isEmpty())
-        return {};
-    const qor::Field *f = cdsPlanAtivTare.findField(QString::fromLatin1(field));
-    return f ? f->asString() : QString();
+    return cdsPlanAtivTare.textOf(QString::fromLatin1(field));
 }
 
-QString TfrmZEL::currentTask() const { return campoAtual("NRTAREFA"); }
-QString TfrmZEL::currentActivity() const { return campoAtual("NRPLATIVTARE"); }
+workflow::ActivityKey TfrmZEL::atividadeAtual() const
+{
+    return {campoAtual("CDFILIAL"), campoAtual("NRTAREFA"), campoAtual("NRPLATIVTARE")};
+}
+
+// Never the grid's cursor during a command: F5 or a click may move it meanwhile.
+QString TfrmZEL::currentTask() const
+{
+    return emExecucao() ? m_fluxo->activity().tarefa : campoAtual("NRTAREFA");
+}
+
+QString TfrmZEL::currentActivity() const
+{
+    return emExecucao() ? m_fluxo->activity().atividade : campoAtual("NRPLATIVTARE");
+}
 
 void TfrmZEL::enableConfirm()
 {
@@ -212,8 +263,7 @@ void TfrmZEL::confirmaPlataforma()
     GetPlanAtivTare();
     configuraTimer();
 
-    if (qor::Field *field = cds_ItemTarefa.findField(QStringLiteral("CDREDUITTRAB")))
-        field->tag = 1;
+    protegeItemTrabalho();
     dbgPadrao->setEnabled(true);
     panAguardo->hide();
     Habilita_Botoes();
@@ -301,17 +351,14 @@ void TfrmZEL::CarregaInicial(const QJsonArray &packets)
         if (packet.isNull() || packet.isUndefined())
             continue;
         if (!packet.isObject())
-            qor::MensErro(QStringLiteral("O servidor de aplicação não devolveu os dados esperados (Get_Inicial)."));
+            qor::MensErro(msgPadrao.Msg(QStringLiteral("INICIAL_INVALIDO")));
         targets[i]->setData(packet.toObject());
     }
 }
 
 QString TfrmZEL::TextoAcoes()
 {
-    auto valor = [this](const char *name) {
-        qor::Field *field = cdsAcao.findField(QString::fromLatin1(name));
-        return field ? field->asString() : QString();
-    };
+    auto valor = [this](const char *name) { return cdsAcao.textOf(QString::fromLatin1(name)); };
     // The carriage returns of the message are the platform's line breaks here.
     const QString cr = QStringLiteral("\n");
     cdsAcao.first();
@@ -369,7 +416,10 @@ void TfrmZEL::restoreGridLayout()
 
 void TfrmZEL::saveGridLayout()
 {
-    m_layout->SalvaGrid();
+    // A layout never restored here (the window closed on the platform page, or
+    // its confirmation failed) would overwrite the operator's stored one.
+    if (m_layout->hasLayout())
+        m_layout->SalvaGrid();
 }
 
 bool TfrmZEL::eventFilter(QObject *watched, QEvent *event)
@@ -398,7 +448,8 @@ bool TfrmZEL::FormKeyDown(QObject *receiver, int key, Qt::KeyboardModifiers modi
             return true;
     }
     if (key == Qt::Key_F12 && modifiers == Qt::NoModifier) {
-        qor::SelectFirstControl(pgcPadrao);
+        // The first control of the page control is on its page (the plan grid), not its tab bar.
+        qor::SelectFirstControl(pgcPadrao->currentWidget());
         return true;
     }
     if (key == Qt::Key_Escape && cds_ItemTarefa.state() == qor::RecordSet::State::Insert) {
@@ -410,6 +461,14 @@ bool TfrmZEL::FormKeyDown(QObject *receiver, int key, Qt::KeyboardModifiers modi
 
 void TfrmZEL::closeEvent(QCloseEvent *event)
 {
+    // The runner, the classifier and the capture list are in use under a running
+    // command: the window closes when it returns.
+    if (emExecucao()) {
+        m_fechamentoPendente = true;
+        event->ignore();
+        return;
+    }
+    m_fechamentoPendente = false;
     qor::guarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
@@ -425,6 +484,7 @@ void TfrmZEL::FormClose()
             modulo.boPrimeiraVez = true;
             modulo.boStCriado = false;
             modulo.filtro.detach();
+            janela.m_fluxo->setRunner(nullptr);
             janela.m_executor.reset();
             janela.m_classificador.reset();
             janela.stlSaidaSvn.reset();
@@ -443,6 +503,19 @@ QList<QWidget *> TfrmZEL::controlesDoPlano() const
     controls << dbgPadrao << sbtLastLog << sbtAteInterno << sbtAteExterno << sbtAcompanhamento << sbtAtraso
              << dbeAtraso << SpeedButton2 << sbtShowHistory << sbtGet;
     return controls;
+}
+
+QList<QAction *> TfrmZEL::acoesDoMenu() const
+{
+    return pmnPadrao->actions();
+}
+
+// The menu's items and shortcuts do nothing in the command view or under a command.
+void TfrmZEL::atualizaAcoes()
+{
+    const bool livre = !m_vistaDeComandos && !emExecucao();
+    for (QAction *action : acoesDoMenu())
+        action->setEnabled(livre);
 }
 
 void TfrmZEL::Desabilita_Botoes()
@@ -468,6 +541,8 @@ void TfrmZEL::mostraVistaDeComandos()
     for (QWidget *control : controlesDoPlano())
         control->setEnabled(false);
     sbtAutoTeste->setEnabled(false);
+    m_vistaDeComandos = true;
+    atualizaAcoes();
 }
 
 void TfrmZEL::Habilita_Botoes()
@@ -480,6 +555,8 @@ void TfrmZEL::Habilita_Botoes()
     pgrSubVersion->hide();
     for (QWidget *control : controlesDoPlano())
         control->setEnabled(true);
+    m_vistaDeComandos = false;
+    atualizaAcoes();
 }
 
 void TfrmZEL::sbtLastLogClick()

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,7 @@ class PlanLoader;
 struct PlanContext;
 }
 namespace vcs { class MainRunner; }
+namespace workflow { class WorkflowContext; struct ActivityKey; }
 
 namespace apr {
 
@@ -86,6 +88,8 @@ public:
     void SpeedButton2Click();
     // Focus left the top button panel: the plan is loaded again.
     void panFiltroExit();
+    // "Atualizar" (F5): the plan, then the work items.
+    void MenuAtualizarClick();
 
     // Later workflows fill these; until then they do nothing.
     void sbtGetClick();
@@ -98,11 +102,22 @@ public:
     // The raw output of the last captured command (info and release runs).
     QString TextoCapturado() const;
     QStringList stlArqCheckout;             // logical paths of the files chosen for check-out
+    QStringList stlArqCheckin;
+    QStringList stlDirReverte;
+    QStringList stlDirAdiciona;
+    QStringList stlDirRenomeados;
+
+    // What the workflows work with; a command or workflow runs while it says so.
+    workflow::WorkflowContext &fluxo() { return *m_fluxo; }
+    bool emExecucao() const;
+    // A close asked for while a command runs: carried out when it returns.
+    bool fechamentoPendente() const { return m_fechamentoPendente; }
 
     // vcs::ClassifierContext
     QStringList checkoutFiles() const override { return stlArqCheckout; }
     QString svnUser() const override { return stUsuarioSvn; }
     QString svnPassword() const override { return stSenhaSvn; }
+    // The activity of the command in progress, fixed when it started.
     QString currentTask() const override;
     QString currentActivity() const override;
     server::RemoteServer &server() override { return m_servidor; }
@@ -193,12 +208,16 @@ private:
     void confirmaPlataforma();
     void configuraTimer();
     void carregaItemTarefa();
+    void protegeItemTrabalho();
     void atualizaNome();
     void sincronizaGrade();
     void montaGradePlano();
     void criaExecutor();
     void focoMudou(QWidget *antes, QWidget *depois);
     QString campoAtual(const char *field) const;
+    workflow::ActivityKey atividadeAtual() const;
+    void fimDeExecucao(bool ocioso);
+    void atualizaAcoes();
     QString nomeUsuarioSO() const;
     QString senhaCompartilhada() const;
     void lerDirArqSV();
@@ -218,6 +237,7 @@ private:
     void buildMenu();
     QList<QWidget *> controlesDoPlano() const;
     void mostraVistaDeComandos();
+    QList<QAction *> acoesDoMenu() const;
 
     server::ConnectionUses m_usos;
     server::NetRemoteServer m_servidor{netZEL, m_usos};
@@ -228,6 +248,9 @@ private:
     plan::DetailsPanel *m_detalhes = nullptr;
     std::unique_ptr<vcs::Classifier> m_classificador;
     std::unique_ptr<vcs::MainRunner> m_executor;
+    std::unique_ptr<workflow::WorkflowContext> m_fluxo;
+    bool m_vistaDeComandos = false;
+    bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;
     bool m_handlerInstalado = false;
     qor::ExceptionHandler m_handlerAnterior;

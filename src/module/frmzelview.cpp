@@ -175,6 +175,7 @@ void TfrmZEL::montaGradePlano()
 {
     plan::DefinePlanFields(cdsPlanAtivTare);
     plan::DefineAndamentoFields(cdsAtividadeAndamento);
+    plan::DefineItemTarefaFields(cds_ItemTarefa);
     auto *model = new plan::PlanGridModel(&cdsPlanAtivTare, this);
     model->setObjectName(QStringLiteral("dtsPadrao"));
     dtsPadrao = model;
@@ -190,7 +191,7 @@ void TfrmZEL::montaGradePlano()
     connect(m_grade, &plan::PlanGridController::statusCellActivated, this,
             [this](int row) { qor::guarded([this, row] { statusCellClick(row); }); });
     connect(m_grade, &plan::PlanGridController::refreshRequested, this,
-            [this] { qor::guarded([this] { GetPlanAtivTare(); }); });
+            [this] { qor::guarded([this] { MenuAtualizarClick(); }); });
     connect(m_grade, &plan::PlanGridController::filterRequested, this,
             [this] { qor::guarded([this] { SpeedButton2Click(); }); });
 }
@@ -299,20 +300,25 @@ QWidget *TfrmZEL::buildNavegador()
 void TfrmZEL::buildMenu()
 {
     pmnPadrao = named<QMenu>("pmnPadrao", this);
-    auto add = [this](const char *name, const QString &text, const QKeySequence &keys) {
-        QAction *action = pmnPadrao->addAction(text);
+    auto add = [this](const char *name, const QString &text, const QList<QKeySequence> &keys,
+                      QAction *before = nullptr) {
+        auto *action = new QAction(text, pmnPadrao);
         action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
+        action->setShortcuts(keys);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        pmnPadrao->insertAction(before, action);
         addAction(action);
         return action;
     };
-    // Navigation, "Atualizar" (F5) and "Filtrar" (Ctrl+L) belong to the plan grid.
-    m_grade->addMenuActions(*pmnPadrao);
-    add("mniConfirmar", QStringLiteral("Confirmar"), QKeySequence(Qt::CTRL | Qt::Key_Return));
-    add("mniDescricao", QStringLiteral("Descrição"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    add("mniResposta", QStringLiteral("Resposta"), QKeySequence(Qt::CTRL | Qt::Key_R));
-    add("mniTrocarOperador", QStringLiteral("Trocar Operador"), QKeySequence(Qt::Key_F11));
+    // Navigation, "Atualizar" (F5) and "Filtrar" (Ctrl+L) belong to the plan grid; their
+    // shortcuts, like the others, work anywhere in this window.
+    m_grade->addMenuActions(*pmnPadrao, this);
+    QAction *filtrar = m_grade->filterAction();
+    add("mniConfirmar", QStringLiteral("Confirmar"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}, filtrar);
+    add("mniDescricao", QStringLiteral("Descrição"), {QKeySequence(Qt::CTRL | Qt::Key_D)}, filtrar);
+    add("mniResposta", QStringLiteral("Resposta"), {QKeySequence(Qt::CTRL | Qt::Key_R)});
+    add("mniTrocarOperador", QStringLiteral("Trocar Operador"), {QKeySequence(Qt::Key_F11)});
 }
 
 }

@@ -10,7 +10,21 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+static void initPlanMessages()
+{
+    Q_INIT_RESOURCE(plan);
+}
+
 namespace plan {
+
+const qor::TMessages &MensagensDoPlano()
+{
+    static const qor::TMessages messages = [] {
+        initPlanMessages();
+        return qor::TMessages(QStringLiteral(":/plan/plan.msg"));
+    }();
+    return messages;
+}
 
 namespace {
 
@@ -102,7 +116,7 @@ void TfrmFiltroAtivi::sbtConfirmaClick()
     edtSoliciExit();
     edtProjetoExit();
     if (!m_ctx)
-        qor::MensErro(QStringLiteral("Abra a Apropriação de Atividades para filtrar o plano."), true);
+        qor::MensErro(MensagensDoPlano().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
     LoadPlan(*m_ctx, dateArgument(), values());
     hide();
 }

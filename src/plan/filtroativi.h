@@ -1,4 +1,5 @@
 #pragma once
+#include "host/messages.h"
 // The activity filter "Filtro Atividade" (APR00110): modeless, created once,
 // hidden on close so that its values serve every later plan load.
 #include "plan/planloader.h"
@@ -60,6 +61,9 @@ public:
 private:
     std::unique_ptr<TfrmFiltroAtivi> m_dialog;
 };
+
+// The texts of the plan and its filter.
+const qor::TMessages &MensagensDoPlano();
 
 // Creates the dialog on the first call and shows it modelessly.
 TfrmFiltroAtivi &CriaFiltroAtividade(FilterDialogHolder &holder, const PlanContext &ctx);

@@ -98,12 +98,18 @@ GridLayoutStore::GridLayoutStore(server::RemoteServer &server, QTableView &grid,
 {
     DefineProgOperOpcFields(m_progOperOpc);
     connect(grid.horizontalHeader(), &QHeaderView::sectionMoved, this, [this] { columnMoved(); });
+    connect(grid.horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_applying)
+            m_hasLayout = true;
+    });
 }
 
 void GridLayoutStore::columnMoved()
 {
-    if (!m_applying)
-        qor::guarded([this] { SalvaGrid(); });
+    if (m_applying)
+        return;
+    m_hasLayout = true;
+    qor::guarded([this] { SalvaGrid(); });
 }
 
 QString GridLayoutStore::storedText()
@@ -139,6 +145,7 @@ void GridLayoutStore::RestauraGrid()
     m_applying = true;
     ApplyLayout(m_grid, m_model, LayoutForStoredText(text, current));
     m_applying = false;
+    m_hasLayout = true;
 }
 
 void GridLayoutStore::RestauraDefault()
@@ -146,6 +153,7 @@ void GridLayoutStore::RestauraDefault()
     m_applying = true;
     ApplyLayout(m_grid, m_model, DefaultLayout());
     m_applying = false;
+    m_hasLayout = true;
 }
 
 }

@@ -6,7 +6,7 @@
 // Wiring in the main window:
 //   plan::GridLayoutStore layout(server, *dbgPadrao, *model);   // a member
 //   FormActivate (first time): layout.RestauraGrid();
-//   FormClose:                 layout.SalvaGrid();
+//   FormClose:                 if (layout.hasLayout()) layout.SalvaGrid();
 // A user's column move saves by itself.
 #include "host/recordset.h"
 #include <QList>
@@ -53,6 +53,9 @@ public:
     void SalvaGrid();
     void RestauraGrid();
     void RestauraDefault();
+    // The grid shows a layout of its own: restored, set to the default or changed
+    // by the operator. Only such a layout may replace the stored one.
+    bool hasLayout() const { return m_hasLayout; }
 
     qor::RecordSet &cdsProgOperOpc() { return m_progOperOpc; }
 
@@ -65,6 +68,7 @@ private:
     qor::RecordSetModel &m_model;
     qor::RecordSet m_progOperOpc{QStringLiteral("cdsProgOperOpc")};
     bool m_applying = false;
+    bool m_hasLayout = false;
 };
 
 }

@@ -22,11 +22,7 @@ namespace {
 
 QString rawText(const qor::RecordSet &records, int row, const char *name)
 {
-    const qor::Field *f = records.findField(QString::fromLatin1(name));
-    if (!f)
-        return {};
-    const QVariant v = f->valueAt(row);
-    return v.isNull() ? QString() : v.toString();
+    return records.textAt(QString::fromLatin1(name), row);
 }
 
 }

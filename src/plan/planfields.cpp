@@ -90,8 +90,7 @@ QList<FieldDef> planFieldDefs()
 
 QString valueText(const qor::RecordSet &records, const char *field)
 {
-    const qor::Field *f = records.findField(QString::fromLatin1(field));
-    return f ? f->asString() : QString();
+    return records.textOf(QString::fromLatin1(field));
 }
 
 }
@@ -156,6 +155,28 @@ void DefineAndamentoFields(qor::RecordSet &records)
 void DefineProgOperOpcFields(qor::RecordSet &records)
 {
     records.defineFields({text("TXPROPRIED", 350)});
+}
+
+void DefineItemTarefaFields(qor::RecordSet &records)
+{
+    records.defineFields({
+        text("CDITEMTRAB", 10),
+        text("NMITEMTRAB", 100),
+        number("NRCPLXITTARE", QStringLiteral("Complexidade")),
+        text("NRTAREFA", 10),
+        text("NRPLATIVTARE", 5),
+        text("CDREDUITTRAB", 20),
+        text("DSDIRARQFONT", 250),
+        text("DSARQCHECKOUT", 100),
+        text("IDSITCHECKOUT", 1),
+        text("DSDIRRAIZARQ", 80),
+        text("CDTIPOITTRAB", 2),
+        text("CDFILIAL", 4),
+    });
+    qor::RecordSet *rs = &records;
+    records.fieldByName("CDREDUITTRAB").onGetText = [rs](const qor::Field &f) {
+        return ItemTarefaText(f.asString(), valueText(*rs, "NMITEMTRAB"));
+    };
 }
 
 const QList<PlanColumn> &PlanColumns()

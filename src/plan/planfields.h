@@ -21,6 +21,8 @@ namespace plan {
 void DefinePlanFields(qor::RecordSet &records);
 void DefineAndamentoFields(qor::RecordSet &records);
 void DefineProgOperOpcFields(qor::RecordSet &records);
+// The main window's work items (cds_ItemTarefa), defined once so that markers survive reloads.
+void DefineItemTarefaFields(qor::RecordSet &records);
 
 // Display texts, shared by the field events and the tests.
 QString PontosText(const QString &value);

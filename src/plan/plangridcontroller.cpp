@@ -40,26 +40,36 @@ PlanGridController::PlanGridController(QTableView &grid, qor::RecordSetModel &mo
     });
 }
 
+PlanGridController::~PlanGridController()
+{
+    m_records.beforeInsert.remove(m_listeners[0]);
+    m_records.afterInsert.remove(m_listeners[1]);
+    m_records.beforeEdit.remove(m_listeners[2]);
+    m_records.beforePost.remove(m_listeners[3]);
+    m_records.afterPost.remove(m_listeners[4]);
+}
+
+// The plan's events have other listeners too (the status transitions): these are added, not assigned.
 void PlanGridController::installRecordEvents()
 {
-    m_records.beforeInsert = [](qor::RecordSet &) { qor::Abort(); };
-    m_records.afterInsert = [](qor::RecordSet &rs) {
+    m_listeners[0] = m_records.beforeInsert.add([](qor::RecordSet &) { qor::Abort(); });
+    m_listeners[1] = m_records.afterInsert.add([](qor::RecordSet &rs) {
         rs.cancel();
         qor::Abort();
-    };
-    m_records.beforeEdit = [this](qor::RecordSet &rs) {
+    });
+    m_listeners[2] = m_records.beforeEdit.add([this](qor::RecordSet &rs) {
         m_queueBeforeEdit = rs.fieldByName(kQueueField).value();
-    };
-    m_records.beforePost = [this](qor::RecordSet &rs) {
+    });
+    m_listeners[3] = m_records.beforePost.add([this](qor::RecordSet &rs) {
         if (m_restoringQueue)
             return;
         qor::Field &queue = rs.fieldByName(kQueueField);
         queue.setValue(qor::Ajusta(queue.asString(), 3));
-    };
-    m_records.afterPost = [this](qor::RecordSet &) {
+    });
+    m_listeners[4] = m_records.afterPost.add([this](qor::RecordSet &) {
         if (!m_restoringQueue)
             sendQueue();
-    };
+    });
 }
 
 void PlanGridController::sendQueue()
@@ -67,22 +77,30 @@ void PlanGridController::sendQueue()
     const auto text = [this](const char *name) {
         return m_records.fieldByName(QString::fromLatin1(name)).asString();
     };
+    const QVariant previous = m_queueBeforeEdit;
+    const bool queueEdited = text("NRPRIOATIVTR") != qor::Ajusta(previous.toString(), 3);
     try {
         m_server.call(QStringLiteral("SetFila_PlanAtiv"),
                       {text("CDFILIAL"), text("NRTAREFA"), text("NRPLATIVTARE"), text("NRPRIOATIVTR")});
     } catch (...) {
-        // The server kept the old position; the grid must not show the refused one.
-        const QVariant previous = m_queueBeforeEdit;
-        m_restoringQueue = true;
-        try {
-            m_records.edit();
-            m_records.fieldByName(kQueueField).setValue(previous);
-            m_records.post();
-        } catch (...) {
-        }
-        m_restoringQueue = false;
+        // The server kept the old position: the grid must not show the refused one.
+        // A post of another change (a status) keeps its row as it is.
+        if (queueEdited)
+            restoreQueue(previous);
         throw;
     }
+}
+
+void PlanGridController::restoreQueue(const QVariant &previous)
+{
+    m_restoringQueue = true;
+    try {
+        m_records.edit();
+        m_records.fieldByName(kQueueField).setValue(previous);
+        m_records.post();
+    } catch (...) {
+    }
+    m_restoringQueue = false;
 }
 
 void PlanGridController::currentCellChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -153,21 +171,25 @@ bool PlanGridController::handleKey(QKeyEvent *key)
     return false;
 }
 
-void PlanGridController::addMenuActions(QMenu &menu)
+void PlanGridController::addMenuActions(QMenu &menu, QWidget *shortcutScope)
 {
+    QWidget *scope = shortcutScope ? shortcutScope : &m_grid;
     const auto add = [&](const QString &text, const QKeySequence &keys, auto slot) {
         auto *action = new QAction(text, &menu);
         action->setShortcut(keys);
+        // The shortcuts belong to the window of the plan, not to the host's whole main window.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         connect(action, &QAction::triggered, this, slot);
         menu.addAction(action);
-        m_grid.addAction(action);
+        scope->addAction(action);
+        return action;
     };
     add(QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home), &PlanGridController::first);
     add(QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up), &PlanGridController::prior);
     add(QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down), &PlanGridController::next);
     add(QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End), &PlanGridController::last);
     add(QStringLiteral("Atualizar"), QKeySequence(Qt::Key_F5), &PlanGridController::refreshRequested);
-    add(QStringLiteral("Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L), &PlanGridController::filterRequested);
+    m_filterAction = add(QStringLiteral("Filtrar"), QKeySequence(Qt::CTRL | Qt::Key_L), &PlanGridController::filterRequested);
 }
 
 QWidget *PlanGridController::createNavigator(QWidget *parent)

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QVariant>
 
+class QAction;
 class QKeyEvent;
 class QMenu;
 class QModelIndex;
@@ -29,6 +30,7 @@ class PlanGridController : public QObject {
 public:
     PlanGridController(QTableView &grid, qor::RecordSetModel &model, server::RemoteServer &server,
                        QObject *parent = nullptr);
+    ~PlanGridController() override;
 
     // Navigation (navigator buttons and menu items).
     void first();
@@ -37,7 +39,10 @@ public:
     void last();
 
     // The pop-up menu's items of the plan: navigation, "Atualizar" (F5), "Filtrar" (Ctrl+L).
-    void addMenuActions(QMenu &menu);
+    // Their shortcuts work within shortcutScope (the grid when null).
+    void addMenuActions(QMenu &menu, QWidget *shortcutScope = nullptr);
+    // "Filtrar", after which the window places its own items.
+    QAction *filterAction() const { return m_filterAction; }
     // A navigator (first, prior, next, last) for the bottom bar.
     QWidget *createNavigator(QWidget *parent);
 
@@ -56,6 +61,7 @@ private:
     void currentCellChanged(const QModelIndex &current, const QModelIndex &previous);
     void columnExit();
     void sendQueue();
+    void restoreQueue(const QVariant &previous);
     void moveToRow(int row);
     bool handleKey(QKeyEvent *key);
 
@@ -65,6 +71,8 @@ private:
     server::RemoteServer &m_server;
     QVariant m_queueBeforeEdit;
     bool m_restoringQueue = false;
+    QAction *m_filterAction = nullptr;
+    int m_listeners[5] = {};
 };
 
 }

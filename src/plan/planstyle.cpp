@@ -31,11 +31,7 @@ QDateTime dateAt(const qor::RecordSet &records, const char *name, int row, bool 
 
 QString textAt(const qor::RecordSet &records, const char *name, int row)
 {
-    const qor::Field *f = records.findField(QString::fromLatin1(name));
-    if (!f)
-        return {};
-    const QVariant v = f->valueAt(row);
-    return v.isNull() ? QString() : v.toString();
+    return records.textAt(QString::fromLatin1(name), row);
 }
 
 }

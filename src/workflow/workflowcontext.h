@@ -1,0 +1,95 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace apr { struct ModuleState; }
+namespace qor { class DialogSeam; }
+namespace server { class RemoteServer; }
+namespace vcs { class MainRunner; }
+
+namespace workflow {
+
+// CDFILIAL, NRTAREFA and NRPLATIVTARE of the activity a workflow works on.
+struct ActivityKey {
+    QString filial;
+    QString tarefa;
+    QString atividade;
+    bool isEmpty() const { return tarefa.isEmpty() && atividade.isEmpty(); }
+    bool operator==(const ActivityKey &) const = default;
+};
+
+// The repository account written into every svn command line (stUsuarioSvn, stSenhaSvn).
+struct RepositoryAccount {
+    QString &usuario;
+    QString &senha;
+};
+
+// The lists that carry chosen files and directories between the selection
+// dialogs and the workflows.
+struct FileLists {
+    QStringList &arqCheckout;
+    QStringList &arqCheckin;
+    QStringList &dirReverte;
+    QStringList &dirAdiciona;
+    QStringList &dirRenomeados;
+};
+
+// What the check-out, check-in, update and history workflows take from the main
+// window instead of the window itself. The window owns everything named here and
+// outlives the context.
+class WorkflowContext {
+public:
+    WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, RepositoryAccount conta,
+                    FileLists listas);
+    WorkflowContext(const WorkflowContext &) = delete;
+    WorkflowContext &operator=(const WorkflowContext &) = delete;
+
+    apr::ModuleState &modulo() const { return m_modulo; }
+    server::RemoteServer &server() const { return m_server; }
+    qor::DialogSeam &dialogs() const;
+    const RepositoryAccount &conta() const { return m_conta; }
+    const FileLists &listas() const { return m_listas; }
+
+    // The main runner: the window sets it whenever it builds one.
+    void setRunner(vcs::MainRunner *runner) { m_runner = runner; }
+    bool hasRunner() const { return m_runner != nullptr; }
+    vcs::MainRunner &runner() const;        // std::logic_error before the window built one
+
+    // A command or workflow in progress, for the life of the object. The
+    // outermost run fixes the activity key; the runs nested in it (the commands
+    // of a workflow) keep that key whatever the plan's cursor does meanwhile.
+    class Run {
+    public:
+        Run(Run &&other) noexcept : m_context(other.m_context) { other.m_context = nullptr; }
+        Run(const Run &) = delete;
+        Run &operator=(const Run &) = delete;
+        Run &operator=(Run &&) = delete;
+        ~Run();
+    private:
+        friend class WorkflowContext;
+        explicit Run(WorkflowContext *context) : m_context(context) {}
+        WorkflowContext *m_context;
+    };
+    [[nodiscard]] Run begin(const ActivityKey &activity);
+
+    bool running() const { return m_depth > 0; }
+    // The activity of the run in progress; empty between runs.
+    const ActivityKey &activity() const { return m_activity; }
+    // Called each time a run ends, and with idle true when it was the last one.
+    void setOnRunEnded(std::function<void(bool idle)> onRunEnded) { m_onRunEnded = std::move(onRunEnded); }
+
+private:
+    void end();
+
+    apr::ModuleState &m_modulo;
+    server::RemoteServer &m_server;
+    RepositoryAccount m_conta;
+    FileLists m_listas;
+    vcs::MainRunner *m_runner = nullptr;
+    int m_depth = 0;
+    ActivityKey m_activity;
+    std::function<void(bool)> m_onRunEnded;
+};
+
+}
