@@ -418,3 +418,55 @@ TEST(RecordSetSignals, EachChangeReportsItsRow)
     EXPECT_EQ(reset.count(), 1);
     EXPECT_TRUE(rs.isEmpty());
 }
+
+TEST(RecordSetEvents, SeveralListenersRunInOrderAndAnAbortStopsTheRest)
+{
+    RecordSet rs;
+    rs.setData(planPacket());
+    QStringList calls;
+    const RecordSetEvent::Id first = rs.afterPost.add([&](RecordSet &) { calls << "controller"; });
+    rs.afterPost.add([&](RecordSet &) { calls << "status"; });
+    rs.edit();
+    rs.post();
+    EXPECT_EQ(calls, QStringList({"controller", "status"}));
+
+    rs.afterPost.remove(first);
+    calls.clear();
+    rs.edit();
+    rs.post();
+    EXPECT_EQ(calls, QStringList({"status"}));
+
+    rs.beforePost.add([](RecordSet &) { Abort(); });
+    rs.beforePost.add([&](RecordSet &) { calls << "late"; });
+    calls.clear();
+    rs.edit();
+    EXPECT_THROW(rs.post(), EAbort);
+    EXPECT_TRUE(calls.isEmpty()) << "neither the later before-listener nor the after-event ran";
+    rs.cancel();
+
+    rs.afterPost = [&](RecordSet &) { calls << "only"; };
+    rs.beforePost = nullptr;
+    rs.edit();
+    rs.post();
+    EXPECT_EQ(calls, QStringList({"only"})) << "assigning replaces every listener";
+}
+
+TEST(RecordSetFields, MarkersOfDefinedAndLoadedFieldsSurviveReloads)
+{
+    RecordSet rs;
+    rs.defineFields({FieldDef{"NRTAREFA", FieldType::String, 10}});
+    rs.setData(planPacket());
+    rs["NRTAREFA"].tag = 1;
+    rs["OBS"].tag = 1;    // a column that came with the packet
+    rs.setData(planPacket());
+    EXPECT_EQ(rs["NRTAREFA"].tag, 1);
+    EXPECT_EQ(rs["OBS"].tag, 1);
+    EXPECT_EQ(rs.recordCount(), 3);
+    rs.setData(packet(R"({"fields":[{"name":"NRTAREFA","type":"string","size":10}],"rows":[["0000000009"]]})"));
+    EXPECT_EQ(rs["NRTAREFA"].asString(), "0000000009");
+    ASSERT_NE(rs.findField("OBS"), nullptr);
+    EXPECT_TRUE(rs["OBS"].isNull()) << "a column the packet lacks stays null";
+    EXPECT_EQ(rs.textOf("NAOEXISTE"), QString());
+    rs.close();
+    EXPECT_EQ(rs.textOf("NRTAREFA"), QString()) << "no current row: empty";
+}

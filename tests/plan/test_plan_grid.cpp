@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -307,6 +308,72 @@ TEST(PlanQueue, RefusedQueueIsNotKeptLocally)
     EXPECT_EQ(w.server.uses, 0);
 }
 
+// Counts the key presses (other than Ctrl itself) that the grid passes on to its parent.
+class KeysReachingParent : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() != Qt::Key_Control;
+        return false;
+    }
+};
+
+TEST(PlanKeys, CtrlDeleteStopsAtTheGrid)
+{
+    qor::ScopedScriptedDialogs dialogs;
+    QWidget parent;
+    PlanWindow w;
+    w.grid.setParent(&parent);
+    KeysReachingParent reaching;
+    parent.installEventFilter(&reaching);
+    parent.show();
+    w.grid.setFocus();
+    w.grid.setCurrentIndex(w.cell(1, "IDSITATIVTAR"));
+    QTest::keyClick(&w.grid, Qt::Key_F2, Qt::ControlModifier);
+    ASSERT_EQ(reaching.count, 1) << "a key the grid does not use goes on to its parent";
+    QTest::keyClick(&w.grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(reaching.count, 1) << "Ctrl+Delete is swallowed by the grid";
+    EXPECT_EQ(w.plan.recordCount(), 3);
+    w.grid.setParent(nullptr);
+}
+
+TEST(PlanQueue, OtherListenersOfThePlanSeeOnlyTheirPost)
+{
+    qor::ScopedScriptedDialogs dialogs;
+    PlanWindow w;
+    // Before-events run ahead of the controller's failing queue call.
+    int statusPosts = 0;
+    w.plan.beforePost.add([&](qor::RecordSet &) { ++statusPosts; });
+    w.server.answer("SetFila_PlanAtiv", [](const QJsonArray &) { return qor::RemoteResult::error("Fila inválida"); });
+
+    // A status post whose queue call fails keeps its row: no restoring post.
+    w.plan.moveTo(2);
+    w.plan.edit();
+    w.plan.fieldByName("IDSITATIVTAR").setValue("A");
+    qor::guarded([&] { w.plan.post(); });
+    EXPECT_EQ(statusPosts, 1);
+    EXPECT_EQ(w.plan.fieldByName("IDSITATIVTAR").asString(), QStringLiteral("A"));
+    EXPECT_EQ(w.server.callsOf("SetFila_PlanAtiv").size(), 1u);
+
+    // A refused queue edit is put back.
+    statusPosts = 0;
+    w.model->setData(w.cell(0, "NRPRIOATIVTR"), "9");
+    EXPECT_EQ(w.plan.fieldByName("NRPRIOATIVTR").valueAt(0).toString(), QStringLiteral("001"));
+    EXPECT_EQ(statusPosts, 2) << "the edit and the restoring post";
+    EXPECT_EQ(w.server.callsOf("SetFila_PlanAtiv").size(), 2u);
+
+    // The controller's listeners go with it; the others stay.
+    delete w.controller;
+    w.controller = nullptr;
+    statusPosts = 0;
+    w.plan.moveTo(1);
+    w.plan.edit();
+    w.plan.post();
+    EXPECT_EQ(statusPosts, 1);
+    EXPECT_EQ(w.server.callsOf("SetFila_PlanAtiv").size(), 2u);
+}
+
 TEST(PlanQueue, InsertsAreRefusedSilently)
 {
     qor::ScopedScriptedDialogs dialogs;
@@ -330,8 +397,6 @@ TEST(PlanKeys, ShortcutsOfTheGrid)
     QSignalSpy status(w.controller, &PlanGridController::statusCellActivated);
 
     w.grid.setCurrentIndex(w.cell(1, "IDSITATIVTAR"));
-    QTest::keyClick(&w.grid, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(w.plan.recordCount(), 3);
     QTest::keyClick(&w.grid, Qt::Key_G, Qt::ControlModifier);
     QTest::keyClick(&w.grid, Qt::Key_H, Qt::ControlModifier);
     QTest::keyClick(&w.grid, Qt::Key_Space);
