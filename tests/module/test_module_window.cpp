@@ -6,7 +6,11 @@
 #include "module/modulestate.h"
 #include "module/plataforma.h"
 #include "module/registro.h"
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
 #include <QFile>
 #include <QKeyEvent>
 #include <QJsonArray>
@@ -127,8 +131,21 @@ TEST_F(ModuleWindowTest, ConfirmingAPlatformFixesRangeAccountAndShowsThePlan)
     EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
     EXPECT_FALSE(apr::Modulo().boPrimeiraVez);
     EXPECT_TRUE(w.stlSaidaSvn.has_value());
-    if (const qor::Field *field = w.cds_ItemTarefa.findField(QStringLiteral("CDREDUITTRAB")))
-        EXPECT_EQ(field->tag & 1, 1);
+}
+
+TEST_F(ModuleWindowTest, TheWorkItemCodeStaysProtectedAcrossReloads)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    ASSERT_GT(w.cds_ItemTarefa.recordCount(), 0) << "the demo seed has work items";
+    w.MenuAtualizarClick();    // F5: the plan and the work items again
+    w.MenuAtualizarClick();
+    for (const qor::RecordSet *records : {&w.cds_ItemTarefa, &w.cdsPlanAtivTare}) {
+        const qor::Field *field = records->findField(QStringLiteral("CDREDUITTRAB"));
+        ASSERT_NE(field, nullptr) << qPrintable(records->name());
+        EXPECT_EQ(field->tag & 1, 1) << qPrintable(records->name());
+    }
+    EXPECT_TRUE(dialogs->texts().filter(QStringLiteral("Erro")).isEmpty());
 }
 
 TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
@@ -161,11 +178,12 @@ TEST_F(ModuleWindowTest, PendingActionsAndMonitoringAreWarnedAfterConfirmation)
     ASSERT_GE(dialogs->shown.size(), 1u);
     EXPECT_EQ(dialogs->shown.at(0).kind, qor::DialogRequest::Warning);
     EXPECT_EQ(dialogs->shown.at(0).text, expected);
-    if (w.cdsMonitora.active() && !w.cdsMonitora.isEmpty()) {
-        ASSERT_EQ(dialogs->shown.size(), 2u);
-        EXPECT_EQ(dialogs->shown.at(1).text,
-                  QStringLiteral("Atenção !!! Existe(m) atividade(s) de Monitoramento de Projeto planejada(s) para hoje."));
-    }
+    ASSERT_TRUE(w.cdsMonitora.active());
+    ASSERT_FALSE(w.cdsMonitora.isEmpty()) << "the demo seed plans a project monitoring for today";
+    ASSERT_EQ(dialogs->shown.size(), 2u);
+    EXPECT_EQ(dialogs->shown.at(1).kind, qor::DialogRequest::Warning);
+    EXPECT_EQ(dialogs->shown.at(1).text,
+              QStringLiteral("Atenção !!! Existe(m) atividade(s) de Monitoramento de Projeto planejada(s) para hoje."));
 }
 
 QJsonObject packet(const QJsonArray &fields, const QJsonArray &rows)
@@ -264,6 +282,36 @@ TEST_F(ModuleWindowTest, DisablingForCommandsEmptiesTheProgressList)
     EXPECT_TRUE(w.sbtShowHistory->isEnabled());
     EXPECT_FALSE(w.sbtAutoTeste->isEnabled());
     EXPECT_TRUE(w.sbtAutoTeste->isHidden());
+}
+
+TEST_F(ModuleWindowTest, PopUpMenuOrderAndItsKeys)
+{
+    TfrmZEL &w = open();
+    confirm(&TfrmZEL::rbtProdDelphi);
+    QStringList items;
+    for (const QAction *action : w.pmnPadrao->actions())
+        items << action->text();
+    EXPECT_EQ(items, (QStringList{"Primeiro", "Anterior", "Proximo", "Último", "Atualizar", "Confirmar", "Descrição",
+                                  "Filtrar", "Resposta", "Trocar Operador"}));
+
+    QApplication::setActiveWindow(&w);
+    w.dbgPadrao->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), w.dbgPadrao);
+    auto *confirmar = w.pmnPadrao->findChild<QAction *>(QStringLiteral("mniConfirmar"));
+    ASSERT_NE(confirmar, nullptr);
+    QSignalSpy triggered(confirmar, &QAction::triggered);
+    QTest::keyClick(w.dbgPadrao, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(w.dbgPadrao, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(triggered.count(), 2) << "Ctrl+Enter from the main keys and from the keypad";
+
+    // F12: the first control of the page control's page, the plan grid.
+    w.sbtAteInterno->setFocusPolicy(Qt::StrongFocus);
+    w.sbtAteInterno->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), w.sbtAteInterno);
+    QTest::keyClick(w.sbtAteInterno, Qt::Key_F12);
+    EXPECT_EQ(QApplication::focusWidget(), w.dbgPadrao);
 }
 
 TEST_F(ModuleWindowTest, KeepConnectedHoldsOneUseForTheWindowsLife)
@@ -409,8 +457,16 @@ TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)
                        &state.stDirArq, &state.stDirArq22, &state.stDirAux01, &state.stIdAutoTeste})
         *t = QStringLiteral("x");
     state.limpaTextos();
-    EXPECT_TRUE(state.stProdTrabIni.isEmpty() && state.stReleaseMetaDados.isEmpty() && state.stDirNovo.isEmpty() &&
-                state.stIdAutoTeste.isEmpty() && state.stDirVss.isEmpty() && state.stDirArq22.isEmpty());
+    const std::pair<const char *, const QString *> texts[] = {
+        {"stProdTrabIni", &state.stProdTrabIni},   {"stProdTrabFin", &state.stProdTrabFin},
+        {"stReleaseMetaDados", &state.stReleaseMetaDados}, {"stDirVss", &state.stDirVss},
+        {"stDiretorio", &state.stDiretorio},       {"stDirRepSubVer", &state.stDirRepSubVer},
+        {"stDirCopiaTrab", &state.stDirCopiaTrab}, {"stDirNovo", &state.stDirNovo},
+        {"stDirArq", &state.stDirArq},             {"stDirArq22", &state.stDirArq22},
+        {"stDirAux01", &state.stDirAux01},         {"stIdAutoTeste", &state.stIdAutoTeste},
+    };
+    for (const auto &[name, text] : texts)
+        EXPECT_TRUE(text->isEmpty()) << name;
 }
 
 }

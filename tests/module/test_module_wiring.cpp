@@ -27,9 +27,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -367,6 +371,202 @@ TEST_F(WiredWindowTest, ExportedFilterNarrowsThePlanAndAReloadKeepsItsValuesWith
     for (QWidget *widget : QApplication::topLevelWidgets())
         EXPECT_NE(widget->objectName(), QLatin1String("frmFiltroAtivi")) << "unloading frees the dialog";
     library.unload();
+}
+
+}
+
+namespace {
+
+// Commands and closes under a running command, against the real client.
+class CommandInProgressTest : public WiredWindowTest {
+protected:
+    void SetUp() override
+    {
+        WiredWindowTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
+            GTEST_SKIP() << "svn is not installed";
+    }
+    // Runs a real client command; during it (from the runner's first poll)
+    // runs duringCommand.
+    bool runWhile(TfrmZEL &w, std::function<void()> duringCommand)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, &w, [&] {
+            ran = true;
+            duringCommand();
+        });
+        const bool result = w.Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"),
+                                      w.lsbProgresso, true);
+        EXPECT_TRUE(ran) << "the runner lets events run between its polls";
+        return result;
+    }
+    QString storedLayout(TfrmZEL &w)
+    {
+        const QJsonArray rows = w.Servidor()
+                                    .call(QStringLiteral("GetProgOperOpc"), {QStringLiteral("APR00100"), qor::Operador()})
+                                    .toObject().value("rows").toArray();
+        return rows.isEmpty() ? QString() : rows.at(0).toArray().at(0).toString();
+    }
+    // Stores a layout with the queue column in front; returns its text.
+    QString storeQueueInFront()
+    {
+        TfrmZEL &w = openOnPlan();
+        QHeaderView *header = w.dbgPadrao->horizontalHeader();
+        header->moveSection(header->visualIndex(w.dtsPadrao->columnOf(QStringLiteral("NRPRIOATIVTR"))), 0);
+        const QString text = storedLayout(w);
+        w.close();
+        settle();
+        return text;
+    }
+    void storeDesignedLayout()
+    {
+        TfrmZEL &w = openOnPlan();
+        w.layoutStore().RestauraDefault();
+        w.close();
+        settle();
+    }
+};
+
+TEST_F(CommandInProgressTest, ClosingDuringACommandWaitsUntilItReturns)
+{
+    TfrmZEL &w = openOnPlan();
+    apr::Modulo().boStCriado = true;
+    w.Desabilita_Botoes();
+    bool openWhileRunning = false;
+    EXPECT_TRUE(runWhile(w, [&] {
+        w.close();
+        openWhileRunning = !window.isNull() && w.isVisible() && w.emExecucao();
+    }));
+    EXPECT_TRUE(openWhileRunning) << "the window stays while the command runs";
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(w.fechamentoPendente());
+    EXPECT_TRUE(lines(w.lsbProgresso).join('\n').contains(QRegularExpression(QStringLiteral("^1\\.\\d+"),
+                                                                           QRegularExpression::MultilineOption)))
+        << "the command ran to its end";
+    settle();
+    EXPECT_TRUE(window.isNull()) << "the close is carried out once the command returned";
+    EXPECT_FALSE(apr::Modulo().boStCriado);
+}
+
+TEST_F(CommandInProgressTest, F5DuringACommandDoesNotReloadThePlan)
+{
+    TfrmZEL &w = openOnPlan();
+    QApplication::setActiveWindow(&w);
+    w.dbgPadrao->setFocus();
+    QApplication::processEvents();
+    int reloads = 0;
+    QObject::connect(&w.cdsPlanAtivTare, &qor::RecordSet::dataReset, &w, [&] { ++reloads; });
+    QTest::keyClick(w.dbgPadrao, Qt::Key_F5);
+    ASSERT_EQ(reloads, 1) << "F5 reloads the plan outside a command";
+
+    // Without the command view (a bare command) and with it (a workflow's).
+    for (bool commandView : {false, true}) {
+        if (commandView)
+            w.Desabilita_Botoes();
+        runWhile(w, [&] {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_F5);
+            QTest::keyClick(w.panFiltro, Qt::Key_F5);
+            for (QAction *action : w.pmnPadrao->actions())
+                action->trigger();
+        });
+        EXPECT_EQ(reloads, 1) << "command view " << commandView;
+    }
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Modal), 0);
+    w.btnConfirmaSubVersion->click();
+    QTest::keyClick(w.dbgPadrao, Qt::Key_F5);
+    EXPECT_EQ(reloads, 2) << "back on the plan the shortcut works again";
+}
+
+TEST_F(CommandInProgressTest, TheCommandsActivityIsTheOneCurrentAtItsStart)
+{
+    TfrmZEL &w = openOnPlan();
+    ASSERT_GE(w.cdsPlanAtivTare.recordCount(), 2);
+    w.cdsPlanAtivTare.moveTo(0);
+    const QString task = w.currentTask(), activity = w.currentActivity();
+    const QString file = QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Unit1.PAS");
+    w.stlArqCheckout = {file};
+    auto recorded = [&](int row) {
+        const QJsonArray key{qor::FiliProc(), textAt(w, row, "NRTAREFA"), textAt(w, row, "NRPLATIVTARE")};
+        return w.Servidor().call(QStringLiteral("GetArqCheckout"), key).toObject().value("rows").toArray().size();
+    };
+    for (int row : {0, 1})
+        w.Servidor().call(QStringLiteral("SetArqCheckout"),
+                          {qor::FiliProc(), textAt(w, row, "NRTAREFA"), textAt(w, row, "NRPLATIVTARE"), "0", file});
+    ASSERT_EQ(recorded(0), 1);
+    ASSERT_EQ(recorded(1), 1);
+
+    w.Desabilita_Botoes();
+    QTimer::singleShot(0, &w, [&] { w.cdsPlanAtivTare.moveTo(1); });
+    qor::guarded([&] {
+        w.Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"),
+                  QStringLiteral("sh -c \"echo svn: warning: W160035: Path '/P400/fontes/Unit1.pas' is already "
+                                 "locked by user 'svn_outro' in filesystem\""),
+                  w.lsbProgresso, true);
+    });
+    EXPECT_EQ(w.cdsPlanAtivTare.recNo(), 1) << "the cursor moved during the command";
+    EXPECT_EQ(recorded(0), 0) << "the files of the command's activity " << qPrintable(task + "/" + activity)
+                              << " are cleared";
+    EXPECT_EQ(recorded(1), 1) << "the row current at the end is another activity";
+    w.Servidor().call(QStringLiteral("ClearArqCheckout"),
+                      {qor::FiliProc(), textAt(w, 1, "NRTAREFA"), textAt(w, 1, "NRPLATIVTARE")});
+}
+
+TEST_F(CommandInProgressTest, ClosingOnThePlatformPageKeepsTheStoredLayout)
+{
+    const QString stored = storeQueueInFront();
+    ASSERT_FALSE(stored.isEmpty());
+    window = new TfrmZEL;
+    window->show();
+    QApplication::processEvents();
+    EXPECT_EQ(window->nbkAPR->currentIndex(), 0);
+    window->close();
+    settle();
+    TfrmZEL &w = openOnPlan();
+    EXPECT_EQ(storedLayout(w), stored);
+    EXPECT_EQ(w.dbgPadrao->horizontalHeader()->visualIndex(w.dtsPadrao->columnOf(QStringLiteral("NRPRIOATIVTR"))), 0);
+    w.close();
+    settle();
+    storeDesignedLayout();
+}
+
+TEST_F(CommandInProgressTest, ARemoteFailureMidwayEndsTheConfirmationOnThePlanPage)
+{
+    const QString stored = storeQueueInFront();
+    window = new TfrmZEL;
+    window->show();
+    QApplication::processEvents();
+    TfrmZEL &w = *window;
+    dialogs->shown.clear();
+    // The server goes away right after the plan of the platform has loaded.
+    const qor::RecordSetEvent::Id cut = w.cdsPlanAtivTare.afterOpen.add([](qor::RecordSet &) {
+        qor::Session session = qor::CurrentSession();
+        session.webPort = 1;
+        qor::SetSession(session);
+    });
+    w.btnOk->click();
+    w.cdsPlanAtivTare.afterOpen.remove(cut);
+    qor::SetSession(demoSession());
+
+    ASSERT_EQ(dialogs->shown.size(), 1u) << "the failure alone, no pending actions without Get_Inicial";
+    EXPECT_TRUE(dialogs->shown.at(0).text.startsWith(QStringLiteral("Não foi possível conectar ao servidor de aplicação")))
+        << qPrintable(dialogs->shown.at(0).text);
+    EXPECT_EQ(w.nbkAPR->currentIndex(), 1);
+    EXPECT_GT(w.cdsPlanAtivTare.recordCount(), 0) << "the plan loaded before the failure stays";
+    EXPECT_TRUE(w.dbgPadrao->isEnabled());
+    EXPECT_FALSE(w.cdsParFilialGep.active());
+    EXPECT_TRUE(apr::Modulo().boPrimeiraVez) << "the layout was not restored";
+    EXPECT_EQ(w.stlConexoes(), QStringList{QStringLiteral("netZEL=0")});
+
+    w.close();    // the layout shown was never restored: the stored one stays
+    settle();
+    EXPECT_TRUE(window.isNull());
+    TfrmZEL &again = openOnPlan();
+    EXPECT_EQ(storedLayout(again), stored);
+    again.close();
+    settle();
+    storeDesignedLayout();
 }
 
 }
