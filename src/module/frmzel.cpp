@@ -364,12 +364,12 @@ QString TfrmZEL::TextoAcoes()
     cdsAcao.first();
     if (cdsAcao.recordCount() == 1)
         return msgPadrao.Msg(QStringLiteral("ACAO1")) + cr + cr + QStringLiteral(" - ") + valor("NRACAO") +
-               QStringLiteral(" - ") + valor("STATUSACAO") + QStringLiteral(", com conclusão prevista para ") +
+               QStringLiteral(" - ") + valor("STATUSACAO") + msgPadrao.Msg(QStringLiteral("ACAO1_PREVISAO")) +
                valor("DTPREVENCEAC");
     QString text = msgPadrao.Msg(QStringLiteral("ACAO2")) + cr + cr;
     for (; !cdsAcao.eof(); cdsAcao.next())
         text += valor("NRACAO") + QStringLiteral("  -  ") + valor("STATUSACAO") +
-                QStringLiteral("  , com data de conclusão prevista para  ") + valor("DTPREVENCEAC") + cr;
+                msgPadrao.Msg(QStringLiteral("ACAO2_PREVISAO")) + valor("DTPREVENCEAC") + cr;
     return text;
 }
 

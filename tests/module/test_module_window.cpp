@@ -6,6 +6,8 @@
 #include "module/modulestate.h"
 #include "module/plataforma.h"
 #include "module/registro.h"
+#include "server/remote.h"
+#include "workflow/workflowcontext.h"
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -447,6 +449,36 @@ TEST(Registro, ReadersGiveEmptyTextsWhenValuesAreMissing)
         apr::Registro::chave(QStringLiteral("SOFTWARE\\CALBREX\\Sistemas Integrados Calbrex"), "DirArqSoli"),
         "c:\\solicitacoes");
     EXPECT_EQ(apr::Registro::RetornaDirArqSoli(), QStringLiteral("c:\\solicitacoes"));
+}
+
+TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
+{
+    apr::ModuleState state;
+    QString user, password;
+    QStringList a, b, c, d, e;
+    struct NoServer : server::RemoteServer {
+        void acquire() override {}
+        void release() override {}
+        qor::RemoteResult callRaw(const QString &, const QJsonArray &) override { return {}; }
+    } none;
+    workflow::WorkflowContext context(state, none, {user, password}, {a, b, c, d, e});
+    QList<bool> ends;
+    context.setOnRunEnded([&](bool idle) { ends << idle; });
+    EXPECT_THROW(context.runner(), std::logic_error);
+    {
+        const auto workflow = context.begin({"0001", "0000005001", "00001"});
+        {
+            const auto command = context.begin({"0001", "0000005002", "00009"});
+            EXPECT_EQ(context.activity().tarefa, QStringLiteral("0000005001"));
+        }
+        EXPECT_TRUE(context.running());
+        EXPECT_EQ(context.activity().atividade, QStringLiteral("00001"));
+    }
+    EXPECT_FALSE(context.running());
+    EXPECT_TRUE(context.activity().isEmpty());
+    EXPECT_EQ(ends, (QList<bool>{false, true}));
+    user = QStringLiteral("svn_demo");
+    EXPECT_EQ(context.conta().usuario, QStringLiteral("svn_demo")) << "the window's account, not a copy";
 }
 
 TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)
