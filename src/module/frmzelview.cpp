@@ -184,16 +184,18 @@ void TfrmZEL::montaGradePlano()
     dbgPadrao->setItemDelegate(new plan::PlanDelegate(*model, dbgPadrao));
     m_grade = new plan::PlanGridController(*dbgPadrao, *model, m_servidor, this);
     m_layout = new plan::GridLayoutStore(m_servidor, *dbgPadrao, *model, this);
-    connect(m_grade, &plan::PlanGridController::updateVersionRequested, this,
-            [this] { qor::guarded([this] { sbtGetClick(); }); });
-    connect(m_grade, &plan::PlanGridController::showHistoryRequested, this,
-            [this] { qor::guarded([this] { sbtShowHistoryClick(); }); });
-    connect(m_grade, &plan::PlanGridController::statusCellActivated, this,
-            [this](int row) { qor::guarded([this, row] { statusCellClick(row); }); });
-    connect(m_grade, &plan::PlanGridController::refreshRequested, this,
-            [this] { qor::guarded([this] { MenuAtualizarClick(); }); });
-    connect(m_grade, &plan::PlanGridController::filterRequested, this,
-            [this] { qor::guarded([this] { SpeedButton2Click(); }); });
+    // The grid's keys and clicks start nothing while a command runs.
+    const auto livre = [this](auto handler) {
+        return [this, handler](auto... args) {
+            if (!emExecucao())
+                qor::guarded([&] { (this->*handler)(args...); });
+        };
+    };
+    connect(m_grade, &plan::PlanGridController::updateVersionRequested, this, livre(&TfrmZEL::sbtGetClick));
+    connect(m_grade, &plan::PlanGridController::showHistoryRequested, this, livre(&TfrmZEL::sbtShowHistoryClick));
+    connect(m_grade, &plan::PlanGridController::statusCellActivated, this, livre(&TfrmZEL::statusCellClick));
+    connect(m_grade, &plan::PlanGridController::refreshRequested, this, livre(&TfrmZEL::MenuAtualizarClick));
+    connect(m_grade, &plan::PlanGridController::filterRequested, this, livre(&TfrmZEL::SpeedButton2Click));
 }
 
 void TfrmZEL::sincronizaGrade()
