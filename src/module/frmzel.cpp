@@ -90,6 +90,7 @@ void TfrmZEL::netZELBeforeConnect(server::TNetConnection &connection)
 {
     connection.Host = qor::WebURL();
     connection.Port = qor::WebPort();
+    connection.applySettings(*Registro::maquina());
 }
 
 void TfrmZEL::showEvent(QShowEvent *event)
