@@ -2,6 +2,7 @@
 #include "module/modulestate.h"
 #include "module/plataforma.h"
 #include "module/registro.h"
+#include "vcs/account.h"
 #include "svnsharedpassword.h"
 #include "host/services.h"
 #include "plan/filtroativi.h"
@@ -244,12 +245,7 @@ QString TfrmZEL::Retorna_Plat_Select() const
 
 QString TfrmZEL::nomeUsuarioSO() const
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty()) {
-        if (const passwd *entry = getpwuid(getuid()))
-            name = QString::fromLocal8Bit(entry->pw_name);
-    }
-    return name.left(255);
+    return vcs::OperatingSystemUser().left(255);
 }
 
 QString TfrmZEL::senhaCompartilhada() const

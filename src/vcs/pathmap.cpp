@@ -33,6 +33,12 @@ QString matchComponent(const QString &dir, const QString &name)
     return name;
 }
 
+QStringList components(const QString &logical)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]+"));
+    return logical.mid(2).split(separators, Qt::SkipEmptyParts);
+}
+
 bool isPathChar(QChar c)
 {
     return !(c.isSpace() || c == u'\'' || c == u'"' || c == u'<' || c == u'>' || c == u'`');
@@ -74,11 +80,26 @@ bool PathMap::isLogical(const QString &text)
     return text.size() == 2 || text[2] == u'\\' || text[2] == u'/';
 }
 
+bool PathMap::leavesDrive(const QString &logical)
+{
+    if (!isLogical(logical)) return false;
+    int depth = 0;
+    for (const QString &part : components(logical)) {
+        if (part == QStringLiteral("..")) {
+            if (--depth < 0) return true;
+        } else if (part != u'.') {
+            ++depth;
+        }
+    }
+    return false;
+}
+
 QString PathMap::toHost(const QString &logical) const
 {
     if (!isLogical(logical)) return logical;
+    if (leavesDrive(logical)) return {};
     QString current = root(logical[0]);
-    const QStringList parts = logical.mid(2).split(QRegularExpression(QStringLiteral("[\\\\/]+")), Qt::SkipEmptyParts);
+    const QStringList parts = components(logical);
     bool onDisk = true;
     for (const QString &part : parts) {
         if (part == u'.') continue;

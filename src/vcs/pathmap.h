@@ -18,7 +18,10 @@ public:
     QString root(QChar drive) const;
 
     static bool isLogical(const QString &text);           // "c:", "c:\..." or "c:/..."
-    QString toHost(const QString &logical) const;         // non-logical texts are returned unchanged
+    // Non-logical texts are returned unchanged; a path whose ".." climbs above
+    // its drive's root maps to an empty text, so no operation reaches outside.
+    QString toHost(const QString &logical) const;
+    static bool leavesDrive(const QString &logical);
     // A host path under one of the roots as "c:\..."; other texts unchanged.
     QString toLogical(const QString &hostPath) const;
 
