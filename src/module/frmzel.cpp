@@ -3,6 +3,7 @@
 #include "module/plataforma.h"
 #include "module/registro.h"
 #include "vcs/account.h"
+#include "vcs/progress.h"
 #include "svnsharedpassword.h"
 #include "host/services.h"
 #include "plan/filtroativi.h"
@@ -152,9 +153,16 @@ void TfrmZEL::criaExecutor()
 {
     if (!stlSaidaSvn)
         stlSaidaSvn.emplace();
-    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, btnConfirmaSubVersion, *stlSaidaSvn);
+    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
     m_classificador = std::make_unique<vcs::Classifier>(*this);
-    m_executor->setClassifier(m_classificador.get(), lsbProgresso);
+    m_executor->setClassifier(m_classificador.get(), vcs::ListSink(lsbProgresso));
+}
+
+void TfrmZEL::setActivityOfCommands(const vcs::ActivityKey &key)
+{
+    if (!m_executor)
+        criaExecutor();
+    m_classificador->setActivity(key);
 }
 
 bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
@@ -162,7 +170,7 @@ bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListW
     // A command before the first activation still needs its capture list.
     if (!m_executor)
         criaExecutor();
-    return m_executor->Execute(caption, commandLine, list, capture);
+    return m_executor->Execute(caption, commandLine, vcs::ListSink(list), capture);
 }
 
 QString TfrmZEL::TextoCapturado() const

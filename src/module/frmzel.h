@@ -98,14 +98,16 @@ public:
     // The raw output of the last captured command (info and release runs).
     QString TextoCapturado() const;
     QStringList stlArqCheckout;             // logical paths of the files chosen for check-out
+    // The activity the following commands work for, as the workflow names it.
+    void setActivityOfCommands(const vcs::ActivityKey &key);
 
     // vcs::ClassifierContext
     QStringList checkoutFiles() const override { return stlArqCheckout; }
     QString svnUser() const override { return stUsuarioSvn; }
     QString svnPassword() const override { return stSenhaSvn; }
-    QString currentTask() const override;
-    QString currentActivity() const override;
     server::RemoteServer &server() override { return m_servidor; }
+    QString currentTask() const;
+    QString currentActivity() const;
     void enableConfirm() override;
 
     // ---- Window state shared with the other parts ---------------------------------

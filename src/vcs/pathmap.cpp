@@ -1,4 +1,5 @@
 #include "vcs/pathmap.h"
+#include "vcs/commandline.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -160,9 +161,13 @@ QString PathMap::toLogical(const QString &hostPath) const
 QString PathMap::mapArgument(const QString &argument) const
 {
     if (!isLogical(argument)) return argument;
-    const int peg = argument.lastIndexOf(u'@');
-    if (peg > 2 && !argument.mid(peg).contains(u'\\')) return toHost(argument.left(peg)) + argument.mid(peg);
-    return toHost(argument);
+    const int at = argument.lastIndexOf(u'@');
+    if (at < 2) return toHost(argument);
+    const QString suffix = argument.mid(at + 1);
+    // "@REV" and the bare "@" escape are kept; a name that merely holds "@"
+    // ("logo@2x.png") gets the escape, or the client reads "2x.png" as a peg.
+    if (suffix.isEmpty() || CommandLine::isPegRevision(suffix)) return toHost(argument.left(at)) + argument.mid(at);
+    return toHost(argument) + u'@';
 }
 
 QString PathMap::mapOutput(const QString &output) const

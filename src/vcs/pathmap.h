@@ -26,7 +26,8 @@ public:
     QString toLogical(const QString &hostPath) const;
 
     // A command-line argument: a logical path (with an optional "@REV" peg) is
-    // mapped, anything else is kept.
+    // mapped, anything else is kept. A mapped name holding "@" leaves with the
+    // trailing "@" escape.
     QString mapArgument(const QString &argument) const;
     // Output of the client: every host path under a root becomes logical
     // (plain lines, quoted names, and the values and attributes of --xml output).

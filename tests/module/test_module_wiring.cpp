@@ -268,6 +268,7 @@ TEST_F(WiredWindowTest, LockRefusalUnlocksTheCheckoutFilesAndClearsThemOnTheServ
     ASSERT_EQ(recorded(), 2);
     dialogs->shown.clear();
 
+    w.setActivityOfCommands({task, activity});
     w.Desabilita_Botoes();
     w.btnConfirmaSubVersion->setEnabled(false);
     const QString refusal = QStringLiteral(
