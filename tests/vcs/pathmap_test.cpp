@@ -131,3 +131,13 @@ TEST_F(PathMapTest, DotDotNeverLeavesTheDrivesRoot)
     EXPECT_FALSE(QFileInfo::exists(outside + "/copia.txt"));
     EXPECT_TRUE(QFileInfo::exists(root + "/Sistemas/Prod/Fontes/leia.txt"));
 }
+
+TEST_F(PathMapTest, MappedFileArgumentsWithAnAtGetThePegEscape)
+{
+    const QString fontes = root + "/Sistemas/Prod/Fontes/";
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\logo@2x.png"), fontes + "logo@2x.png@");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\logo@2x.png@"), fontes + "logo@2x.png@");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\unit1.pas@HEAD"), fontes + "Unit1.PAS@HEAD");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\unit1.pas@27"), fontes + "Unit1.PAS@27");
+    EXPECT_EQ(paths.mapArgument("svn_u@exemplo"), "svn_u@exemplo");
+}

@@ -225,3 +225,51 @@ TEST_F(RunnerTest, LogViewerTwin)
     EXPECT_EQ(dialogs->shown.back().text,
               "Não foi possível estabelecer comunicação do Subversion. Verifique se o programa está instalado corretamente.");
 }
+
+TEST_F(RunnerTest, EachCommandIsLoggedMaskedBeforeItRunsAndItsResultKept)
+{
+    QStringList order;
+    script("svn", "echo \"saida $1\"; exit 3");
+    auto runner = mainRunner();
+    runner.setCommandLog([&](const QString &command) { order << "log: " + command; });
+    list = [&](const QStringList &lines) { order << lines; };
+    runner.Execute("C", "svn update --username u --password Pw.9z c:\\wc", list, true);
+    ASSERT_GE(order.size(), 4);
+    EXPECT_EQ(order[2], "log: svn update --username u --password ****** c:\\wc");
+    EXPECT_EQ(order.last(), "saida update");
+    ASSERT_EQ(runner.results().size(), 1);
+    const vcs::CommandResult &result = runner.results()[0];
+    EXPECT_EQ(result.caption, "C");
+    EXPECT_EQ(result.shownCommand, "svn update --username u --password ****** c:\\wc");
+    EXPECT_TRUE(result.started);
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.output, "saida update\n");
+    EXPECT_EQ(vcs::RunnerPoints::mainWindow().waitMs, 1000);
+}
+
+TEST_F(RunnerTest, RefusedCommandsNeverStart)
+{
+    const qor::ScopedScriptedDialogs dialogs;
+    script("svn", "touch \"$0.ran\"");
+    auto runner = mainRunner();
+    const QString outside = "svn update c:\\wc\\..\\..\\fora";
+    try {
+        runner.Execute("C", outside, list, true);
+        FAIL() << "a path outside the drive ran";
+    } catch (const qor::EAbort &abort) {
+        EXPECT_TRUE(abort.message().contains("c:\\wc\\..\\..\\fora")) << abort.message().toStdString();
+    }
+    const QString path = "c:\\wc\\meu arquivo.pas";
+    EXPECT_THROW(runner.Execute("C", vcs::CommandLine::checked("svn add " + path, {path}), list, true), qor::EAbort);
+    EXPECT_FALSE(QFileInfo::exists(bin + "/svn.ran"));
+    EXPECT_EQ(host.restored, 2);
+}
+
+TEST_F(RunnerTest, CheckinTwinIsFalseForAnUnlistedClientError)
+{
+    script("falha", "echo 'svn: E230001: Server SSL certificate verification failed'; exit 1");
+    script("aviso", "echo 'svn: warning: W200017: Property not found'; exit 0");
+    vcs::CheckinRunner checkin(paths);
+    EXPECT_FALSE(checkin.Execute("falha", list, true));
+    EXPECT_TRUE(checkin.Execute("aviso", list, true));
+}
