@@ -1,10 +1,7 @@
 #include "server/netconnection.h"
 #include "host/services.h"
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QSettings>
-#include <QTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -49,22 +46,13 @@ void TNetConnection::leaveGroup()
     if (m_groupDepth == 0) m_groupFailed = false;
 }
 
-// Waits in a local event loop: the screen repaints (the busy indicator stays
-// up and alive) while input waits until the connect is decided.
+// A blocking wait, bounded by the short connect time-out, under the busy
+// cursor; the busy indicator a caller put up stays up. Serving events here
+// would let a window that is closing be destroyed under this very call.
 bool TNetConnection::waitForConnected()
 {
     const qor::BusyCursor cursor;
-    if (!QCoreApplication::instance()) return m_socket.waitForConnected(ConnectTimeoutMs);
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(&m_socket, &QAbstractSocket::connected, &loop, &QEventLoop::quit);
-    connect(&m_socket, &QAbstractSocket::errorOccurred, &loop, &QEventLoop::quit);
-    timeout.start(ConnectTimeoutMs);
-    if (m_socket.state() != QAbstractSocket::ConnectedState && m_socket.state() != QAbstractSocket::UnconnectedState)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return m_socket.state() == QAbstractSocket::ConnectedState;
+    return m_socket.waitForConnected(ConnectTimeoutMs);
 }
 
 bool TNetConnection::open()

@@ -7,7 +7,6 @@
 #include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -96,15 +95,6 @@ TEST_F(ConnectTimeoutTest, AGroupFailsWholeAtItsFirstFailedConnectAndTheNextGrou
     EXPECT_EQ(uses.count(connection.objectName()), 0);
     const server::RemoteServer::Use next(remote);
     EXPECT_EQ(connection.connectAttempts(), 2);
-}
-
-TEST_F(ConnectTimeoutTest, TheScreenIsServedWhileTheConnectWaits)
-{
-    bool served = false;
-    QTimer::singleShot(0, [&served] { served = true; });
-    connection.setConnected(true);
-    EXPECT_FALSE(connection.Connected());
-    EXPECT_TRUE(served);
 }
 
 TEST(ReplyTimeout, AServerThatAcceptsAndNeverAnswersEndsTheCallAndTheConnection)
