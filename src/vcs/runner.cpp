@@ -136,14 +136,19 @@ bool ConsoleRunner::Execute(const QString &caption, const QString &commandLine, 
 
 bool ConsoleRunner::Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture)
 {
+    if (m_depth == 0 && m_results.size() >= kKeptResults) m_results.remove(0, m_results.size() - kKeptResults + 1);
     CommandResult result;
     result.caption = caption;
     result.shownCommand = command.shown();
     m_results.append(result);
     const qsizetype index = m_results.size() - 1;
+    ++m_depth;
     try {
-        return run(caption, command, sink, capture, index);
+        const bool started = run(caption, command, sink, capture, index);
+        --m_depth;
+        return started;
     } catch (...) {
+        --m_depth;
         m_host.restoreAfterFailure();
         restoreCursor();
         throw;

@@ -98,11 +98,13 @@ public:
     const Recognition &texts() const { return m_texts; }
 
     // Every command run since the last clearResults(), in the order started
-    // (nested commands after the one they interrupted).
+    // (nested commands after the one they interrupted); the oldest beyond
+    // kKeptResults go when a new outer command starts.
     const QList<CommandResult> &results() const { return m_results; }
     void clearResults() { m_results.clear(); }
 
     static QString separator();   // 239 "="
+    static constexpr qsizetype kKeptResults = 200;
 
 private:
     bool capturesRaw(const QString &caption) const;
@@ -121,6 +123,7 @@ private:
     bool m_hasEnvironment = false;
     CommandLog m_log;
     QList<CommandResult> m_results;
+    int m_depth = 0;              // commands running, the nested unlocks included
 };
 
 }
