@@ -3,6 +3,7 @@
 // then 10 MB of client output framed and classified. Ends with the line
 // "runner overhead: R" (time through the runner / time started directly).
 #include "vcs/classifier.h"
+#include "vcs/progress.h"
 #include "vcs/runners.h"
 #include "server/remote.h"
 #include <QApplication>
@@ -29,8 +30,6 @@ public:
     QStringList checkoutFiles() const override { return {}; }
     QString svnUser() const override { return "svn_bench"; }
     QString svnPassword() const override { return "bench-pw"; }
-    QString currentTask() const override { return "0000000001"; }
-    QString currentActivity() const override { return "00001"; }
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override {}
     IdleServer remote;
@@ -97,9 +96,10 @@ int main(int argc, char **argv)
     QStringList captured;
     BenchContext context;
     vcs::Classifier classifier(context);
-    vcs::MainRunner runner(server, &confirm, captured, paths);
+    vcs::MainRunner runner(server, [&confirm] { confirm.setEnabled(true); }, captured, paths);
     QListWidget list;
-    runner.setClassifier(&classifier, &list);
+    const vcs::LineSink sink = vcs::ListSink(&list);
+    runner.setClassifier(&classifier, sink);
 
     const QString wc = base + "/drives/c/prod";
     const QString credentials = " --no-auth-cache --username svn_bench --password bench-pw ";
@@ -120,7 +120,7 @@ int main(int argc, char **argv)
             direct += timer.nsecsElapsed();
 
             timer.start();
-            runner.Execute("ATUALIZANDO", "svn " + sub + credentials + "c:\\prod", &list, true);
+            runner.Execute("ATUALIZANDO", "svn " + sub + credentials + "c:\\prod", sink, true);
             through += timer.nsecsElapsed();
         }
         if (list.count() > 10000) list.clear();
@@ -134,7 +134,7 @@ int main(int argc, char **argv)
     const QString large = makeLargeOutput(base);
     const double megabytes = QFileInfo(large).size() / (1024.0 * 1024.0);
     timer.start();
-    runner.Execute("ATUALIZANDO", "cat " + large, &list, true);
+    runner.Execute("ATUALIZANDO", "cat " + large, sink, true);
     const double seconds = timer.nsecsElapsed() / 1e9;
     std::printf("framing and classifying %.1f MB of output (%d lines): %.2f s, %.1f MB/s\n",
                 megabytes, list.count(), seconds, megabytes / seconds);

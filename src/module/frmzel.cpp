@@ -2,6 +2,8 @@
 #include "module/modulestate.h"
 #include "module/plataforma.h"
 #include "module/registro.h"
+#include "vcs/account.h"
+#include "vcs/progress.h"
 #include "svnsharedpassword.h"
 #include "host/services.h"
 #include "plan/filtroativi.h"
@@ -97,6 +99,7 @@ void TfrmZEL::netZELBeforeConnect(server::TNetConnection &connection)
 {
     connection.Host = qor::WebURL();
     connection.Port = qor::WebPort();
+    connection.applySettings(*Registro::maquina());
 }
 
 void TfrmZEL::showEvent(QShowEvent *event)
@@ -172,9 +175,9 @@ void TfrmZEL::criaExecutor()
 {
     if (!stlSaidaSvn)
         stlSaidaSvn.emplace();
-    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, btnConfirmaSubVersion, *stlSaidaSvn);
+    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
     m_classificador = std::make_unique<vcs::Classifier>(*this);
-    m_executor->setClassifier(m_classificador.get(), lsbProgresso);
+    m_executor->setClassifier(m_classificador.get(), vcs::ListSink(lsbProgresso));
     m_fluxo->setRunner(m_executor.get());
 }
 
@@ -185,8 +188,9 @@ bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListW
         criaExecutor();
     // A command outside a workflow works on the activity that is current when it starts.
     const workflow::WorkflowContext::Run run = m_fluxo->begin(atividadeAtual());
+    m_classificador->setActivity({m_fluxo->activity().tarefa, m_fluxo->activity().atividade});
     atualizaAcoes();
-    return m_executor->Execute(caption, commandLine, list, capture);
+    return m_executor->Execute(caption, commandLine, vcs::ListSink(list), capture);
 }
 
 bool TfrmZEL::emExecucao() const
@@ -293,12 +297,7 @@ QString TfrmZEL::Retorna_Plat_Select() const
 
 QString TfrmZEL::nomeUsuarioSO() const
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty()) {
-        if (const passwd *entry = getpwuid(getuid()))
-            name = QString::fromLocal8Bit(entry->pw_name);
-    }
-    return name.left(255);
+    return vcs::OperatingSystemUser().left(255);
 }
 
 QString TfrmZEL::senhaCompartilhada() const

@@ -117,10 +117,10 @@ public:
     QStringList checkoutFiles() const override { return stlArqCheckout; }
     QString svnUser() const override { return stUsuarioSvn; }
     QString svnPassword() const override { return stSenhaSvn; }
-    // The activity of the command in progress, fixed when it started.
-    QString currentTask() const override;
-    QString currentActivity() const override;
     server::RemoteServer &server() override { return m_servidor; }
+    // The activity of the command in progress, fixed when it started.
+    QString currentTask() const;
+    QString currentActivity() const;
     void enableConfirm() override;
 
     // ---- Window state shared with the other parts ---------------------------------

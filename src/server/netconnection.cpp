@@ -1,9 +1,12 @@
 #include "server/netconnection.h"
+#include "host/services.h"
 #include <QDeadlineTimer>
+#include <QSettings>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace server {
+
 
 TNetConnection::TNetConnection(const QString &name, QObject *parent) : QObject(parent)
 {
@@ -31,16 +34,42 @@ void TNetConnection::setConnected(bool connected)
     }
 }
 
+void TNetConnection::applySettings(const QSettings &settings)
+{
+    ConnectTimeoutMs = settings.value(QStringLiteral("servidor/TempoConexaoMs"), ConnectTimeoutMs).toInt();
+    ReplyTimeoutMs = settings.value(QStringLiteral("servidor/TempoRespostaMs"), ReplyTimeoutMs).toInt();
+}
+
+void TNetConnection::leaveGroup()
+{
+    m_groupDepth = std::max(0, m_groupDepth - 1);
+    if (m_groupDepth == 0) m_groupFailed = false;
+}
+
+// A blocking wait, bounded by the short connect time-out, under the busy
+// cursor; the busy indicator a caller put up stays up. Serving events here
+// would let a window that is closing be destroyed under this very call.
+bool TNetConnection::waitForConnected()
+{
+    const qor::BusyCursor cursor;
+    return m_socket.waitForConnected(ConnectTimeoutMs);
+}
+
 bool TNetConnection::open()
 {
+    if (m_groupFailed) return false;
     emit beforeConnect(*this);
     m_pending.clear();
     m_connectError.clear();
     m_socket.abort();
+    ++m_connectAttempts;
     m_socket.connectToHost(Host, quint16(Port));
-    if (!m_socket.waitForConnected(TimeoutMs)) {
-        m_connectError = m_socket.errorString();
+    if (!waitForConnected()) {
+        m_connectError = m_socket.state() == QAbstractSocket::UnconnectedState
+                             ? m_socket.errorString()
+                             : QStringLiteral("o servidor não aceitou a conexão em %1 ms").arg(ConnectTimeoutMs);
         m_socket.abort();
+        m_groupFailed = m_groupDepth > 0;
         return false;
     }
     ++m_openCount;
@@ -70,7 +99,7 @@ qor::RemoteResult TNetConnection::transportError(const QString &detail) const
 
 bool TNetConnection::readLine(QByteArray &line, QString &error)
 {
-    QDeadlineTimer deadline(TimeoutMs);
+    QDeadlineTimer deadline(ReplyTimeoutMs);
     for (;;) {
         const int end = m_pending.indexOf('\n');
         if (end >= 0) {
@@ -105,7 +134,7 @@ qor::RemoteResult TNetConnection::call(const QString &method, const QJsonArray &
     QJsonObject request{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", args}};
     QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);
     bytes.append('\n');
-    if (m_socket.write(bytes) != bytes.size() || !m_socket.waitForBytesWritten(TimeoutMs)) {
+    if (m_socket.write(bytes) != bytes.size() || !m_socket.waitForBytesWritten(ReplyTimeoutMs)) {
         const QString why = m_socket.errorString();
         closeSocket();
         return transportError(why);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTcpSocket>
 
+class QSettings;
+
 namespace server {
 
 // The socket connection to the application server: JSON-RPC 2.0, one JSON
@@ -20,7 +22,12 @@ public:
     bool ThrowException = false;
     QString Host;
     int Port = 0;
-    int TimeoutMs = 60000;
+    // A connect gives up soon: an unreachable server must not hold the window.
+    // A reply may take as long as the server's work does.
+    int ConnectTimeoutMs = 5000;
+    int ReplyTimeoutMs = 60000;
+    // "servidor/TempoConexaoMs" and "servidor/TempoRespostaMs" override the defaults.
+    void applySettings(const QSettings &settings);
 
     // Setting Connected to True emits beforeConnect() (which sets Host and Port)
     // and opens the socket; False closes it. A failed open leaves the connection
@@ -32,6 +39,13 @@ public:
     // Counters for diagnostics: how many times the socket was opened and closed.
     int openCount() const { return m_openCount; }
     int closeCount() const { return m_closeCount; }
+    int connectAttempts() const { return m_connectAttempts; }
+
+    // A group of calls (the outermost use of the calling convention): after one
+    // failed connect in a group no call of that group connects again, so the
+    // whole group fails at once.
+    void enterGroup() { ++m_groupDepth; }
+    void leaveGroup();
 
     // Calls a method by name with positional arguments; never throws.
     qor::RemoteResult call(const QString &method, const QJsonArray &args);
@@ -43,6 +57,7 @@ signals:
 
 private:
     bool open();
+    bool waitForConnected();
     void closeSocket();
     qor::RemoteResult transportError(const QString &detail) const;
     bool readLine(QByteArray &line, QString &error);
@@ -55,6 +70,9 @@ private:
     int m_nextId = 1;
     int m_openCount = 0;
     int m_closeCount = 0;
+    int m_connectAttempts = 0;
+    int m_groupDepth = 0;
+    bool m_groupFailed = false;
 };
 
 }

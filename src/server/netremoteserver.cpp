@@ -11,12 +11,14 @@ NetRemoteServer::NetRemoteServer(TNetConnection &connection, ConnectionUses &use
 
 void NetRemoteServer::acquire()
 {
+    m_connection.enterGroup();
     m_uses.ConnectServer(m_connection, true);
 }
 
 void NetRemoteServer::release()
 {
     m_uses.ConnectServer(m_connection, false);
+    m_connection.leaveGroup();
 }
 
 qor::RemoteResult NetRemoteServer::callRaw(const QString &method, const QJsonArray &args)

@@ -1,5 +1,4 @@
 #include "vcs/classifier.h"
-#include "vcs/runner.h"
 #include "host/services.h"
 #include "server/remote.h"
 #include <QJsonArray>
@@ -7,13 +6,24 @@
 namespace vcs {
 
 namespace {
-const QString kCommitCaption = QStringLiteral("Repassando alterações para o Repositório...  ");
 
 QString fileName(const QString &path)
 {
     const int cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
     return path.mid(cut + 1);
 }
+
+class Flag {
+public:
+    explicit Flag(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~Flag() { m_flag = m_old; }
+    Flag(const Flag &) = delete;
+    Flag &operator=(const Flag &) = delete;
+private:
+    bool &m_flag;
+    bool m_old;
+};
+
 }
 
 Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
@@ -21,77 +31,54 @@ Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
 {
 }
 
-void Classifier::setUnlockRunner(ConsoleRunner *runner, QListWidget *progress)
+void Classifier::setUnlockRunner(ConsoleRunner *runner, LineSink progress)
 {
     m_runner = runner;
-    m_progress = progress;
+    m_progress = std::move(progress);
 }
 
-void Classifier::classify(const QString &pollText, const QString &caption)
+Classification Classifier::classify(const QString &pollText, const QString &caption) const
 {
-    if (pollText.isEmpty()) return;
-    lockRefusal(pollText, caption);
-    lockedWorkingCopy(pollText);
-    generalFailure(pollText, caption);
-    failedCommit(pollText);
-    outdatedWorkingCopy(pollText, caption);
+    return Classify(m_texts, pollText, caption);
 }
 
-void Classifier::lockRefusal(const QString &text, const QString &caption)
+Classification Classifier::classifyEnd(const CommandResult &result) const
 {
-    if (!caption.contains(m_texts.text(QStringLiteral("ACAO_SUBVERSION_LOCK")))) return;
-    const bool lockedByOther = found(QStringLiteral("ERRO3_ARQ_BLOQUEADO"), text);
-    const bool unversioned = found(QStringLiteral("ERRO_SUBVERSION_11"), text);
-    const bool skipped = found(QStringLiteral("ERRO_SUBVERSION_12"), text);
-    if (!lockedByOther && !unversioned && !skipped) return;
-    unlockCheckoutFiles();
-    clearArqCheckout();
+    if (m_undoing) return {};
+    return ClassifyEnd(m_texts, result.output, result.exitCode, result.crashed);
+}
+
+QString Classifier::message(const Classification &failure) const
+{
+    QString text = m_texts.text(failure.messageKey);
+    if (failure.kind == Classification::Kind::ClientError)
+        text += QStringLiteral("\n\n") + LayerTexts().Msg(QStringLiteral("LINHA_DO_CLIENTE")).arg(failure.clientLine);
+    return text;
+}
+
+void Classifier::react(const Classification &failure)
+{
+    if (!failure.failed()) return;
+    if (failure.unlocksCheckout) unlockCheckoutFiles();
+    if (failure.clearsCheckout) clearArqCheckout();
     m_context.enableConfirm();
-    if (lockedByOther) fail(QStringLiteral("ERRO_TRAVA"));
-    if (unversioned) fail(QStringLiteral("ERRO_TRAVA_ARQ_SEM_VERSAO"));
-    fail(QStringLiteral("ERRO_GERAL"));
+    qor::MensErro(message(failure), true);
 }
 
-void Classifier::lockedWorkingCopy(const QString &text)
+CommandLine Classifier::unlockCommand(const QString &file) const
 {
-    if (found(QStringLiteral("COPIATRAVADA"), text)) fail(QStringLiteral("ERRO_TRAVA_COPIA_DE_TRABALHO"));
-}
-
-void Classifier::generalFailure(const QString &text, const QString &caption)
-{
-    if (found(QStringLiteral("ERRO5_NAOECOPIATRAB"), text) && caption.contains(kCommitCaption))
-        fail(QStringLiteral("ERRO_GERAL"));
-    static const QStringList keys = {
-        QStringLiteral("ERRO7_ARQLERARQ"), QStringLiteral("ERRO2_FALHA_ADD_DIR"), QStringLiteral("ERRO_SERVIDOR"),
-        QStringLiteral("ERRO8_SETARQ"), QStringLiteral("ERRO9_ERROARQ"), QStringLiteral("ERRO_SUBVERION_10"),
-        QStringLiteral("ERRO_SUBVERSION_13"), QStringLiteral("ERRO_UPDATE"), QStringLiteral("ERRO6_ABRIRARQ")};
-    for (const QString &key : keys) {
-        if (found(key, text)) fail(QStringLiteral("ERRO_GERAL"));
-    }
-}
-
-void Classifier::failedCommit(const QString &text)
-{
-    if (found(QStringLiteral("ERRO4_FALHACOMMIT"), text)) fail(QStringLiteral("FALHA_COMMIT"));
-}
-
-void Classifier::outdatedWorkingCopy(const QString &text, const QString &caption)
-{
-    if (!found(QStringLiteral("COPIADESATUALIZADA"), text)) return;
-    if (caption.contains(m_texts.text(QStringLiteral("ACAO_SUBVERSION_LOCK")))) unlockCheckoutFiles();
-    clearArqCheckout();
-    fail(QStringLiteral("FALHA_LOCK"));
-}
-
-QString Classifier::unlockCommand(const QString &file) const
-{
-    return QStringLiteral("svn unlock --no-auth-cache --username ") + m_context.svnUser()
-           + QStringLiteral(" --password ") + m_context.svnPassword() + u' ' + file.toLower();
+    CommandLine command = CommandLine::of(QStringLiteral("svn"));
+    command.append(QStringLiteral("unlock")).append(QStringLiteral("--no-auth-cache"));
+    command.append(QStringLiteral("--username")).append(m_context.svnUser());
+    command.append(QStringLiteral("--password")).appendMasked(m_context.svnPassword());
+    command.appendPath(file.toLower());
+    return command;
 }
 
 void Classifier::unlockCheckoutFiles()
 {
     if (!m_runner) return;
+    const Flag undoing(m_undoing);
     const QString caption = m_texts.text(QStringLiteral("ACAO_SUBVERSION_UNLOCK"));
     for (const QString &file : m_context.checkoutFiles())
         m_runner->Execute(caption + fileName(file), unlockCommand(file), m_progress, true);
@@ -99,16 +86,12 @@ void Classifier::unlockCheckoutFiles()
 
 void Classifier::clearArqCheckout()
 {
+    // Without an activity named by the workflow there is nothing of ours to clear.
+    if (m_activity.isEmpty()) return;
     server::RemoteServer &server = m_context.server();
     const server::RemoteServer::Use use(server);
-    const QJsonArray args{qor::FiliProc(), m_context.currentTask(), m_context.currentActivity()};
+    const QJsonArray args{qor::FiliProc(), m_activity.task, m_activity.activity};
     qor::CheckResultServ(server.callRaw(QStringLiteral("ClearArqCheckout"), args));
-}
-
-void Classifier::fail(const QString &key)
-{
-    m_context.enableConfirm();
-    qor::MensErro(m_texts.text(key), true);
 }
 
 }

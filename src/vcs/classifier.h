@@ -1,59 +1,66 @@
 #pragma once
+#include "vcs/classification.h"
+#include "vcs/commandline.h"
 #include "vcs/recognition.h"
+#include "vcs/runner.h"
 #include <QString>
 #include <QStringList>
 
-class QListWidget;
 namespace server { class RemoteServer; }
 
 namespace vcs {
 
-class ConsoleRunner;
-
-// What the classification needs of the main window.
+// What the reaction to a failure needs of the window that runs the commands.
 class ClassifierContext {
 public:
     virtual ~ClassifierContext() = default;
     virtual QStringList checkoutFiles() const = 0;     // stlArqCheckout, logical paths
     virtual QString svnUser() const = 0;               // stUsuarioSvn
     virtual QString svnPassword() const = 0;           // stSenhaSvn
-    virtual QString currentTask() const = 0;           // NRTAREFA of the current plan record
-    virtual QString currentActivity() const = 0;       // NRPLATIVTARE of the current plan record
     virtual server::RemoteServer &server() = 0;
     virtual void enableConfirm() = 0;                  // btnConfirmaSubVersion
 };
 
-// Classifies each poll of the main runner: on a recognised failure it undoes
-// the locks of the current check-out where the failure calls for it, tells the
-// server, and ends the operation with the failure's message.
+// The activity whose commands run: the workflow that starts them names it, so a
+// move of the plan's cursor meanwhile cannot redirect ClearArqCheckout.
+struct ActivityKey {
+    QString task;        // NRTAREFA
+    QString activity;    // NRPLATIVTARE
+    bool isEmpty() const { return task.isEmpty() && activity.isEmpty(); }
+};
+
+// The main window's classification: recognising is Classify/ClassifyEnd, pure;
+// reacting undoes the locks of the current check-out where the failure calls
+// for it, tells the server, and ends the operation with the failure's message.
 class Classifier {
 public:
     Classifier(ClassifierContext &context, const Recognition &texts = Recognition::mainWindow());
 
+    void setActivity(const ActivityKey &key) { m_activity = key; }
+    const ActivityKey &activity() const { return m_activity; }
+
     // The runner that runs the unlock commands (the main runner itself) and the
-    // list that receives their output (lsbProgresso).
-    void setUnlockRunner(ConsoleRunner *runner, QListWidget *progress);
+    // sink of their lines (lsbProgresso).
+    void setUnlockRunner(ConsoleRunner *runner, LineSink progress);
 
-    void classify(const QString &pollText, const QString &caption);
+    Classification classify(const QString &pollText, const QString &caption) const;
+    // The unlocks that undo a check-out are best effort: their own end never fails.
+    Classification classifyEnd(const CommandResult &result) const;
+    void react(const Classification &failure);
 
-    QString unlockCommand(const QString &file) const;
+    CommandLine unlockCommand(const QString &file) const;
+    QString message(const Classification &failure) const;
 
 private:
-    bool found(const QString &key, const QString &text) const { return m_texts.failureIn(key, text); }
-    void lockRefusal(const QString &text, const QString &caption);
-    void lockedWorkingCopy(const QString &text);
-    void generalFailure(const QString &text, const QString &caption);
-    void failedCommit(const QString &text);
-    void outdatedWorkingCopy(const QString &text, const QString &caption);
-
     void unlockCheckoutFiles();
     void clearArqCheckout();
-    [[noreturn]] void fail(const QString &key);
 
     ClassifierContext &m_context;
     const Recognition &m_texts;
     ConsoleRunner *m_runner = nullptr;
-    QListWidget *m_progress = nullptr;
+    LineSink m_progress;
+    ActivityKey m_activity;
+    bool m_undoing = false;
 };
 
 }

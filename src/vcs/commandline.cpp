@@ -1,4 +1,6 @@
 #include "vcs/commandline.h"
+#include "vcs/recognition.h"
+#include <QRegularExpression>
 
 namespace vcs {
 
@@ -22,12 +24,105 @@ int takeBackslashes(const QString &text, int pos, QString &argument, bool &quote
     return pos;
 }
 
+// Options of the client whose next argument is their value, whatever it looks like.
+bool takesValue(const QString &option)
+{
+    static const QStringList options = {
+        QStringLiteral("-m"), QStringLiteral("--message"), QStringLiteral("-F"), QStringLiteral("--file"),
+        QStringLiteral("--username"), QStringLiteral("--password"), QStringLiteral("-r"), QStringLiteral("--revision"),
+        QStringLiteral("--depth"), QStringLiteral("--set-depth"), QStringLiteral("--encoding"),
+        QStringLiteral("--targets"), QStringLiteral("--changelist"), QStringLiteral("--cl"), QStringLiteral("--accept"),
+        QStringLiteral("--config-option"), QStringLiteral("--config-dir")};
+    return options.contains(option);
+}
+
+QString quotedForShow(const QString &argument)
+{
+    if (!argument.isEmpty() && !argument.contains(u' ') && !argument.contains(u'\t') && !argument.contains(u'"'))
+        return argument;
+    QString text = argument;
+    text.replace(u'"', QStringLiteral("\\\""));
+    return u'"' + text + u'"';
+}
+
 }
 
 CommandLine::CommandLine(const QString &text)
     : m_text(text), m_arguments(split(text))
 {
     takePasswordOut();
+}
+
+CommandLine CommandLine::checked(const QString &text, const QStringList &values)
+{
+    CommandLine command(text);
+    command.check(values);
+    return command;
+}
+
+void CommandLine::check(const QStringList &values)
+{
+    for (const QString &value : values) {
+        const int at = m_arguments.indexOf(value, 1);
+        if (at < 0) {
+            m_error = LayerTexts().Msg(QStringLiteral("ARG_DIVIDIDO")).arg(value);
+            return;
+        }
+        if (value.startsWith(u'-') && !takesValue(m_arguments.value(at - 1))) {
+            m_error = LayerTexts().Msg(QStringLiteral("ARG_OPCAO")).arg(value);
+            return;
+        }
+    }
+}
+
+CommandLine CommandLine::of(const QString &program)
+{
+    CommandLine command;
+    command.m_built = true;
+    command.append(program);
+    return command;
+}
+
+CommandLine &CommandLine::append(const QString &argument)
+{
+    m_arguments << argument;
+    m_shownArguments << quotedForShow(argument);
+    return *this;
+}
+
+CommandLine &CommandLine::appendMasked(const QString &secret)
+{
+    if (m_arguments.size() > 1 && m_arguments.last() == kPasswordOption) {
+        m_arguments.last() = kPasswordFromStdin;
+        m_password = secret;
+        m_hasPassword = true;
+    } else {
+        m_arguments << secret;
+    }
+    m_shownArguments << kMask;
+    return *this;
+}
+
+CommandLine &CommandLine::appendPath(const QString &path)
+{
+    return append(escapedPath(path));
+}
+
+bool CommandLine::isPegRevision(const QString &text)
+{
+    static const QRegularExpression revision(QStringLiteral("^(r?\\d+|HEAD|BASE|COMMITTED|PREV|\\{[^}]*\\})$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return revision.match(text).hasMatch();
+}
+
+QString CommandLine::escapedPath(const QString &path)
+{
+    return path.contains(u'@') ? path + u'@' : path;
+}
+
+QString CommandLine::shown() const
+{
+    return m_built ? m_shownArguments.join(u' ') : masked(m_text);
 }
 
 QStringList CommandLine::split(const QString &text)

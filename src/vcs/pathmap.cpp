@@ -1,4 +1,5 @@
 #include "vcs/pathmap.h"
+#include "vcs/commandline.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +32,12 @@ QString matchComponent(const QString &dir, const QString &name)
         if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
     }
     return name;
+}
+
+QStringList components(const QString &logical)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\\\/]+"));
+    return logical.mid(2).split(separators, Qt::SkipEmptyParts);
 }
 
 bool isPathChar(QChar c)
@@ -74,11 +81,26 @@ bool PathMap::isLogical(const QString &text)
     return text.size() == 2 || text[2] == u'\\' || text[2] == u'/';
 }
 
+bool PathMap::leavesDrive(const QString &logical)
+{
+    if (!isLogical(logical)) return false;
+    int depth = 0;
+    for (const QString &part : components(logical)) {
+        if (part == QStringLiteral("..")) {
+            if (--depth < 0) return true;
+        } else if (part != u'.') {
+            ++depth;
+        }
+    }
+    return false;
+}
+
 QString PathMap::toHost(const QString &logical) const
 {
     if (!isLogical(logical)) return logical;
+    if (leavesDrive(logical)) return {};
     QString current = root(logical[0]);
-    const QStringList parts = logical.mid(2).split(QRegularExpression(QStringLiteral("[\\\\/]+")), Qt::SkipEmptyParts);
+    const QStringList parts = components(logical);
     bool onDisk = true;
     for (const QString &part : parts) {
         if (part == u'.') continue;
@@ -139,9 +161,13 @@ QString PathMap::toLogical(const QString &hostPath) const
 QString PathMap::mapArgument(const QString &argument) const
 {
     if (!isLogical(argument)) return argument;
-    const int peg = argument.lastIndexOf(u'@');
-    if (peg > 2 && !argument.mid(peg).contains(u'\\')) return toHost(argument.left(peg)) + argument.mid(peg);
-    return toHost(argument);
+    const int at = argument.lastIndexOf(u'@');
+    if (at < 2) return toHost(argument);
+    const QString suffix = argument.mid(at + 1);
+    // "@REV" and the bare "@" escape are kept; a name that merely holds "@"
+    // ("logo@2x.png") gets the escape, or the client reads "2x.png" as a peg.
+    if (suffix.isEmpty() || CommandLine::isPegRevision(suffix)) return toHost(argument.left(at)) + argument.mid(at);
+    return toHost(argument) + u'@';
 }
 
 QString PathMap::mapOutput(const QString &output) const

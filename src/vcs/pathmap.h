@@ -18,12 +18,16 @@ public:
     QString root(QChar drive) const;
 
     static bool isLogical(const QString &text);           // "c:", "c:\..." or "c:/..."
-    QString toHost(const QString &logical) const;         // non-logical texts are returned unchanged
+    // Non-logical texts are returned unchanged; a path whose ".." climbs above
+    // its drive's root maps to an empty text, so no operation reaches outside.
+    QString toHost(const QString &logical) const;
+    static bool leavesDrive(const QString &logical);
     // A host path under one of the roots as "c:\..."; other texts unchanged.
     QString toLogical(const QString &hostPath) const;
 
     // A command-line argument: a logical path (with an optional "@REV" peg) is
-    // mapped, anything else is kept.
+    // mapped, anything else is kept. A mapped name holding "@" leaves with the
+    // trailing "@" escape.
     QString mapArgument(const QString &argument) const;
     // Output of the client: every host path under a root becomes logical
     // (plain lines, quoted names, and the values and attributes of --xml output).

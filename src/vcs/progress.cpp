@@ -45,10 +45,15 @@ void ProgressDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const bool selected = option.state & QStyle::State_Selected;
     const QString line = index.data(Qt::DisplayRole).toString();
     painter->save();
-    painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+    painter->fillRect(option.rect, option.palette.base());
     painter->setPen(LineColour(m_texts, line, option.palette));
     painter->setFont(option.font);
     painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line);
+    if (selected) {
+        painter->setPen(QPen(option.palette.highlight().color(), 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    }
     painter->restore();
 }
 
@@ -56,6 +61,19 @@ QSize ProgressDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 {
     const int width = option.fontMetrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 4;
     return {width, kProgressLineHeight};
+}
+
+void AppendLines(QListWidget *list, const QStringList &lines)
+{
+    if (!list || lines.isEmpty()) return;
+    list->addItems(lines);
+    list->setCurrentRow(list->count() - 1);
+}
+
+LineSink ListSink(QListWidget *list)
+{
+    if (!list) return {};
+    return [list](const QStringList &lines) { AppendLines(list, lines); };
 }
 
 QString SelectedLineHint(const QListWidget *list)

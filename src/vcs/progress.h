@@ -1,5 +1,6 @@
 #pragma once
 #include "vcs/recognition.h"
+#include "vcs/runner.h"
 #include <QColor>
 #include <QStyledItemDelegate>
 #include <functional>
@@ -17,7 +18,14 @@ constexpr int kProgressEnd = 1000000;
 // otherwise the palette's window text.
 QColor LineColour(const Recognition &texts, const QString &line, const QPalette &palette);
 
-// Draws the lines of a progress list in their colours at a fixed height.
+// Appends lines to a list and selects the last one.
+void AppendLines(QListWidget *list, const QStringList &lines);
+// A runner's sink that appends to the list (an empty sink for no list).
+LineSink ListSink(QListWidget *list);
+
+// Draws the lines of a progress list in their colours, on the list's
+// background, at a fixed height; a selected line keeps its colour and is
+// framed in the highlight colour instead.
 class ProgressDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -7,24 +7,37 @@ namespace vcs {
 
 namespace {
 
-const QRegularExpression &clientCode()
+const QRegularExpression &clientError()
 {
-    static const QRegularExpression code(QStringLiteral("svn: (warning: )?[EW]\\d{6}"));
+    static const QRegularExpression code(QStringLiteral("svn: E\\d{6}:"));
     return code;
 }
 
 }
 
-Recognition::Recognition(const QString &resourcePath)
+Recognition::Recognition(const QString &resourcePath, const QString &alternativesPath)
 {
     initVcsResources();
     m_messages.loadResource(resourcePath);
+    if (!alternativesPath.isEmpty()) m_messages.loadResource(alternativesPath);
 }
 
 const Recognition &Recognition::mainWindow()
 {
-    static const Recognition texts(QStringLiteral(":/vcs/messages.txt"));
+    static const Recognition texts(QStringLiteral(":/vcs/window.msg"), QStringLiteral(":/vcs/messages.txt"));
     return texts;
+}
+
+const qor::TMessages &LayerTexts()
+{
+    initVcsResources();
+    static const qor::TMessages texts(QStringLiteral(":/vcs/layer.msg"));
+    return texts;
+}
+
+bool Recognition::isClientError(const QString &line)
+{
+    return clientError().match(line).hasMatch();
 }
 
 const Recognition &Recognition::logViewer()
@@ -57,7 +70,11 @@ bool Recognition::failureIn(const QString &key, const QString &output) const
 bool Recognition::lineCarriesFailure(const QString &line) const
 {
     if (line.contains(QStringLiteral("Fatal")) || line.contains(QStringLiteral("Erro"))) return true;
-    if (clientCode().match(line).hasMatch()) return true;
+    return isClientError(line) || listedFailure(line);
+}
+
+bool Recognition::listedFailure(const QString &line) const
+{
     for (const QString &key : failureKeys()) {
         if (m_messages.foundIn(key, line)) return true;
     }

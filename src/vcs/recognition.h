@@ -13,8 +13,10 @@ class Recognition {
 public:
     enum class Tone { Normal, Failure, Success };
 
-    explicit Recognition(const QString &resourcePath);
-    static const Recognition &mainWindow();   // :/vcs/messages.txt
+    // The texts of a window's message list, then the further alternatives of
+    // its recognition keys (each added after the key's own text).
+    explicit Recognition(const QString &resourcePath, const QString &alternativesPath = {});
+    static const Recognition &mainWindow();   // the main window's list with :/vcs/messages.txt
     static const Recognition &logViewer();    // :/vcs/history.txt
 
     const qor::TMessages &messages() const { return m_messages; }
@@ -22,9 +24,13 @@ public:
 
     bool failureIn(const QString &key, const QString &output) const;
     bool successIn(const QString &key, const QString &output) const;
-    // A line is a failure when it holds "Fatal", "Erro", an error or warning code
-    // of the client, or the text of a failure key of this list.
+    // A line is a failure when it holds "Fatal", "Erro", an error code of the
+    // client, or the text of a failure key of this list. A warning of the client
+    // is a failure only when it holds such a text.
     bool lineCarriesFailure(const QString &line) const;
+    // True when the line holds the text of one of the failure keys.
+    bool listedFailure(const QString &line) const;
+    static bool isClientError(const QString &line);     // "svn: E123456: ..."
     Tone toneOf(const QString &line) const;
 
     static QStringList failureKeys();
@@ -33,6 +39,9 @@ public:
 private:
     qor::TMessages m_messages;
 };
+
+// The layer's own texts (:/vcs/layer.msg).
+const qor::TMessages &LayerTexts();
 
 // Lines of an output text: split at CR LF, CR or LF; a trailing break adds no line.
 QStringList SplitLines(const QString &text);

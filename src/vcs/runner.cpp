@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -20,6 +19,11 @@ constexpr int kStartTimeoutMs = 30000;
 const QString kResultado = QStringLiteral("Resultado :");
 const QString kSubversionStartFailure = QStringLiteral(
     "ERRO AO EXECUTAR PROCESSO NO SUBVERSION, VERIFIQUE SE O SUBVERSION FOI INSTALADO CORRETAMENTE");
+
+void show(const LineSink &sink, const QStringList &lines)
+{
+    if (sink && !lines.isEmpty()) sink(lines);
+}
 
 // Holds the server connection use for the length of a command.
 class ConnectionUse {
@@ -125,18 +129,26 @@ QString ConsoleRunner::separator()
     return QString(239, u'=');
 }
 
-void AppendLines(QListWidget *list, const QStringList &lines)
+bool ConsoleRunner::Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture)
 {
-    if (!list || lines.isEmpty()) return;
-    list->addItems(lines);
-    list->setCurrentRow(list->count() - 1);
+    return Execute(caption, CommandLine(commandLine), sink, capture);
 }
 
-bool ConsoleRunner::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+bool ConsoleRunner::Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture)
 {
+    if (m_depth == 0 && m_results.size() >= kKeptResults) m_results.remove(0, m_results.size() - kKeptResults + 1);
+    CommandResult result;
+    result.caption = caption;
+    result.shownCommand = command.shown();
+    m_results.append(result);
+    const qsizetype index = m_results.size() - 1;
+    ++m_depth;
     try {
-        return run(caption, commandLine, list, capture);
+        const bool started = run(caption, command, sink, capture, index);
+        --m_depth;
+        return started;
     } catch (...) {
+        --m_depth;
         m_host.restoreAfterFailure();
         restoreCursor();
         throw;
@@ -150,29 +162,43 @@ bool ConsoleRunner::capturesRaw(const QString &caption) const
            || caption.contains(m_texts.text(QStringLiteral("EXEC_SVN_INFO")));
 }
 
-bool ConsoleRunner::showsBlocks(const QString &commandLine) const
+bool ConsoleRunner::showsBlocks(const QString &shown) const
 {
-    return m_points.unframedCommand.isEmpty() || !commandLine.contains(m_points.unframedCommand);
+    return m_points.unframedCommand.isEmpty() || !shown.contains(m_points.unframedCommand);
 }
 
-bool ConsoleRunner::run(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+// Why a command must not run: its own check, or a logical path that leaves its drive.
+QString ConsoleRunner::refusal(const CommandLine &command) const
 {
-    const bool blocks = showsBlocks(commandLine);
-    if (m_points.framing == RunnerPoints::Framing::OncePerCommand && blocks)
-        AppendLines(list, {separator(), caption});
+    if (!command.error().isEmpty()) return command.error();
+    for (const QString &argument : command.arguments()) {
+        if (PathMap::leavesDrive(argument)) return LayerTexts().Msg(QStringLiteral("CAMINHO_FORA_UNIDADE")).arg(argument);
+    }
+    return {};
+}
 
-    const CommandLine command(commandLine);
+bool ConsoleRunner::run(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture,
+                        qsizetype index)
+{
+    const QString shown = command.shown();
+    const bool blocks = showsBlocks(shown);
+    if (m_points.framing == RunnerPoints::Framing::OncePerCommand && blocks)
+        show(sink, {separator(), caption});
+
+    if (const QString why = refusal(command); !why.isEmpty()) qor::MensErro(why, true);
     const QString program = findProgram(command.program(), m_paths);
-    if (program.isEmpty()) return startFailed(commandLine, list);
+    if (program.isEmpty()) return startFailed(shown, sink);
     QStringList arguments;
     for (const QString &argument : command.arguments()) arguments << m_paths.mapArgument(argument);
 
+    if (m_log) m_log(shown);
     ChildOwner child;
     QProcess &process = *child;
     process.setProcessChannelMode(QProcess::MergedChannels);
     if (m_hasEnvironment) process.setProcessEnvironment(m_environment);
     process.start(program, arguments, QIODevice::ReadWrite);
-    if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(commandLine, list);
+    if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(shown, sink);
+    m_results[index].started = true;
     if (command.hasPassword()) process.write(command.password().toUtf8() + '\n');
     process.closeWriteChannel();
 
@@ -191,21 +217,37 @@ bool ConsoleRunner::run(const QString &caption, const QString &commandLine, QLis
     while (!ended) {
         ended = process.waitForFinished(m_points.waitMs) || process.state() == QProcess::NotRunning;
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
-        if (!list || !capture) { process.readAll(); continue; }
+        if (!sink || !capture) { process.readAll(); continue; }
         QByteArray bytes;
         while (process.bytesAvailable() > 0) bytes += process.read(kChunk);
         QString text = pending + decoder.decode(bytes);
         pending = ended ? QString() : takeIncompleteLine(text);
         if (text.isEmpty()) continue;
         sawOutput = true;
-        if (!takePoll(caption, m_paths.mapOutput(text), list, blocks)) result = false;
+        if (!takePoll(caption, m_paths.mapOutput(text), sink, blocks, index)) result = false;
+    }
+    m_results[index].exitCode = process.exitCode();
+    m_results[index].crashed = process.exitStatus() == QProcess::CrashExit;
+    const Classification end = m_host.classifyEnd(m_results[index]);
+    if (end.failed()) {
+        if (m_points.falseOnFatalOrError) result = false;
+        decide(end, index);
     }
     m_host.finished(caption, sawOutput);
     return result;
 }
 
-bool ConsoleRunner::takePoll(const QString &caption, const QString &text, QListWidget *list, bool blocks)
+void ConsoleRunner::decide(const Classification &classification, qsizetype index)
 {
+    if (!classification.failed()) return;
+    if (!m_results[index].classification.failed()) m_results[index].classification = classification;
+    m_host.react(classification);
+}
+
+bool ConsoleRunner::takePoll(const QString &caption, const QString &text, const LineSink &sink, bool blocks,
+                             qsizetype index)
+{
+    m_results[index].output += text;
     QStringList *captured = m_host.captureList();
     QString pollText = text;
     if (capturesRaw(caption)) {
@@ -218,34 +260,33 @@ bool ConsoleRunner::takePoll(const QString &caption, const QString &text, QListW
     const QStringList lines = SplitLines(pollText);
     switch (m_points.framing) {
     case RunnerPoints::Framing::OncePerCommand:
-        if (blocks) AppendLines(list, QStringList{kResultado} + lines);
+        if (blocks) show(sink, QStringList{kResultado} + lines);
         break;
     case RunnerPoints::Framing::PerPoll:
-        if (blocks) AppendLines(list, QStringList{separator(), caption, kResultado} + lines);
+        if (blocks) show(sink, QStringList{separator(), caption, kResultado} + lines);
         break;
     case RunnerPoints::Framing::None:
-        AppendLines(list, lines);
+        show(sink, lines);
         break;
     }
 
     const bool failed = m_points.falseOnFatalOrError
                         && (pollText.contains(QStringLiteral("Fatal")) || pollText.contains(QStringLiteral("Error")));
-    m_host.classify(pollText, caption);
+    decide(m_host.classify(pollText, caption), index);
     return !failed;
 }
 
-bool ConsoleRunner::startFailed(const QString &commandLine, QListWidget *list)
+bool ConsoleRunner::startFailed(const QString &shown, const LineSink &sink)
 {
-    const QString shown = CommandLine::masked(commandLine);
     switch (m_points.startFailure) {
     case RunnerPoints::StartFailure::SubversionLinesAndAbort:
-        if (!list) return false;
-        AppendLines(list, {commandLine.toUpper().contains(QStringLiteral("SVN"))
-                               ? kSubversionStartFailure
-                               : QStringLiteral("Erro ao executar comando ") + shown});
+        if (!sink) return false;
+        show(sink, {shown.toUpper().contains(QStringLiteral("SVN"))
+                        ? kSubversionStartFailure
+                        : QStringLiteral("Erro ao executar comando ") + shown});
         qor::Abort();
     case RunnerPoints::StartFailure::ErrorCreatingLine:
-        AppendLines(list, {QStringLiteral("Error creating process ") + shown});
+        show(sink, {QStringLiteral("Error creating process ") + shown});
         return false;
     case RunnerPoints::StartFailure::ErrorMessage:
         qor::MensErro(m_texts.text(QStringLiteral("ERRO_EXECUTAR")), true);

@@ -1,13 +1,32 @@
 #pragma once
+#include "vcs/classification.h"
+#include "vcs/commandline.h"
 #include "vcs/pathmap.h"
 #include "vcs/recognition.h"
+#include <QList>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
-
-class QListWidget;
+#include <functional>
 
 namespace vcs {
+
+// Receives the lines a runner shows (the window appends them to its list and
+// selects the last one). An empty sink stands for "no list given".
+using LineSink = std::function<void(const QStringList &lines)>;
+// Receives each command line, masked, before its child starts.
+using CommandLog = std::function<void(const QString &shownCommand)>;
+
+// What became of one command.
+struct CommandResult {
+    QString caption;
+    QString shownCommand;         // masked
+    bool started = false;
+    int exitCode = -1;
+    bool crashed = false;
+    QString output;               // every poll's text, paths logical
+    Classification classification;
+};
 
 // The points in which the three runners of the module differ.
 struct RunnerPoints {
@@ -38,8 +57,16 @@ public:
     virtual void releaseConnection() {}
     // After any failure that ends the operation: the confirm button is enabled again.
     virtual void restoreAfterFailure() {}
-    // The text of one poll (paths already logical); may end the operation.
-    virtual void classify(const QString &pollText, const QString &caption) { Q_UNUSED(pollText); Q_UNUSED(caption); }
+    // What the text of one poll (paths already logical) says, decided alone.
+    virtual Classification classify(const QString &pollText, const QString &caption)
+    {
+        Q_UNUSED(pollText); Q_UNUSED(caption);
+        return {};
+    }
+    // What the ended command says, from its exit code and whole output.
+    virtual Classification classifyEnd(const CommandResult &result) { Q_UNUSED(result); return {}; }
+    // Acts on a failure (unlocks, the server, the message); may end the operation.
+    virtual void react(const Classification &failure) { Q_UNUSED(failure); }
     // After the child ended; sawOutput tells whether any poll read output.
     virtual void finished(const QString &caption, bool sawOutput) { Q_UNUSED(caption); Q_UNUSED(sawOutput); }
     // The list that receives raw output (stlSaidaSvn, the viewer's stlSaida), or null.
@@ -56,22 +83,37 @@ public:
     ConsoleRunner(RunnerPoints points, RunnerHost &host, const Recognition &texts, PathMap paths = {});
     virtual ~ConsoleRunner() = default;
 
-    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+    bool Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture);
+    // A command whose error() is set is refused with that message, never run.
+    bool Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture);
 
     // The child's environment (the module's own when not set).
     void setEnvironment(const QProcessEnvironment &environment) { m_environment = environment; m_hasEnvironment = true; }
+    void setCommandLog(CommandLog log) { m_log = std::move(log); }
+    // The wait of one poll; the window's default is the point's (1000 ms).
+    void setPollInterval(int ms) { m_points.waitMs = ms; }
+    int pollInterval() const { return m_points.waitMs; }
     const PathMap &paths() const { return m_paths; }
     PathMap &paths() { return m_paths; }
     const Recognition &texts() const { return m_texts; }
 
+    // Every command run since the last clearResults(), in the order started
+    // (nested commands after the one they interrupted); the oldest beyond
+    // kKeptResults go when a new outer command starts.
+    const QList<CommandResult> &results() const { return m_results; }
+    void clearResults() { m_results.clear(); }
+
     static QString separator();   // 239 "="
+    static constexpr qsizetype kKeptResults = 200;
 
 private:
     bool capturesRaw(const QString &caption) const;
-    bool showsBlocks(const QString &commandLine) const;
-    bool run(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
-    bool startFailed(const QString &commandLine, QListWidget *list);
-    bool takePoll(const QString &caption, const QString &text, QListWidget *list, bool blocks);
+    bool showsBlocks(const QString &shown) const;
+    bool run(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture, qsizetype index);
+    QString refusal(const CommandLine &command) const;
+    bool startFailed(const QString &shown, const LineSink &sink);
+    bool takePoll(const QString &caption, const QString &text, const LineSink &sink, bool blocks, qsizetype index);
+    void decide(const Classification &classification, qsizetype index);
 
     RunnerPoints m_points;
     RunnerHost &m_host;
@@ -79,9 +121,9 @@ private:
     PathMap m_paths;
     QProcessEnvironment m_environment;
     bool m_hasEnvironment = false;
+    CommandLog m_log;
+    QList<CommandResult> m_results;
+    int m_depth = 0;              // commands running, the nested unlocks included
 };
-
-// Appends lines to a list and selects the last one.
-void AppendLines(QListWidget *list, const QStringList &lines);
 
 }

@@ -2,27 +2,32 @@
 #include "host/abort.h"
 #include "host/services.h"
 #include "server/remote.h"
-#include <QPushButton>
 
 namespace vcs {
 
 // ---- MainRunner ------------------------------------------------------------------
 
-MainRunner::MainRunner(server::RemoteServer &server, QPushButton *confirm, QStringList &stlSaidaSvn, PathMap paths)
-    : m_server(server), m_confirm(confirm), m_captured(stlSaidaSvn),
+MainRunner::MainRunner(server::RemoteServer &server, std::function<void()> enableConfirm, QStringList &stlSaidaSvn,
+                       PathMap paths)
+    : m_server(server), m_enableConfirm(std::move(enableConfirm)), m_captured(stlSaidaSvn),
       m_runner(RunnerPoints::mainWindow(), *this, Recognition::mainWindow(), std::move(paths))
 {
 }
 
-void MainRunner::setClassifier(Classifier *classifier, QListWidget *progress)
+void MainRunner::setClassifier(Classifier *classifier, LineSink progress)
 {
     m_classifier = classifier;
-    if (m_classifier) m_classifier->setUnlockRunner(&m_runner, progress);
+    if (m_classifier) m_classifier->setUnlockRunner(&m_runner, std::move(progress));
 }
 
-bool MainRunner::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+bool MainRunner::Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture)
 {
-    return m_runner.Execute(caption, commandLine, list, capture);
+    return m_runner.Execute(caption, commandLine, sink, capture);
+}
+
+bool MainRunner::Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture)
+{
+    return m_runner.Execute(caption, command, sink, capture);
 }
 
 void MainRunner::acquireConnection() { m_server.acquire(); }
@@ -30,12 +35,22 @@ void MainRunner::releaseConnection() { m_server.release(); }
 
 void MainRunner::restoreAfterFailure()
 {
-    if (m_confirm) m_confirm->setEnabled(true);
+    if (m_enableConfirm) m_enableConfirm();
 }
 
-void MainRunner::classify(const QString &pollText, const QString &caption)
+Classification MainRunner::classify(const QString &pollText, const QString &caption)
 {
-    if (m_classifier) m_classifier->classify(pollText, caption);
+    return m_classifier ? m_classifier->classify(pollText, caption) : Classification{};
+}
+
+Classification MainRunner::classifyEnd(const CommandResult &result)
+{
+    return m_classifier ? m_classifier->classifyEnd(result) : Classification{};
+}
+
+void MainRunner::react(const Classification &failure)
+{
+    if (m_classifier) m_classifier->react(failure);
 }
 
 // ---- CheckinRunner ---------------------------------------------------------------
@@ -45,9 +60,14 @@ CheckinRunner::CheckinRunner(PathMap paths)
 {
 }
 
-bool CheckinRunner::Execute(const QString &commandLine, QListWidget *list, bool capture)
+bool CheckinRunner::Execute(const QString &commandLine, const LineSink &sink, bool capture)
 {
-    return m_runner.Execute(QString(), commandLine, list, capture);
+    return m_runner.Execute(QString(), commandLine, sink, capture);
+}
+
+Classification CheckinRunner::classifyEnd(const CommandResult &result)
+{
+    return ClassifyEnd(m_runner.texts(), result.output, result.exitCode, result.crashed);
 }
 
 // ---- HistoryRunner ---------------------------------------------------------------
@@ -58,9 +78,9 @@ HistoryRunner::HistoryRunner(QStringList &stlSaida, std::function<QString()> svn
 {
 }
 
-bool HistoryRunner::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
+bool HistoryRunner::Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture)
 {
-    return m_runner.Execute(caption, commandLine, list, capture);
+    return m_runner.Execute(caption, commandLine, sink, capture);
 }
 
 bool HistoryRunner::comparing(const QString &caption) const
@@ -68,7 +88,7 @@ bool HistoryRunner::comparing(const QString &caption) const
     return caption.contains(m_runner.texts().text(QStringLiteral("VISUALIZA_DIFERENCAS")));
 }
 
-void HistoryRunner::classify(const QString &pollText, const QString &caption)
+Classification HistoryRunner::classify(const QString &pollText, const QString &caption)
 {
     const Recognition &texts = m_runner.texts();
     if (texts.failureIn(QStringLiteral("AUTENTICACAO"), pollText)) {
@@ -78,6 +98,7 @@ void HistoryRunner::classify(const QString &pollText, const QString &caption)
     if (texts.failureIn(QStringLiteral("ERRO_COPTRAB"), pollText))
         qor::MensErro(texts.text(QStringLiteral("ERRO_GERAL")), true);
     if (comparing(caption) && !pollText.isEmpty()) qor::Abort();
+    return {};
 }
 
 void HistoryRunner::finished(const QString &caption, bool sawOutput)

@@ -3,26 +3,25 @@
 //
 // Main window (TfrmZEL) wiring, in its constructor or first activation:
 //
-//     m_runner = std::make_unique<vcs::MainRunner>(*m_server, btnConfirmaSubVersion, stlSaidaSvn);
+//     m_runner = std::make_unique<vcs::MainRunner>(*m_server, [this] { enableConfirm(); }, stlSaidaSvn);
 //     m_classifier = std::make_unique<vcs::Classifier>(*this);   // TfrmZEL implements vcs::ClassifierContext
-//     m_runner->setClassifier(m_classifier.get(), lsbProgresso);
+//     m_runner->setClassifier(m_classifier.get(), vcs::ListSink(lsbProgresso));
 //     vcs::InstallProgressBehaviour(lsbProgresso);                // progress.h
 //     vcs::SetupProgressBar(pgrSubVersion);
 //
-//   Execute(caption, command, list, capture) forwards to m_runner->Execute;
-//   sbtLastLogClick calls vcs::ShowLastLog(lsbProgresso, pgrSubVersion,
-//   btnConfirmaSubVersion, [this] { Desabilita_Botoes_LastLog(); }).
+//   A workflow names its activity (m_classifier->setActivity) before its
+//   commands; Execute(caption, command, sink, capture) forwards to
+//   m_runner->Execute; m_runner->runner().results() keeps what each command did.
 //   Callers of the captured commands read m_runner->capturedText().
 //
-// Check-in selection (TfrmSelCheckin):   vcs::CheckinRunner m_runner;  m_runner.Execute(command, list, true)
+// Check-in selection (TfrmSelCheckin):   vcs::CheckinRunner m_runner;  m_runner.Execute(command, sink, true)
 // Log viewer (TfrmShowHistory):          vcs::HistoryRunner m_runner(stlSaida, [this] { return svnUser(); });
-//                                        m_runner.Execute(caption, command, lsbProgresso, true)
+//                                        m_runner.Execute(caption, command, sink, true)
 #include "vcs/classifier.h"
 #include "vcs/runner.h"
 #include <functional>
 #include <memory>
 
-class QPushButton;
 namespace server { class RemoteServer; }
 
 namespace vcs {
@@ -32,12 +31,15 @@ namespace vcs {
 // runs into stlSaidaSvn, and classifies every poll.
 class MainRunner : private RunnerHost {
 public:
-    MainRunner(server::RemoteServer &server, QPushButton *confirm, QStringList &stlSaidaSvn, PathMap paths = {});
+    // enableConfirm: after a failure that ends the operation (btnConfirmaSubVersion).
+    MainRunner(server::RemoteServer &server, std::function<void()> enableConfirm, QStringList &stlSaidaSvn,
+               PathMap paths = {});
 
     // The classifier of the polls; its unlock commands run through this runner into progress.
-    void setClassifier(Classifier *classifier, QListWidget *progress);
+    void setClassifier(Classifier *classifier, LineSink progress);
 
-    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+    bool Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture);
+    bool Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture);
 
     // All output of the last captured command (every poll, in order).
     QString capturedText() const { return m_captured.join(QString()); }
@@ -47,25 +49,29 @@ private:
     void acquireConnection() override;
     void releaseConnection() override;
     void restoreAfterFailure() override;
-    void classify(const QString &pollText, const QString &caption) override;
+    Classification classify(const QString &pollText, const QString &caption) override;
+    Classification classifyEnd(const CommandResult &result) override;
+    void react(const Classification &failure) override;
     QStringList *captureList() override { return &m_captured; }
 
     server::RemoteServer &m_server;
-    QPushButton *m_confirm;
+    std::function<void()> m_enableConfirm;
     QStringList &m_captured;
     Classifier *m_classifier = nullptr;
     ConsoleRunner m_runner;
 };
 
 // TfrmSelCheckin.Execute: no caption, the output lines alone, 100 ms polls;
-// False also when a poll names "Fatal" or "Error".
+// False also when a poll names "Fatal" or "Error", or the client failed with an
+// error line no rule lists.
 class CheckinRunner : private RunnerHost {
 public:
     explicit CheckinRunner(PathMap paths = {});
-    bool Execute(const QString &commandLine, QListWidget *list, bool capture);
+    bool Execute(const QString &commandLine, const LineSink &sink, bool capture);
     ConsoleRunner &runner() { return m_runner; }
 
 private:
+    Classification classifyEnd(const CommandResult &result) override;
     ConsoleRunner m_runner;
 };
 
@@ -76,11 +82,11 @@ private:
 class HistoryRunner : private RunnerHost {
 public:
     HistoryRunner(QStringList &stlSaida, std::function<QString()> svnUser, PathMap paths = {});
-    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
+    bool Execute(const QString &caption, const QString &commandLine, const LineSink &sink, bool capture);
     ConsoleRunner &runner() { return m_runner; }
 
 private:
-    void classify(const QString &pollText, const QString &caption) override;
+    Classification classify(const QString &pollText, const QString &caption) override;
     void finished(const QString &caption, bool sawOutput) override;
     QStringList *captureList() override { return &m_output; }
     bool comparing(const QString &caption) const;

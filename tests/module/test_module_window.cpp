@@ -2,6 +2,7 @@
 #include "../server/serverprocess.h"
 #include "host/dialogs.h"
 #include "host/services.h"
+#include "vcs/account.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
 #include "module/plataforma.h"
@@ -122,7 +123,7 @@ TEST_F(ModuleWindowTest, ConfirmingAPlatformFixesRangeAccountAndShowsThePlan)
     EXPECT_EQ(w.nbkAPR->currentIndex(), 1);
     EXPECT_TRUE(w.boPlataformaEscolhida);
     EXPECT_TRUE(apr::Modulo().boCheckOut);
-    EXPECT_EQ(w.stUsuarioSvn, QStringLiteral("svn_demo"));
+    EXPECT_EQ(w.stUsuarioSvn, QStringLiteral("svn_") + vcs::OperatingSystemUser());
     // Compared without printing: the password never reaches the output.
     QFile plain(QStringLiteral(APR_SVN_PASSWORD_FILE));
     ASSERT_TRUE(plain.open(QIODevice::ReadOnly));

@@ -142,7 +142,7 @@ TEST(NetConnection, UnreachableServerBecomesAnErrorResultNotAnException)
     server::TNetConnection connection;
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = port;
-    connection.TimeoutMs = 3000;
+    connection.ConnectTimeoutMs = 3000;
     connection.setConnected(true);
     EXPECT_FALSE(connection.Connected());
     const qor::RemoteResult result = connection.call(QStringLiteral("GetAtivAndamento"), {"0001", "1"});
@@ -160,7 +160,7 @@ TEST(NetRemoteServer, TransportFailureIsReportedAndTheUseReturned)
 
     qor::ScopedScriptedDialogs dialogs;
     server::TNetConnection connection;
-    connection.TimeoutMs = 3000;
+    connection.ConnectTimeoutMs = 3000;
     QObject::connect(&connection, &server::TNetConnection::beforeConnect, [port](server::TNetConnection &c) {
         c.Host = QStringLiteral("127.0.0.1");
         c.Port = port;

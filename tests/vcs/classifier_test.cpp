@@ -4,8 +4,6 @@
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
-#include <QListWidget>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace vcstest;
@@ -21,8 +19,6 @@ public:
     QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return "svn_u"; }
     QString svnPassword() const override { return "Segr3do"; }
-    QString currentTask() const override { return "0000000042"; }
-    QString currentActivity() const override { return "00003"; }
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override { ++confirmEnabled; }
     QStringList files;
@@ -43,14 +39,19 @@ protected:
         WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> \"$0.calls\"; echo \"'x' destravado.\"");
         paths.setRoot(u'c', dir.path() + "/c");
         context.files = {"c:\\Prod\\Unit1.PAS", "c:\\Prod\\Form1.DFM"};
-        runner = std::make_unique<vcs::MainRunner>(context.remote, &confirm, stlSaidaSvn, paths);
-        runner->setClassifier(&classifier, &progress);
+        runner = std::make_unique<vcs::MainRunner>(context.remote, [this] { ++context.confirmEnabled; }, stlSaidaSvn, paths);
+        runner->setClassifier(&classifier, sink);
+        classifier.setActivity({"0000000042", "00003"});
     }
-    // The message the classification ends with, or "" when it went on.
+    // The message the classification and its reaction end with, or "" when it went on.
     QString classify(const QString &text, const QString &caption)
     {
+        return ending([&] { classifier.react(classifier.classify(text, caption)); });
+    }
+    template <typename Step> static QString ending(Step step)
+    {
         try {
-            classifier.classify(text, caption);
+            step();
         } catch (const qor::EAbort &abort) {
             return abort.message();
         }
@@ -65,9 +66,9 @@ protected:
     vcs::PathMap paths;
     Context context;
     vcs::Classifier classifier{context};
-    QPushButton confirm;
     QStringList stlSaidaSvn;
-    QListWidget progress;
+    QStringList progress;
+    vcs::LineSink sink = [this](const QStringList &lines) { progress << lines; };
     std::unique_ptr<vcs::MainRunner> runner;
 };
 
@@ -85,8 +86,8 @@ TEST_F(ClassifierTest, LockRefusedUnlocksEveryFileClearsAndShowsErroTrava)
     EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000042", "00003"}));
     EXPECT_EQ(context.remote.uses, 0);
     EXPECT_GE(context.confirmEnabled, 1);
-    EXPECT_TRUE(progress.findItems("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS", Qt::MatchExactly).size() == 1);
-    for (int i = 0; i < progress.count(); ++i) EXPECT_FALSE(progress.item(i)->text().contains("Segr3do"));
+    EXPECT_EQ(progress.count("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS"), 1);
+    EXPECT_FALSE(progress.join('\n').contains("Segr3do"));
 }
 
 TEST_F(ClassifierTest, LockRefusalTextsUnderAnotherCaptionDoNothing)
@@ -143,4 +144,91 @@ TEST_F(ClassifierTest, GeneralFailuresAndTheirOrder)
               msg("ERRO_TRAVA_COPIA_DE_TRABALHO"));
     EXPECT_EQ(classify("Updated to revision 3.\nCommitted revision 4.", kCommit), "");
     EXPECT_TRUE(context.remote.calls.empty());
+}
+
+// ---- recognising alone, on canned text ----------------------------------------------
+
+namespace {
+using Kind = vcs::Classification::Kind;
+const vcs::Recognition &Texts() { return vcs::Recognition::mainWindow(); }
+}
+
+TEST(Classify, NamesTheKindTheMessageAndTheClientsLine)
+{
+    const QString out = "Travando 'a.pas'\nsvn: warning: W160035: Path '/a.pas' is already locked by user 'b'\n";
+    const vcs::Classification refused = vcs::Classify(Texts(), out, kLock);
+    EXPECT_EQ(refused.kind, Kind::LockRefused);
+    EXPECT_EQ(refused.messageKey, "ERRO_TRAVA");
+    EXPECT_EQ(refused.clientLine, "svn: warning: W160035: Path '/a.pas' is already locked by user 'b'");
+    EXPECT_TRUE(refused.unlocksCheckout && refused.clearsCheckout);
+    EXPECT_FALSE(vcs::Classify(Texts(), out, kUpdate).failed());
+
+    const vcs::Classification outdated =
+        vcs::Classify(Texts(), "svn: warning: W160042: Lock failed: newer version of '/a' exists", kUpdate);
+    EXPECT_EQ(outdated.kind, Kind::OutdatedWorkingCopy);
+    EXPECT_FALSE(outdated.unlocksCheckout);
+    EXPECT_TRUE(outdated.clearsCheckout);
+    EXPECT_EQ(vcs::Classify(Texts(), "svn: E155004: Run 'svn cleanup' to remove locks", kUpdate).kind, Kind::LockedWorkingCopy);
+}
+
+TEST(ClassifyEnd, AFailedCommandWithAnUnlistedErrorLineFails)
+{
+    const QString certificate = "Updating 'c:\\wc':\nsvn: E230001: Server SSL certificate verification failed: issuer is not trusted\n";
+    const vcs::Classification failed = vcs::ClassifyEnd(Texts(), certificate, 1, false);
+    EXPECT_EQ(failed.kind, Kind::ClientError);
+    EXPECT_EQ(failed.messageKey, "ERRO_GERAL");
+    EXPECT_EQ(failed.clientLine, "svn: E230001: Server SSL certificate verification failed: issuer is not trusted");
+    EXPECT_TRUE(vcs::ClassifyEnd(Texts(), "svn: E720112: espaço insuficiente no disco", 0, true).failed());
+    // The same text from a command that succeeded, or listed by a rule, is left to the rules.
+    EXPECT_FALSE(vcs::ClassifyEnd(Texts(), certificate, 0, false).failed());
+    EXPECT_FALSE(vcs::ClassifyEnd(Texts(), "svn: E155007: '/tmp/x' is not a working copy", 1, false).failed());
+    // A warning no rule lists is no failure, whatever the exit code.
+    EXPECT_FALSE(vcs::ClassifyEnd(Texts(), "svn: warning: W200017: Property 'x' not found", 1, false).failed());
+}
+
+// ---- reacting, and the runner that feeds it ---------------------------------------------
+
+TEST_F(ClassifierTest, AnUnknownClientErrorEndsTheOperationWithTheGenericMessageAndTheLine)
+{
+    const PathFirst first(bin);
+    WriteScript(bin, "svnfalha", "echo 'svn: E230001: Server SSL certificate verification failed'; exit 1");
+    const QString message = ending([&] { runner->Execute(kUpdate, "svnfalha", sink, true); });
+    EXPECT_TRUE(message.startsWith(msg("ERRO_GERAL"))) << message.toStdString();
+    EXPECT_TRUE(message.contains("svn: E230001: Server SSL certificate verification failed")) << message.toStdString();
+    ASSERT_FALSE(runner->runner().results().isEmpty());
+    const vcs::CommandResult &result = runner->runner().results().last();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.classification.kind, vcs::Classification::Kind::ClientError);
+    EXPECT_TRUE(context.remote.calls.empty());
+    EXPECT_GE(context.confirmEnabled, 1);
+}
+
+TEST_F(ClassifierTest, ClearArqCheckoutTakesTheActivityTheWorkflowNamed)
+{
+    const PathFirst first(bin);
+    classifier.setActivity({"0000000099", "00007"});
+    classify("svn: warning: W160042: Lock failed: newer version of '/a' exists", kUpdate);
+    ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000099", "00007"}));
+    classifier.setActivity({});
+    EXPECT_EQ(classify("svn: warning: W160042: Lock failed: newer version of '/a' exists", kUpdate), msg("FALHA_LOCK"));
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
+}
+
+TEST_F(ClassifierTest, AFailingUnlockOfTheUndoDoesNotStopIt)
+{
+    const PathFirst first(bin);
+    WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> \"$0.calls\"; echo \"svn: E200009: One or more locks could not be released\"; exit 1");
+    EXPECT_EQ(classify("svn: warning: W160035: Path '/a' is already locked by user 'b'", kLock), msg("ERRO_TRAVA"));
+    EXPECT_EQ(unlockCalls().size(), 2);
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
+}
+
+TEST_F(ClassifierTest, GeneratedUnlocksAreArgumentListsWithTheMaskedPasswordAndThePegEscape)
+{
+    const vcs::CommandLine unlock = classifier.unlockCommand("c:\\Prod\\Logo@2x.PNG");
+    EXPECT_EQ(unlock.arguments(), (QStringList{"unlock", "--no-auth-cache", "--username", "svn_u", "--password-from-stdin",
+                                               "c:\\prod\\logo@2x.png@"}));
+    EXPECT_EQ(unlock.password(), "Segr3do");
+    EXPECT_EQ(unlock.shown(), "svn unlock --no-auth-cache --username svn_u --password ****** c:\\prod\\logo@2x.png@");
 }

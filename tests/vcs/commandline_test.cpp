@@ -42,3 +42,40 @@ TEST(CommandLineMask, HidesEveryPasswordValue)
     EXPECT_EQ(CommandLine::masked("x --password \"a b\" --password=c y"), "x --password ****** --password=****** y");
     EXPECT_EQ(CommandLine::masked("x --password-from-stdin y"), "x --password-from-stdin y");
 }
+
+TEST(CommandLineChecked, ACallersValueIsOneArgumentAndNeverAnOption)
+{
+    const QString path = "c:\\sistemas\\prod\\meu arquivo.pas";
+    EXPECT_EQ(CommandLine::checked("svn add \"" + path + "\"", {path}).error(), "");
+    // Unquoted, the blank would split the path into two arguments.
+    const CommandLine split = CommandLine::checked("svn add " + path, {path});
+    EXPECT_TRUE(split.error().contains(path)) << split.error().toStdString();
+    // A message that starts with "-" is the value of -m; a path that does is refused.
+    EXPECT_EQ(CommandLine::checked("svn commit -m \"-corrige\" c:\\wc", {"-corrige", "c:\\wc"}).error(), "");
+    const CommandLine option = CommandLine::checked("svn add --force -rf", {"-rf"});
+    EXPECT_TRUE(option.error().contains("-rf")) << option.error().toStdString();
+    // A quote inside a message must not end its argument early.
+    const QString message = "SOL:9 troca \"a\" por b";
+    EXPECT_FALSE(CommandLine::checked("svn commit -m \"" + message + "\" c:\\wc", {message}).error().isEmpty());
+}
+
+TEST(CommandLineBuilt, ArgumentsAsGivenAndTheSecretMasked)
+{
+    CommandLine built = CommandLine::of("svn");
+    built.append("commit").append("-m").append("SOL:3 com \"aspas\" e  brancos").append("--password").appendMasked("x y\"z");
+    built.appendPath("c:\\wc\\logo@2x.png").append("--token").appendMasked("t0k3n");
+    EXPECT_EQ(built.arguments(), (QStringList{"commit", "-m", "SOL:3 com \"aspas\" e  brancos", "--password-from-stdin",
+                                              "c:\\wc\\logo@2x.png@", "--token", "t0k3n"}));
+    EXPECT_EQ(built.password(), "x y\"z");
+    EXPECT_FALSE(built.shown().contains("x y")) << built.shown().toStdString();
+    EXPECT_FALSE(built.shown().contains("t0k3n")) << built.shown().toStdString();
+    EXPECT_EQ(built.error(), "");
+}
+
+TEST(CommandLinePeg, NamesWithAnAtGetTheEscapeRevisionsStayPegs)
+{
+    EXPECT_EQ(CommandLine::escapedPath("c:\\wc\\a.pas"), "c:\\wc\\a.pas");
+    EXPECT_EQ(CommandLine::escapedPath("c:\\wc\\logo@2x.png"), "c:\\wc\\logo@2x.png@");
+    for (const char *peg : {"12", "r12", "HEAD", "base", "{2026-03-09}"}) EXPECT_TRUE(CommandLine::isPegRevision(peg)) << peg;
+    for (const char *name : {"2x.png", "", "12a"}) EXPECT_FALSE(CommandLine::isPegRevision(name)) << name;
+}

@@ -1,6 +1,7 @@
 #include "vcs/pathmap.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -105,4 +106,38 @@ TEST_F(PathMapTest, FileHelpersOnLogicalPaths)
     EXPECT_TRUE(fs.removeDirectory("c:\\backup", true));
     EXPECT_FALSE(fs.exists("c:\\backup"));
     EXPECT_FALSE(fs.remove("c:\\nada.txt"));
+}
+
+TEST_F(PathMapTest, DotDotNeverLeavesTheDrivesRoot)
+{
+    const QString outside = dir.path() + "/fora";
+    QDir().mkpath(outside);
+    touch(outside + "/segredo.txt");
+    const LogicalFs fs(paths);
+    // Inside the drive ".." is followed as usual.
+    EXPECT_EQ(paths.toHost("c:\\sistemas\\prod\\..\\prod\\fontes\\leia.txt"), root + "/Sistemas/Prod/Fontes/leia.txt");
+    for (const QString &escape : {QString("c:\\..\\fora\\segredo.txt"), QString("c:\\sistemas\\..\\..\\fora\\segredo.txt"),
+                                  QString("c:/sistemas/./../../fora")}) {
+        EXPECT_TRUE(PathMap::leavesDrive(escape)) << escape.toStdString();
+        EXPECT_EQ(paths.toHost(escape), "") << escape.toStdString();
+    }
+    // Server-supplied directories reach copy, rename and delete: none of them may touch the outside.
+    EXPECT_FALSE(fs.exists("c:\\..\\fora\\segredo.txt"));
+    EXPECT_FALSE(fs.remove("c:\\..\\fora\\segredo.txt"));
+    EXPECT_FALSE(fs.copy("c:\\sistemas\\prod\\fontes\\leia.txt", "c:\\..\\fora\\copia.txt"));
+    EXPECT_FALSE(fs.move("c:\\sistemas\\prod\\fontes\\leia.txt", "c:\\..\\..\\leia.txt"));
+    EXPECT_FALSE(fs.removeDirectory("c:\\..\\fora", true));
+    EXPECT_TRUE(QFileInfo::exists(outside + "/segredo.txt"));
+    EXPECT_FALSE(QFileInfo::exists(outside + "/copia.txt"));
+    EXPECT_TRUE(QFileInfo::exists(root + "/Sistemas/Prod/Fontes/leia.txt"));
+}
+
+TEST_F(PathMapTest, MappedFileArgumentsWithAnAtGetThePegEscape)
+{
+    const QString fontes = root + "/Sistemas/Prod/Fontes/";
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\logo@2x.png"), fontes + "logo@2x.png@");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\logo@2x.png@"), fontes + "logo@2x.png@");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\unit1.pas@HEAD"), fontes + "Unit1.PAS@HEAD");
+    EXPECT_EQ(paths.mapArgument("c:\\sistemas\\prod\\fontes\\unit1.pas@27"), fontes + "Unit1.PAS@27");
+    EXPECT_EQ(paths.mapArgument("svn_u@exemplo"), "svn_u@exemplo");
 }

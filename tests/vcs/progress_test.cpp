@@ -83,3 +83,31 @@ TEST(LastLog, EmptyListWarnsOtherwiseShowsTheCommandView)
     EXPECT_EQ(bar.maximum(), 1000000);
     EXPECT_EQ(bar.value(), 1000000);
 }
+
+TEST(ProgressList, ASelectedLineKeepsItsColourOnTheListsBackground)
+{
+    QListWidget list;
+    vcs::InstallProgressBehaviour(&list);
+    list.addItems({"Updating 'c:\\wc':", "Commit da revisão 12."});
+    QPalette palette = list.palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(0, 120, 0));
+    list.setPalette(palette);
+    list.resize(300, 100);
+    list.show();
+    list.setCurrentRow(1);
+    ASSERT_TRUE(list.item(1)->isSelected());
+    const QRect rect = list.visualItemRect(list.item(1));
+    const QImage image = list.viewport()->grab().toImage();
+    bool blueText = false;
+    for (int x = rect.left() + 2; x < rect.left() + 120; ++x)
+        for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y) {
+            const QColor c = image.pixelColor(x, y);
+            blueText = blueText || (c.blue() > 150 && c.red() < 100 && c.green() < 100);
+        }
+    EXPECT_TRUE(blueText) << "the newest line lost its blue";
+    // Inside the frame, away from the text, the line shows the list's background.
+    EXPECT_EQ(image.pixelColor(rect.right() - 3, rect.center().y()), QColor(Qt::white));
+    // The selection is the frame in the highlight colour.
+    EXPECT_EQ(image.pixelColor(rect.right(), rect.center().y()), QColor(0, 120, 0));
+}

@@ -6,9 +6,7 @@
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
-#include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -78,8 +76,8 @@ public:
     QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return user; }
     QString svnPassword() const override { return password; }
-    QString currentTask() const override { return "0000000077"; }
-    QString currentActivity() const override { return "00002"; }
+    QString currentTask() const { return "0000000077"; }
+    QString currentActivity() const { return "00002"; }
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override {}
     QStringList files;
@@ -101,9 +99,10 @@ protected:
         environment.insert("LANG", lang);
         environment.insert("LC_ALL", lang);
         environment.remove("LANGUAGE");
-        runner = std::make_unique<vcs::MainRunner>(context.remote, &confirm, stlSaidaSvn);
+        runner = std::make_unique<vcs::MainRunner>(context.remote, [this] { confirmEnabled = true; }, stlSaidaSvn);
         runner->runner().setEnvironment(environment);
-        runner->setClassifier(&classifier, &progress);
+        runner->setClassifier(&classifier, sink);
+        classifier.setActivity({context.currentTask(), context.currentActivity()});
 
         direct({"mkdir", "--parents", "-m", "SOL:1 area", repo()}, kUserA);
         const QString co = direct({"checkout", repo(), host("a")}, kUserA);
@@ -155,21 +154,16 @@ protected:
     }
     // Runs through the main runner; the message the classification ended with,
     // "" when the command went through, "<silent>" for the silent abort.
-    QString run(const QString &caption, const QString &commandLine)
+    template <typename Command> QString run(const QString &caption, const Command &commandLine)
     {
         try {
-            runner->Execute(caption, commandLine, &progress, true);
+            runner->Execute(caption, commandLine, sink, true);
         } catch (const qor::EAbort &abort) {
             return abort.isSilent() ? "<silent>" : abort.message();
         }
         return {};
     }
-    QStringList Lines() const
-    {
-        QStringList lines;
-        for (int i = 0; i < progress.count(); ++i) lines << progress.item(i)->text();
-        return lines;
-    }
+    QStringList Lines() const { return progress; }
     // The tone of the first shown line that contains part.
     vcs::Recognition::Tone toneOfLine(const QString &part) const
     {
@@ -188,9 +182,10 @@ protected:
     QProcessEnvironment environment;
     Context context;
     vcs::Classifier classifier{context};
-    QPushButton confirm;
+    bool confirmEnabled = false;
     QStringList stlSaidaSvn;
-    QListWidget progress;
+    QStringList progress;
+    vcs::LineSink sink = [this](const QStringList &lines) { progress << lines; };
     std::unique_ptr<vcs::MainRunner> runner;
 };
 
@@ -245,7 +240,7 @@ TEST_P(RealSvn, LockHeldByAnotherUserUnlocksOursClearsAndShowsErroTrava)
     EXPECT_FALSE(info.contains(kUserB)) << info.toStdString();
     ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
     EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000077", "00002"}));
-    EXPECT_TRUE(confirm.isEnabled());
+    EXPECT_TRUE(confirmEnabled);
     // The other user's lock is untouched.
     EXPECT_TRUE(direct({"info", repo() + "/Unit1.pas"}, kUserA).contains(kUserA));
 }
@@ -278,7 +273,7 @@ TEST_P(RealSvn, CommitOfAnOutdatedFileIsRefused)
     write("b\\Unit1.pas", "// b\n");
     EXPECT_EQ(run(kCommitCaption, "svn commit --no-auth-cache -m \"SOL:5 b\" --username " + kUserB + " --password "
                                       + kPassB + " " + logical("b")), msg("FALHA_COMMIT")) << out().toStdString();
-    EXPECT_TRUE(confirm.isEnabled());
+    EXPECT_TRUE(confirmEnabled);
 }
 
 TEST_P(RealSvn, LockedWorkingCopyNeedsCleanup)
@@ -313,6 +308,41 @@ TEST_P(RealSvn, ServerUnreachableAndAuthenticationRefused)
     EXPECT_FALSE(out().contains("errada-xyz"));
 }
 
+TEST_P(RealSvn, AFileNamedWithAnAtIsLockedCommittedAndUnlocked)
+{
+    write("a\\logo@2x.png", "png\n");
+    direct({"add", host("a") + "/logo@2x.png@"}, kUserA);
+    direct({"commit", "-m", "SOL:7 logo", host("a")}, kUserA);
+    direct({"update", host("b")}, kUserB);
+    ASSERT_TRUE(QFileInfo::exists(host("b") + "/logo@2x.png"));
+    const QString file = logical("b\\logo@2x.png");
+    EXPECT_EQ(run(kLockCaption + " logo@2x.png", "svn lock" + credentials(kUserB) + file), "") << out().toStdString();
+    EXPECT_TRUE(found("TRAVAREALIZADA")) << out().toStdString();
+    write("b\\logo@2x.png", "mais\n");
+    EXPECT_EQ(run(kCommitCaption, "svn commit --no-auth-cache -m \"SOL:7 logo novo\" --username " + kUserB
+                                      + " --password " + kPassB + " " + file), "") << out().toStdString();
+    EXPECT_TRUE(found("COMMITREALIZADO")) << out().toStdString();
+    direct({"lock", host("b") + "/logo@2x.png@"}, kUserB);
+    // The undo of a check-out unlocks it with a command the module builds itself.
+    EXPECT_EQ(run("DESBLOQUEANDO O ARQUIVO ...logo@2x.png", classifier.unlockCommand(file)), "") << out().toStdString();
+    EXPECT_TRUE(found("ARQDESTRAVADO")) << out().toStdString();
+    EXPECT_FALSE(direct({"info", repo() + "/logo@2x.png@"}, kUserA).contains("Lock Owner")) ;
+    EXPECT_TRUE(context.remote.calls.empty());
+}
+
+// (No "Erro" in the name: it becomes part of the paths the client prints.)
+TEST_P(RealSvn, AClientFailureNoRuleListsFailsAndItsWarningIsNotRed)
+{
+    const QString missing = run(kUpdateCaption, "svn cat" + credentials(kUserB) + repo() + "/nao-existe.pas");
+    EXPECT_TRUE(missing.startsWith(msg("ERRO_GERAL"))) << missing.toStdString();
+    EXPECT_TRUE(missing.contains("svn: E200009")) << missing.toStdString();
+    EXPECT_EQ(runner->runner().results().last().classification.kind, vcs::Classification::Kind::ClientError);
+    EXPECT_NE(runner->runner().results().last().exitCode, 0);
+    EXPECT_EQ(toneOfLine("W160013"), Tone::Normal);
+    EXPECT_EQ(toneOfLine("E200009"), Tone::Failure);
+    EXPECT_TRUE(context.remote.calls.empty());
+}
+
 #ifdef APR_SERVER
 // The lock-failure path against the real application server: the files the
 // activity recorded for check-out are forgotten by ClearArqCheckout.
@@ -331,7 +361,8 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     } serverContext;
     serverContext.real = &remote;
     vcs::Classifier realClassifier(serverContext);
-    runner->setClassifier(&realClassifier, &progress);
+    realClassifier.setActivity({serverContext.currentTask(), serverContext.currentActivity()});
+    runner->setClassifier(&realClassifier, sink);
 
     direct({"lock", host("a") + "/Unit1.pas"}, kUserA);
     serverContext.files = {logical("b\\Form1.dfm"), logical("b\\Unit1.pas")};
