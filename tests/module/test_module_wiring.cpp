@@ -5,6 +5,7 @@
 #include "host/services.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
+#include "plan/columnscale.h"
 #include "plan/filtroativi.h"
 #include "plan/gridlayout.h"
 #include "plan/plandelegate.h"
@@ -15,7 +16,7 @@
 #include "vcs/runner.h"
 #include <QAction>
 #include <QApplication>
-#include <QDateEdit>
+#include "host/dateeditplus.h"
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -193,7 +194,7 @@ TEST_F(WiredWindowTest, LayoutIsRestoredOnFirstActivationAndSavedOnClose)
         QHeaderView *header = w.dbgPadrao->horizontalHeader();
         EXPECT_EQ(visualOfQueue(w), designed) << "nothing stored yet: the designed order";
         header->moveSection(visualOfQueue(w), 0);                   // saved at once
-        header->resizeSection(w.dtsPadrao->columnOf(queueField), 57);   // saved on close
+        header->resizeSection(w.dtsPadrao->columnOf(queueField), plan::ColumnScale(w.dbgPadrao->font()).toScreen(57));   // saved on close
         w.close();
         settle();
         EXPECT_TRUE(window.isNull());
@@ -204,7 +205,8 @@ TEST_F(WiredWindowTest, LayoutIsRestoredOnFirstActivationAndSavedOnClose)
     EXPECT_EQ(visualOfQueue(*window), designed) << "restored only on the first activation of the plan page";
     window->btnOk->click();
     EXPECT_EQ(visualOfQueue(*window), 0);
-    EXPECT_EQ(window->dbgPadrao->columnWidth(window->dtsPadrao->columnOf(queueField)), 57);
+    EXPECT_EQ(window->dbgPadrao->columnWidth(window->dtsPadrao->columnOf(queueField)),
+              plan::ColumnScale(window->dbgPadrao->font()).toScreen(57));
     EXPECT_EQ(window->dbgPadrao->model()->headerData(window->dtsPadrao->columnOf(queueField), Qt::Horizontal).toString(),
               plan::PlanColumnTitle(queueField));
 
@@ -339,7 +341,7 @@ TEST_F(WiredWindowTest, ExportedFilterNarrowsThePlanAndAReloadKeepsItsValuesWith
     EXPECT_FALSE(dialog->isModal());
     dialog->findChild<QLineEdit *>(QStringLiteral("edtSolici"))->setText(QString::number(request.toLongLong()));
     // A planned start no activity has: the confirmed filter finds nothing.
-    dialog->findChild<QDateEdit *>(QStringLiteral("depPlanejado"))->setDate(QDate(2100, 1, 1));
+    dialog->findChild<qor::TDateEditPlus *>(QStringLiteral("depPlanejado"))->setDate(QDate(2100, 1, 1));
     dialog->findChild<QPushButton *>(QStringLiteral("sbtConfirma"))->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(grid->model()->rowCount(), 0);

@@ -13,6 +13,8 @@
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
+#include "host/portuguese.h"
+#include "plan/columnscale.h"
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
@@ -256,7 +258,7 @@ TEST_F(PlanServerTest, MovedAndResizedColumnComesBackAfterReopening)
         EXPECT_EQ(ReadLayout(page.grid, *page.model), DefaultLayout()) << "no layout stored yet";
         QHeaderView *header = page.grid.horizontalHeader();
         header->moveSection(header->visualIndex(page.model->columnOf("NRPRIOATIVTR")), 0);
-        header->resizeSection(page.model->columnOf("NRPRIOATIVTR"), 57);
+        header->resizeSection(page.model->columnOf("NRPRIOATIVTR"), ColumnScale(page.grid.font()).toScreen(57));
         page.layout.SalvaGrid();   // the window closes
         saved = ReadLayout(page.grid, *page.model);
         EXPECT_TRUE(dialogs->shown.empty()) << dialogs->texts().join("\n").toStdString();
@@ -339,6 +341,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the host runs the module: Brazilian formats and Qt's texts in Portuguese.
+    qor::UsePortuguese();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new AprServerEnvironment);
     return RUN_ALL_TESTS();
