@@ -203,7 +203,24 @@ TEST_F(WiredWindowTest, LayoutIsRestoredOnFirstActivationAndSavedOnClose)
     window->show();
     QApplication::processEvents();
     EXPECT_EQ(visualOfQueue(*window), designed) << "restored only on the first activation of the plan page";
+    // The pending-action warnings run an event loop over the plan page: the
+    // stored layout is in place before the first of them.
+    struct WatchingDialogs : qor::ScriptedDialogs {
+        std::function<void()> onShow;
+        int show(const qor::DialogRequest &request) override
+        {
+            onShow();
+            return qor::ScriptedDialogs::show(request);
+        }
+    };
+    auto watching = std::make_unique<WatchingDialogs>();
+    QList<int> queueAtWarning;
+    watching->onShow = [&] { queueAtWarning << visualOfQueue(*window); };
+    auto previous = qor::SetDialogSeam(std::move(watching));
     window->btnOk->click();
+    qor::SetDialogSeam(std::move(previous));
+    ASSERT_FALSE(queueAtWarning.isEmpty()) << "the demo seed warns of pending actions";
+    EXPECT_EQ(queueAtWarning.first(), 0);
     EXPECT_EQ(visualOfQueue(*window), 0);
     EXPECT_EQ(window->dbgPadrao->columnWidth(window->dtsPadrao->columnOf(queueField)),
               plan::ColumnScale(window->dbgPadrao->font()).toScreen(57));

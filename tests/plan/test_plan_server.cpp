@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -228,6 +229,26 @@ TEST_F(PlanServerTest, FilterNarrowsThePlanAndMainReloadKeepsIt)
     filter.edtSolici->clear();
     loader.GetPlanAtivTare();
     EXPECT_EQ(page.plan.recordCount(), all);
+}
+
+TEST_F(PlanServerTest, TypedPlannedStartNarrowsThePlan)
+{
+    PlanPage page;
+    FilterDialogHolder holder;
+    PlanLoader loader(page.ctx, page.andamento, &holder);
+    loader.GetPlanAtivTare();
+    const int all = page.plan.recordCount();
+
+    const QDate today = QDate::currentDate();
+    TfrmFiltroAtivi &filter = CriaFiltroAtividade(holder, page.ctx);
+    QTest::keyClicks(filter.depPlanejado->lineEdit(), today.toString(QStringLiteral("dd/MM/yyyy")));
+    QTest::keyClick(filter.depPlanejado->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(dialogs->shown.empty()) << dialogs->texts().join("\n").toStdString();
+    EXPECT_FALSE(filter.isVisible());
+    ASSERT_GE(page.plan.recordCount(), 1) << "the seed plans activities from today on";
+    EXPECT_LT(page.plan.recordCount(), all) << "and some before";
+    for (int r = 0; r < page.plan.recordCount(); ++r)
+        EXPECT_GE(page.plan.fieldByName("DTINPATIVTAR").valueAt(r).toDateTime().date(), today) << r;
 }
 
 TEST_F(PlanServerTest, QueueEditSurvivesAReload)
