@@ -132,7 +132,7 @@ void DefinePlanFields(qor::RecordSet &records)
 
     qor::RecordSet *rs = &records;
     records.fieldByName("NRCPLXITATIV").onGetText = [](const qor::Field &f) {
-        return PontosText(f.asString());
+        return PontosText(f.isNull() ? QString() : qor::DisplayNumber(f.asFloat()));
     };
     records.fieldByName("DSREFETAREFA").onGetText = [rs](const qor::Field &f) {
         return TarefaText(valueText(*rs, "NRTAREFA"), f.isNull() ? QVariant() : QVariant(f.asString()));
