@@ -1,5 +1,8 @@
 // The host's Portuguese and its date edit, as an operator types and picks.
 #include "host/dateeditplus.h"
+#include "host/dialogs.h"
+#include <QApplication>
+#include <QTimer>
 #include <QCalendarWidget>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -107,6 +110,28 @@ TEST(DateEditPlus, EnterInADialogPressesItsDefaultButton)
     QTest::keyClick(edit->lineEdit(), Qt::Key_Enter);
     EXPECT_EQ(pressed.count(), 1);
     EXPECT_EQ(edit->date(), QDate(2026, 2, 1));
+}
+
+// Presses key in the message box the seam is about to show.
+int answerWith(Qt::Key key, int defaultButton)
+{
+    qor::DialogRequest request;
+    request.kind = qor::DialogRequest::Confirmation;
+    request.text = QStringLiteral("Confirma?");
+    request.buttons = {QStringLiteral("Um"), QStringLiteral("Dois"), QStringLiteral("Três")};
+    request.defaultButton = defaultButton;
+    QTimer::singleShot(0, [key] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            QTest::keyClick(box, key);
+    });
+    return qor::CreateInteractiveSeam()->show(request);
+}
+
+TEST(MessageBoxes, EnterPressesTheDefaultAndEscapeTheLastButton)
+{
+    EXPECT_EQ(answerWith(Qt::Key_Return, -1), 0) << "no default named: the first button";
+    EXPECT_EQ(answerWith(Qt::Key_Return, 1), 1);
+    EXPECT_EQ(answerWith(Qt::Key_Escape, 0), 2);
 }
 
 }
