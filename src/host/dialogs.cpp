@@ -59,8 +59,9 @@ public:
         for (const QString &caption : captions)
             buttons.push_back(box.addButton(caption, QMessageBox::ActionRole));
         const int count = int(buttons.size());
-        if (request.defaultButton >= 0 && request.defaultButton < count)
-            box.setDefaultButton(buttons[size_t(request.defaultButton)]);
+        // Enter always has a button to press: the first one unless told otherwise.
+        const int enter = request.defaultButton >= 0 && request.defaultButton < count ? request.defaultButton : 0;
+        box.setDefaultButton(buttons[size_t(enter)]);
         const int escape = request.escapeButton >= 0 && request.escapeButton < count ? request.escapeButton : count - 1;
         box.setEscapeButton(buttons[size_t(escape)]);
         if (request.minimumWidth > 0) {

@@ -1,4 +1,5 @@
 #include "host/recordset.h"
+#include <QLocale>
 #include "host/abort.h"
 
 #include <QFile>
@@ -317,14 +318,33 @@ int Field::asInteger() const
     return ok ? n : 0;
 }
 
-QString Field::displayText() const { return onGetText ? onGetText(*this) : asString(); }
+QString DisplayNumber(double value)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'g', 15);
+}
+
+// What the operator reads has the locale's decimal comma; asString stays the plain text.
+static QString displayOf(FieldType type, const QVariant &v)
+{
+    if (type == FieldType::Float && v.isValid() && !v.isNull()) {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (ok)
+            return DisplayNumber(d);
+    }
+    return textOf(type, v);
+}
+
+QString Field::displayText() const { return onGetText ? onGetText(*this) : displayOf(m_def.type, value()); }
 
 QVariant Field::valueAt(int row) const { return m_owner->valueAt(row, m_index); }
 
 QString Field::displayTextAt(int row) const
 {
     if (!onGetText)
-        return textOf(m_def.type, valueAt(row));
+        return displayOf(m_def.type, valueAt(row));
     // onGetText reads the current row: look at the wanted row without moving.
     const RecordSet::Row *saved = m_owner->m_probe;
     if (row >= 0 && row < m_owner->m_visible.size())

@@ -26,6 +26,9 @@ struct FieldDef {
 
 class RecordSet;
 
+// A number as the operator reads it: the locale's decimal comma, no grouping.
+QString DisplayNumber(double value);
+
 // A field of a record set; reads and writes the current row.
 class Field {
 public:

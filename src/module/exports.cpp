@@ -3,6 +3,7 @@
 #include "module/modulestate.h"
 #include "host/services.h"
 #include "plan/filtroativi.h"
+#include "plan/plantooltips.h"
 #include <QMdiSubWindow>
 
 namespace apr {
@@ -36,7 +37,7 @@ void criaFiltroAtividade()
     ModuleState &modulo = Modulo();
     // The filter narrows the main window's plan: without the window there is nothing to filter.
     if (!modulo.frmZEL)
-        qor::MensErro(plan::MensagensDoPlano().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
+        qor::MensErro(plan::PlanTexts().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
     modulo.frmZEL->SpeedButton2Click();
 }
 

@@ -6,6 +6,7 @@
 #include "vcs/progress.h"
 #include "svnsharedpassword.h"
 #include "host/services.h"
+#include "plan/filterindicator.h"
 #include "plan/filtroativi.h"
 #include "plan/gridlayout.h"
 #include "plan/plangridcontroller.h"
@@ -70,6 +71,7 @@ TfrmZEL::~TfrmZEL()
     if (m_handlerInstalado)
         qor::SetApplicationExceptionHandler(std::move(m_handlerAnterior));
     // The controls and the grid's model read the record sets: they go first.
+    delete m_indicador;
     delete m_grade;
     delete m_layout;
     delete nbkAPR;
@@ -117,6 +119,8 @@ void TfrmZEL::FormShow()
     carregaItemTarefa();
     if (nbkAPR->currentIndex() != 0)
         dbgPadrao->setFocus();
+    else
+        rbtProdDelphi->setFocus();
 }
 
 void TfrmZEL::carregaItemTarefa()
@@ -162,7 +166,7 @@ void TfrmZEL::focoMudou(QWidget *antes, QWidget *depois)
 
 void TfrmZEL::SpeedButton2Click()
 {
-    plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto);
+    m_indicador->watch(plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto));
 }
 
 void TfrmZEL::sbtGetClick() {}
@@ -256,6 +260,9 @@ void TfrmZEL::confirmaPlataforma()
 
     setWindowTitle(windowTitle() + QStringLiteral(" - ") + caption);
     nbkAPR->setCurrentIndex(1);
+    // The stored layout comes before anything below can paint the plan page
+    // (the warnings run an event loop): the columns never jump.
+    FormActivate();
     dbnPadrao->show();
     boPlataformaEscolhida = true;
 

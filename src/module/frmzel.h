@@ -28,6 +28,7 @@ class QToolButton;
 
 namespace plan {
 class DetailsPanel;
+class FilterIndicator;
 class GridLayoutStore;
 class PlanGridController;
 class PlanLoader;
@@ -81,6 +82,7 @@ public:
     plan::GridLayoutStore &layoutStore() { return *m_layout; }
     plan::PlanGridController &planController() { return *m_grade; }
     plan::DetailsPanel *detailsPanel() const { return m_detalhes; }
+    plan::FilterIndicator *filterIndicator() const { return m_indicador; }
 
     // The plan as the filter dialog and the loader see it.
     const plan::PlanContext &planContext() const { return *m_contexto; }
@@ -246,6 +248,7 @@ private:
     plan::PlanGridController *m_grade = nullptr;
     plan::GridLayoutStore *m_layout = nullptr;
     plan::DetailsPanel *m_detalhes = nullptr;
+    plan::FilterIndicator *m_indicador = nullptr;
     std::unique_ptr<vcs::Classifier> m_classificador;
     std::unique_ptr<vcs::MainRunner> m_executor;
     std::unique_ptr<workflow::WorkflowContext> m_fluxo;

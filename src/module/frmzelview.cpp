@@ -1,7 +1,9 @@
 // The controls of the main window and their arrangement.
 #include "module/frmzel.h"
+#include "module/modulestate.h"
 #include "module/plataforma.h"
 #include "host/services.h"
+#include "plan/filterindicator.h"
 #include "plan/gridlayout.h"
 #include "plan/plandelegate.h"
 #include "plan/planfields.h"
@@ -23,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -92,7 +95,14 @@ QWidget *TfrmZEL::buildPaginaPlataforma()
     }
     rbtProdDelphi->setChecked(true);
     btnOk = named<QPushButton>("btnOk", QStringLiteral("Ok"));
+    btnOk->setDefault(true);
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
+    // The page is no dialog: Enter presses "Ok" from any of its controls.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto *enter = new QShortcut(QKeySequence(key), page);
+        enter->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(enter, &QShortcut::activated, btnOk, &QPushButton::click);
+    }
     group->addWidget(btnOk, 0, Qt::AlignRight);
     outer->addStretch();
     outer->addWidget(grpPlataforma, 0, Qt::AlignCenter);
@@ -184,6 +194,8 @@ void TfrmZEL::montaGradePlano()
     dbgPadrao->setItemDelegate(new plan::PlanDelegate(*model, dbgPadrao));
     m_grade = new plan::PlanGridController(*dbgPadrao, *model, m_servidor, this);
     m_layout = new plan::GridLayoutStore(m_servidor, *dbgPadrao, *model, this);
+    // The tool bar is built before the grid.
+    m_indicador = new plan::FilterIndicator(*SpeedButton2, *dbgPadrao, cdsPlanAtivTare, Modulo().filtro, this);
     // The grid's keys and clicks start nothing while a command runs.
     const auto livre = [this](auto handler) {
         return [this, handler](auto... args) {

@@ -1,8 +1,10 @@
 #include "plan/uppercasevalidator.h"
 #include "plan/filtroativi.h"
+#include "plan/plantooltips.h"
+#include "host/dateeditplus.h"
 #include "host/services.h"
 #include "server/remote.h"
-#include <QDateEdit>
+#include <QHBoxLayout>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,26 +12,9 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-static void initPlanMessages()
-{
-    Q_INIT_RESOURCE(plan);
-}
-
 namespace plan {
 
-const qor::TMessages &MensagensDoPlano()
-{
-    static const qor::TMessages messages = [] {
-        initPlanMessages();
-        return qor::TMessages(QStringLiteral(":/plan/plan.msg"));
-    }();
-    return messages;
-}
-
 namespace {
-
-// The date edit's lowest date stands for "no date" and shows blank.
-const QDate kNoDate(1900, 1, 1);
 
 
 void adjustWidth10(QLineEdit *edit)
@@ -51,7 +36,7 @@ TfrmFiltroAtivi::TfrmFiltroAtivi(const PlanContext &ctx)
     lblCodTela = new QLabel(QStringLiteral("APR00110"), this);
     lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
     lblCodTela->hide();
-    auto *form = new QFormLayout;
+    auto *form = m_form = new QFormLayout;
     layout->addLayout(form);
 
     edtProjeto = addEdit(form, "edtProjeto", QStringLiteral("Projeto"));
@@ -64,23 +49,34 @@ TfrmFiltroAtivi::TfrmFiltroAtivi(const PlanContext &ctx)
     edtProcAtiv = addEdit(form, "edtProcAtiv", QStringLiteral("Processo da Atividade"));
     edtCliente = addEdit(form, "edtCliente", QStringLiteral("Cliente"));
 
-    depPlanejado = new QDateEdit(this);
+    depPlanejado = new qor::TDateEditPlus(this);
     depPlanejado->setObjectName(QStringLiteral("depPlanejado"));
-    depPlanejado->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    depPlanejado->setCalendarPopup(true);
-    depPlanejado->setMinimumDate(kNoDate);
-    depPlanejado->setSpecialValueText(QStringLiteral(" "));
-    depPlanejado->setDate(kNoDate);
     form->addRow(QStringLiteral("Início Planejado"), depPlanejado);
 
+    // Enter confirms from any field; Escape closes (hides) the dialog.
     sbtConfirma = new QPushButton(QStringLiteral("Confirmar"), this);
     sbtConfirma->setObjectName(QStringLiteral("sbtConfirma"));
-    sbtConfirma->setAutoDefault(false);
-    layout->addWidget(sbtConfirma, 0, Qt::AlignRight);
+    sbtConfirma->setDefault(true);
+    sbtLimpar = new QPushButton(PlanTexts().Msg(QStringLiteral("FILTRO_LIMPAR")), this);
+    sbtLimpar->setObjectName(QStringLiteral("sbtLimpar"));
+    sbtLimpar->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sbtLimpar);
+    buttons->addWidget(sbtConfirma);
+    layout->addLayout(buttons);
 
     connect(edtSolici, &QLineEdit::editingFinished, this, &TfrmFiltroAtivi::edtSoliciExit);
     connect(edtProjeto, &QLineEdit::editingFinished, this, &TfrmFiltroAtivi::edtProjetoExit);
     connect(sbtConfirma, &QPushButton::clicked, this, [this] { qor::guarded([this] { sbtConfirmaClick(); }); });
+    connect(sbtLimpar, &QPushButton::clicked, this, [this] { qor::guarded([this] { sbtLimparClick(); }); });
+}
+
+void TfrmFiltroAtivi::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    edtProjeto->setFocus(Qt::ActiveWindowFocusReason);
+    edtProjeto->selectAll();
 }
 
 QLineEdit *TfrmFiltroAtivi::addEdit(QFormLayout *form, const char *name, const QString &label)
@@ -88,6 +84,7 @@ QLineEdit *TfrmFiltroAtivi::addEdit(QFormLayout *form, const char *name, const Q
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(name));
     form->addRow(label, edit);
+    m_edits.append(edit);
     return edit;
 }
 
@@ -98,14 +95,29 @@ FilterValues TfrmFiltroAtivi::values() const
 
 QDate TfrmFiltroAtivi::planejado() const
 {
-    const QDate d = depPlanejado->date();
-    return d == kNoDate ? QDate() : d;
+    return depPlanejado->date();
 }
 
 QJsonValue TfrmFiltroAtivi::dateArgument() const
 {
     const QDate d = planejado();
     return d.isValid() ? server::Date(QDateTime(d, QTime(0, 0))) : QJsonValue(0);
+}
+
+QString TfrmFiltroAtivi::description() const
+{
+    QStringList lines;
+    const auto add = [&](QWidget *field, const QString &value) {
+        if (qor::EmptyString(value))
+            return;
+        auto *label = qobject_cast<QLabel *>(m_form->labelForField(field));
+        lines << (label ? label->text() : QString()) + QStringLiteral(": ") + value.trimmed();
+    };
+    for (QLineEdit *edit : m_edits)
+        add(edit, edit->text());
+    if (m_dateInEffect && planejado().isValid())
+        add(depPlanejado, qor::TDateEditPlus::format(planejado()));
+    return lines.join(QLatin1Char('\n'));
 }
 
 void TfrmFiltroAtivi::edtSoliciExit() { adjustWidth10(edtSolici); }
@@ -116,9 +128,28 @@ void TfrmFiltroAtivi::sbtConfirmaClick()
     edtSoliciExit();
     edtProjetoExit();
     if (!m_ctx)
-        qor::MensErro(MensagensDoPlano().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
+        qor::MensErro(PlanTexts().Msg(QStringLiteral("FILTRO_SEM_JANELA")), true);
+    if (!depPlanejado->hasValidText()) {
+        depPlanejado->setFocus();
+        qor::MensErro(PlanTexts().Msg(QStringLiteral("DATA_INVALIDA")), true);
+    }
     LoadPlan(*m_ctx, dateArgument(), values());
+    m_dateInEffect = planejado().isValid();
+    emit applied();
     hide();
+}
+
+void TfrmFiltroAtivi::clearValues()
+{
+    for (QLineEdit *edit : m_edits)
+        edit->clear();
+    depPlanejado->clear();
+}
+
+void TfrmFiltroAtivi::sbtLimparClick()
+{
+    clearValues();
+    sbtConfirmaClick();
 }
 
 TfrmFiltroAtivi &FilterDialogHolder::create(const PlanContext &ctx)

@@ -3,12 +3,13 @@
 // The activity filter "Filtro Atividade" (APR00110): modeless, created once,
 // hidden on close so that its values serve every later plan load.
 #include "plan/planloader.h"
+#include "host/dateeditplus.h"
 #include <QDate>
 #include <QDialog>
+#include <QList>
 #include <memory>
 #include <optional>
 
-class QDateEdit;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -33,19 +34,40 @@ public:
     // The date argument of GetPlanAtivTare: the dialog's date, 0 when none is chosen.
     QJsonValue dateArgument() const;
 
+    // The values in use, one "label: value" a line; empty when nothing filters.
+    // The planned-start date counts only while the last load was the dialog's own.
+    QString description() const;
+    bool active() const { return !description().isEmpty(); }
+    // A load from the main window sends no date (see PlanLoader).
+    void noteLoadWithoutDate() { m_dateInEffect = false; }
+
     QLineEdit *edtProjeto, *edtSolici, *edtItTrab, *edtProcAtiv, *edtCliente;
-    QDateEdit *depPlanejado;
+    qor::TDateEditPlus *depPlanejado;
     QPushButton *sbtConfirma;
+    QPushButton *sbtLimpar;
     QLabel *lblCodTela;
 
     void sbtConfirmaClick();
+    // Empties every value and loads the whole plan.
+    void sbtLimparClick();
     void edtSoliciExit();
     void edtProjetoExit();
 
+signals:
+    // The plan was loaded with the dialog's values.
+    void applied();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLineEdit *addEdit(QFormLayout *form, const char *name, const QString &label);
+    void clearValues();
 
     std::optional<PlanContext> m_ctx;
+    QFormLayout *m_form;
+    QList<QLineEdit *> m_edits;
+    bool m_dateInEffect = false;
 };
 
 // The module's one filter dialog.
@@ -61,9 +83,6 @@ public:
 private:
     std::unique_ptr<TfrmFiltroAtivi> m_dialog;
 };
-
-// The texts of the plan and its filter.
-const qor::TMessages &MensagensDoPlano();
 
 // Creates the dialog on the first call and shows it modelessly.
 TfrmFiltroAtivi &CriaFiltroAtividade(FilterDialogHolder &holder, const PlanContext &ctx);

@@ -1,5 +1,6 @@
 #include "plan/gridlayout.h"
 #include "plan/planfields.h"
+#include "plan/columnscale.h"
 #include "host/recordsetmodel.h"
 #include "host/services.h"
 #include "server/remote.h"
@@ -69,10 +70,11 @@ GridLayoutColumns LayoutForStoredText(const QString &text, const GridLayoutColum
 GridLayoutColumns ReadLayout(const QTableView &grid, const qor::RecordSetModel &model)
 {
     const QHeaderView *header = grid.horizontalHeader();
+    const ColumnScale scale(grid.font());
     GridLayoutColumns layout;
     for (int visual = 0; visual < header->count(); ++visual) {
         const int logical = header->logicalIndex(visual);
-        layout.append({model.fieldNameAt(logical), header->sectionSize(logical)});
+        layout.append({model.fieldNameAt(logical), scale.toSuite(header->sectionSize(logical))});
     }
     return layout;
 }
@@ -88,8 +90,9 @@ void ApplyLayout(QTableView &grid, qor::RecordSetModel &model, const GridLayoutC
     for (int i = 0; i < header->count(); ++i)
         if (header->visualIndex(i) != i)
             header->moveSection(header->visualIndex(i), i);
+    const ColumnScale scale(grid.font());
     for (int i = 0; i < layout.size() && i < header->count(); ++i)
-        header->resizeSection(i, layout.at(i).width);
+        header->resizeSection(i, scale.toScreen(layout.at(i).width));
 }
 
 GridLayoutStore::GridLayoutStore(server::RemoteServer &server, QTableView &grid,

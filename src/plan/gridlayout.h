@@ -40,7 +40,8 @@ std::optional<GridLayoutColumns> ParseLayoutText(const QString &text, const Grid
 // The layout to show for a stored text: the parsed one or the default.
 GridLayoutColumns LayoutForStoredText(const QString &text, const GridLayoutColumns &current);
 
-// The grid's layout in display order, and the other way round.
+// The grid's layout in display order, and the other way round; the widths are
+// the suite's (see ColumnScale), the grid shows them scaled to its font.
 GridLayoutColumns ReadLayout(const QTableView &grid, const qor::RecordSetModel &model);
 void ApplyLayout(QTableView &grid, qor::RecordSetModel &model, const GridLayoutColumns &layout);
 

@@ -1,5 +1,8 @@
 #include <QFont>
 #include "plan/planfields.h"
+#include "plan/columnscale.h"
+#include "plan/planstyle.h"
+#include "plan/plantooltips.h"
 #include <QHeaderView>
 #include <QPalette>
 #include <QTableView>
@@ -128,7 +131,7 @@ void DefinePlanFields(qor::RecordSet &records)
 
     qor::RecordSet *rs = &records;
     records.fieldByName("NRCPLXITATIV").onGetText = [](const qor::Field &f) {
-        return PontosText(f.asString());
+        return PontosText(f.isNull() ? QString() : qor::DisplayNumber(f.asFloat()));
     };
     records.fieldByName("DSREFETAREFA").onGetText = [rs](const qor::Field &f) {
         return TarefaText(valueText(*rs, "NRTAREFA"), f.isNull() ? QVariant() : QVariant(f.asString()));
@@ -224,7 +227,21 @@ QVariant PlanGridModel::headerData(int section, Qt::Orientation orientation, int
         if (!title.isEmpty())
             return title;
     }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole) {
+        const QString tip = HeaderToolTip(fieldNameAt(section));
+        if (!tip.isEmpty())
+            return tip;
+    }
     return qor::RecordSetModel::headerData(section, orientation, role);
+}
+
+QVariant PlanGridModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::ToolTipRole || !index.isValid() || !records())
+        return qor::RecordSetModel::data(index, role);
+    const QString tip = StatusToolTip(RowValuesAt(*records(), index.row()), fieldNameAt(index.column()),
+                                      QDateTime::currentDateTime());
+    return tip.isEmpty() ? qor::RecordSetModel::data(index, role) : QVariant(tip);
 }
 
 void StylePlanGrid(QTableView &grid)
@@ -251,8 +268,9 @@ void ApplyPlanColumns(QTableView &grid, qor::RecordSetModel &model)
     model.setEditableColumns({QStringLiteral("NRPRIOATIVTR")});
     QHeaderView *header = grid.horizontalHeader();
     header->setMinimumSectionSize(1);
+    const ColumnScale scale(grid.font());
     for (int i = 0; i < PlanColumns().size(); ++i)
-        header->resizeSection(i, PlanColumns().at(i).width);
+        header->resizeSection(i, scale.toScreen(PlanColumns().at(i).width));
 }
 
 }

@@ -46,6 +46,8 @@ class PlanGridModel : public qor::RecordSetModel {
 public:
     explicit PlanGridModel(qor::RecordSet *records, QObject *parent = nullptr);
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Tooltips of the status letters and pictures.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 };
 
 // The grid's colours: title row, info-coloured background, compact rows.

@@ -20,7 +20,7 @@ void LoadPlan(const PlanContext &ctx, const QJsonValue &date, const FilterValues
 }
 
 PlanLoader::PlanLoader(const PlanContext &ctx, qor::RecordSet &cdsAtividadeAndamento,
-                       const FilterDialogHolder *filter)
+                       FilterDialogHolder *filter)
     : m_ctx(ctx), m_andamento(cdsAtividadeAndamento), m_filter(filter)
 {
 }
@@ -37,6 +37,8 @@ void PlanLoader::GetPlanAtivTare()
     if (m_filter && m_filter->exists())
         filter = m_filter->dialog()->values();
     LoadPlan(m_ctx, QJsonValue(0), filter);
+    if (m_filter && m_filter->exists())
+        m_filter->dialog()->noteLoadWithoutDate();
     m_ctx.server.load(m_andamento, QStringLiteral("GetAtivAndamento"), {qor::FiliProc(), qor::Operador()});
     showAttendance();
     if (m_justificou)

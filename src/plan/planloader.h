@@ -43,7 +43,7 @@ void LoadPlan(const PlanContext &ctx, const QJsonValue &date, const FilterValues
 class PlanLoader {
 public:
     PlanLoader(const PlanContext &ctx, qor::RecordSet &cdsAtividadeAndamento,
-               const FilterDialogHolder *filter);
+               FilterDialogHolder *filter);
 
     void setAttendanceButtons(QAbstractButton *interno, QAbstractButton *externo);
     void setJustificou(std::function<void()> justificou) { m_justificou = std::move(justificou); }
@@ -56,7 +56,7 @@ private:
 
     PlanContext m_ctx;
     qor::RecordSet &m_andamento;
-    const FilterDialogHolder *m_filter;
+    FilterDialogHolder *m_filter;
     QAbstractButton *m_interno = nullptr;
     QAbstractButton *m_externo = nullptr;
     std::function<void()> m_justificou;

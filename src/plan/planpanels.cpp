@@ -1,5 +1,6 @@
 #include "plan/planpanels.h"
 #include "plan/planstyle.h"
+#include "plan/plantooltips.h"
 #include "host/recordset.h"
 #include <QFormLayout>
 #include <QGridLayout>
@@ -60,12 +61,12 @@ LegendPanel::LegendPanel(QWidget *parent)
     setObjectName(QStringLiteral("panLegenda"));
     auto *grid = new QGridLayout(this);
     const QList<QPair<QString, QColor>> states = {
-        {QStringLiteral("Não apropriada"), ColorNaoApropriada()},
-        {QStringLiteral("Concluída ou Cancelada"), ColorConcluida()},
-        {QStringLiteral("Em atraso"), ColorEmAtraso()},
-        {QStringLiteral("Finalizada"), ColorFinalizada()},
-        {QStringLiteral("Em andamento"), ColorEmAndamento()},
-        {QStringLiteral("Paralisada"), ColorParalisada()},
+        {PlanTexts().Msg(QStringLiteral("DICA_NAO_APROPRIADA")), ColorNaoApropriada()},
+        {PlanTexts().Msg(QStringLiteral("DICA_CONCLUIDA")), ColorConcluida()},
+        {PlanTexts().Msg(QStringLiteral("DICA_EM_ATRASO")), ColorEmAtraso()},
+        {PlanTexts().Msg(QStringLiteral("DICA_FINALIZADA")), ColorFinalizada()},
+        {PlanTexts().Msg(QStringLiteral("DICA_EM_ANDAMENTO")), ColorEmAndamento()},
+        {PlanTexts().Msg(QStringLiteral("DICA_PARALISADA")), ColorParalisada()},
     };
     for (int i = 0; i < states.size(); ++i) {
         auto *swatch = new QLabel(this);

@@ -1,3 +1,4 @@
+#include "host/portuguese.h"
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +6,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // As the host runs the module: Brazilian formats and Qt's texts in Portuguese.
+    qor::UsePortuguese();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -12,6 +12,11 @@
 #include <QPointer>
 #include <QAction>
 #include <QSettings>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -149,6 +154,34 @@ TEST_F(HostWindowTest, UnloadingTakesTheWindowAlong)
     ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
     settle();
     EXPECT_EQ(frames().size(), 1);
+}
+
+TEST_F(HostWindowTest, StatusBarKeepsTheSessionAfterTheMenusHints)
+{
+    const QStringList expected = {QStringLiteral("Operador 000000000001"), QStringLiteral("Filial 0001"),
+                                  QStringLiteral("Empresa 0001"),
+                                  QStringLiteral("Servidor %1:%2").arg(server.host()).arg(server.port())};
+    const auto shown = [this] {
+        QStringList texts;
+        for (const char *name : {"lblOperador", "lblFilial", "lblEmpresa", "lblServidor"}) {
+            auto *label = window->statusBar()->findChild<QLabel *>(QLatin1String(name));
+            texts << (label && label->isVisible() ? label->text() : QString());
+        }
+        return texts;
+    };
+    EXPECT_EQ(shown(), expected);
+    QMenu *modules = window->menuBar()->actions().first()->menu();
+    ASSERT_NE(modules, nullptr);
+    modules->popup(window->mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    // Hovering an item sends its hint (often empty) to the main window.
+    for (const QString &hint : {QStringLiteral("Abre a tela"), QString()}) {
+        QStatusTipEvent tip(hint);
+        QApplication::sendEvent(modules, &tip);
+    }
+    modules->hide();
+    QApplication::processEvents();
+    EXPECT_EQ(shown(), expected);
 }
 
 TEST_F(HostWindowTest, UnknownScreensAndMissingLibrariesGiveAClearMessage)

@@ -28,6 +28,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -110,6 +111,20 @@ TEST_F(ModuleWindowTest, OpensOnThePlatformPageWithThePlanLoadedWithoutRange)
     EXPECT_EQ(w.dbgPadrao->model()->columnCount(), 10);
     EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
     EXPECT_EQ(apr::Modulo().stProdTrabIni, QString());
+}
+
+TEST_F(ModuleWindowTest, PlatformPageStartsOnTheFirstPlatformAndEnterPressesOk)
+{
+    TfrmZEL &w = open();
+    QApplication::setActiveWindow(&w);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), w.rbtProdDelphi);
+    EXPECT_TRUE(w.btnOk->isDefault());
+    QTest::keyClick(w.rbtProdDelphi, Qt::Key_Down);   // the next platform, from the keyboard
+    ASSERT_TRUE(w.rbtProdAsp->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w.nbkAPR->currentIndex(), 1);
+    EXPECT_EQ(apr::Modulo().stProdTrabIni, QStringLiteral("P150"));
 }
 
 TEST_F(ModuleWindowTest, ConfirmingAPlatformFixesRangeAccountAndShowsThePlan)

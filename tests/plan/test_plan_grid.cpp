@@ -10,6 +10,8 @@
 #include "plan/planloader.h"
 #include "plan/planpanels.h"
 #include "plantestsupport.h"
+#include "host/portuguese.h"
+#include "plan/columnscale.h"
 #include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -490,7 +492,8 @@ TEST(PlanLayoutStore, DefaultFirstThenInsertThenUpdate)
     EXPECT_EQ(sets[0].args.at(3), QJsonValue("1"));
     EXPECT_EQ(stored.left(18), QStringLiteral("NRPRIOATIVTR#24  #"));
 
-    w.grid.horizontalHeader()->resizeSection(w.model->columnOf("DSSOLISERV"), 333);
+    // The stored width is the suite's, whatever the grid's font makes of it on screen.
+    w.grid.horizontalHeader()->resizeSection(w.model->columnOf("DSSOLISERV"), ColumnScale(w.grid.font()).toScreen(333));
     store.SalvaGrid();
     sets = w.server.callsOf("SetProgOperOpc");
     ASSERT_EQ(sets.size(), 2u);
@@ -526,6 +529,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the host runs the module: Brazilian formats and Qt's texts in Portuguese.
+    qor::UsePortuguese();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,6 +4,7 @@
 #include "plan/planfields.h"
 #include "plan/planstyle.h"
 #include "plantestsupport.h"
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace plan;
@@ -237,7 +238,12 @@ TEST(PlanFields, DisplayTextsReadTheirOwnRow)
     records.first();
     EXPECT_EQ(records.fieldByName("DSREFETAREFA").displayText(), QStringLiteral("0000000001 - Primeira"));
     EXPECT_EQ(records.fieldByName("CDREDUITTRAB").displayText(), QStringLiteral("IT1 - Cadastro"));
-    EXPECT_EQ(records.fieldByName("NRCPLXITATIV").displayText(), QStringLiteral("Pontos da Atividade 3.5"));
+    // The points in the operator's form; the plain text keeps the point.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    EXPECT_EQ(records.fieldByName("NRCPLXITATIV").displayText(), QStringLiteral("Pontos da Atividade 3,5"));
+    EXPECT_EQ(records.fieldByName("NRCPLXITATIV").asString(), QStringLiteral("3.5"));
+    QLocale::setDefault(before);
     // The cursor stays on the first row; the second row's texts are its own.
     EXPECT_EQ(CellText(records, 1, "DSREFESOLI"), QStringLiteral("0000000200 - Outro"));
     EXPECT_EQ(records.fieldByName("DSREFESOLI").displayTextAt(1), QStringLiteral("0000000200 - Outro"));

@@ -13,12 +13,15 @@
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
+#include "host/portuguese.h"
+#include "plan/columnscale.h"
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -228,6 +231,26 @@ TEST_F(PlanServerTest, FilterNarrowsThePlanAndMainReloadKeepsIt)
     EXPECT_EQ(page.plan.recordCount(), all);
 }
 
+TEST_F(PlanServerTest, TypedPlannedStartNarrowsThePlan)
+{
+    PlanPage page;
+    FilterDialogHolder holder;
+    PlanLoader loader(page.ctx, page.andamento, &holder);
+    loader.GetPlanAtivTare();
+    const int all = page.plan.recordCount();
+
+    const QDate today = QDate::currentDate();
+    TfrmFiltroAtivi &filter = CriaFiltroAtividade(holder, page.ctx);
+    QTest::keyClicks(filter.depPlanejado->lineEdit(), today.toString(QStringLiteral("dd/MM/yyyy")));
+    QTest::keyClick(filter.depPlanejado->lineEdit(), Qt::Key_Return);
+    ASSERT_TRUE(dialogs->shown.empty()) << dialogs->texts().join("\n").toStdString();
+    EXPECT_FALSE(filter.isVisible());
+    ASSERT_GE(page.plan.recordCount(), 1) << "the seed plans activities from today on";
+    EXPECT_LT(page.plan.recordCount(), all) << "and some before";
+    for (int r = 0; r < page.plan.recordCount(); ++r)
+        EXPECT_GE(page.plan.fieldByName("DTINPATIVTAR").valueAt(r).toDateTime().date(), today) << r;
+}
+
 TEST_F(PlanServerTest, QueueEditSurvivesAReload)
 {
     PlanPage page;
@@ -256,7 +279,7 @@ TEST_F(PlanServerTest, MovedAndResizedColumnComesBackAfterReopening)
         EXPECT_EQ(ReadLayout(page.grid, *page.model), DefaultLayout()) << "no layout stored yet";
         QHeaderView *header = page.grid.horizontalHeader();
         header->moveSection(header->visualIndex(page.model->columnOf("NRPRIOATIVTR")), 0);
-        header->resizeSection(page.model->columnOf("NRPRIOATIVTR"), 57);
+        header->resizeSection(page.model->columnOf("NRPRIOATIVTR"), ColumnScale(page.grid.font()).toScreen(57));
         page.layout.SalvaGrid();   // the window closes
         saved = ReadLayout(page.grid, *page.model);
         EXPECT_TRUE(dialogs->shown.empty()) << dialogs->texts().join("\n").toStdString();
@@ -339,6 +362,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the host runs the module: Brazilian formats and Qt's texts in Portuguese.
+    qor::UsePortuguese();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new AprServerEnvironment);
     return RUN_ALL_TESTS();

@@ -1,3 +1,4 @@
+#include "host/portuguese.h"
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As the host runs the module: Brazilian formats and Qt's texts in Portuguese.
+    qor::UsePortuguese();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

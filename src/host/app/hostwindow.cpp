@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -43,10 +44,7 @@ HostWindow::HostWindow(const HostOptions &options, QWidget *parent) : QMainWindo
     m_mdi->setObjectName(QStringLiteral("mdiPrincipal"));
     setCentralWidget(m_mdi);
     buildMenus();
-    statusBar()->showMessage(QStringLiteral("Operador %1   Filial %2   Empresa %3   Servidor %4:%5")
-                                 .arg(m_options.session.operador, m_options.session.filial,
-                                      m_options.session.empresa, m_options.session.webUrl)
-                                 .arg(m_options.session.webPort));
+    buildStatusBar();
     resize(1280, 800);
 }
 
@@ -56,6 +54,24 @@ HostWindow::~HostWindow()
     m_mdi->closeAllSubWindows();
     while (!m_modules.empty())
         unloadModule(m_modules.begin()->first);
+}
+
+void HostWindow::buildStatusBar()
+{
+    // Permanent widgets: the hints of menus and actions pass over them without
+    // taking their place.
+    const qor::Session &session = m_options.session;
+    const QList<QPair<const char *, QString>> items = {
+        {"lblOperador", QStringLiteral("Operador %1").arg(session.operador)},
+        {"lblFilial", QStringLiteral("Filial %1").arg(session.filial)},
+        {"lblEmpresa", QStringLiteral("Empresa %1").arg(session.empresa)},
+        {"lblServidor", QStringLiteral("Servidor %1:%2").arg(session.webUrl).arg(session.webPort)},
+    };
+    for (const auto &[name, text] : items) {
+        auto *label = new QLabel(text, statusBar());
+        label->setObjectName(QLatin1String(name));
+        statusBar()->addPermanentWidget(label);
+    }
 }
 
 void HostWindow::buildMenus()

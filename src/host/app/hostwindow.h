@@ -31,6 +31,7 @@ private:
         std::unique_ptr<QLibrary> library;
     };
     void buildMenus();
+    void buildStatusBar();
     void askScreenCode();
     QString moduleLibraryPath(const QString &screenCode) const;
 

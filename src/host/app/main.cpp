@@ -3,6 +3,7 @@
 #include "host/app/hostwindow.h"
 #include "host/app/signindialog.h"
 #include "host/dialogs.h"
+#include "host/portuguese.h"
 #include "host/services.h"
 #include <QAbstractButton>
 #include <QApplication>
@@ -82,6 +83,7 @@ int main(int argc, char **argv)
     int count = int(args.size()) - 1;
     QApplication app(count, args.data());
     QApplication::setApplicationName(QStringLiteral("apr-host"));
+    qor::UsePortuguese();
     host::HostOptions options = host::ParseHostOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(options.error));

@@ -1,0 +1,83 @@
+#include "plan/plantooltips.h"
+#include "plan/planstyle.h"
+
+static void initPlanTexts()
+{
+    // The texts live in this static library: register them before the first look-up.
+    Q_INIT_RESOURCE(planmsg);
+}
+
+namespace plan {
+
+namespace {
+
+QString msg(const char *key) { return PlanTexts().Msg(QString::fromLatin1(key)); }
+
+QString statusMeaning(const QString &status)
+{
+    if (status == QLatin1String("A"))
+        return msg("DICA_EM_ANDAMENTO");
+    if (status == QLatin1String("I"))
+        return msg("DICA_PARALISADA");
+    if (status == QLatin1String("C") || status == QLatin1String("X"))
+        return msg("DICA_CONCLUIDA");
+    return msg("DICA_NAO_APROPRIADA");
+}
+
+QString meaningOf(const PlanRowValues &row, const QDateTime &now)
+{
+    QString meaning = statusMeaning(row.status);
+    // The colour's own state, as the legend names it; finished wins over late.
+    if (IsFinished(row))
+        meaning += QStringLiteral(" - ") + msg("DICA_FINALIZADA");
+    else if (IsLate(row, now))
+        meaning += QStringLiteral(" - ") + msg("DICA_EM_ATRASO");
+    return meaning;
+}
+
+QString withClick(const QString &meaning, const char *action)
+{
+    return meaning + QLatin1Char('\n') + msg("DICA_CLIQUE") + QLatin1Char(' ') + msg(action);
+}
+
+}
+
+const qor::TMessages &PlanTexts()
+{
+    static const qor::TMessages texts = [] {
+        initPlanTexts();
+        return qor::TMessages(QStringLiteral(":/plan/plan.msg"));
+    }();
+    return texts;
+}
+
+QString StatusToolTip(const PlanRowValues &row, const QString &columnField, const QDateTime &now)
+{
+    const QString &status = row.status;
+    if (columnField == QLatin1String("IDSITATIVTAR")) {
+        const QString meaning = meaningOf(row, now);
+        if (status == QLatin1String("A"))
+            return withClick(meaning, "ACAO_PAUSAR");
+        if (status == QLatin1String("C") || status == QLatin1String("X"))
+            return meaning;
+        return withClick(meaning, "ACAO_INICIAR");
+    }
+    if (columnField == QLatin1String("IDORIGTARE")) {
+        if (status == QLatin1String("A"))
+            return withClick(meaningOf(row, now), "ACAO_FINALIZAR");
+        if (status == QLatin1String("I") && row.realisedEnd.isValid())
+            return withClick(meaningOf(row, now), "ACAO_CONCLUIR");
+    }
+    return {};
+}
+
+QString HeaderToolTip(const QString &columnField)
+{
+    if (columnField == QLatin1String("IDSITATIVTAR"))
+        return msg("DICA_COLUNA_SITUACAO");
+    if (columnField == QLatin1String("IDORIGTARE"))
+        return msg("DICA_COLUNA_FINALIZA");
+    return {};
+}
+
+}
