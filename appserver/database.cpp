@@ -76,7 +76,7 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
         return query;
     // A PostgreSQL server that restarted leaves the connection dead; outside a
     // transaction the statement can simply be tried again on a new one.
-    if (isPostgres() && !m_inTransaction && query.lastError().type() == QSqlError::ConnectionError) {
+    if (isPostgres() && !m_inTransaction && (query.lastError().type() == QSqlError::ConnectionError || !alive())) {
         m_db.close();
         if (m_db.open()) {
             query = QSqlQuery(m_db);
@@ -85,6 +85,12 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
         }
     }
     throw appError("Falha no acesso ao banco de dados.", failure + " [" + sql + "]");
+}
+
+bool Database::alive()
+{
+    QSqlQuery probe(m_db);
+    return probe.exec("SELECT 1");
 }
 
 bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure)
@@ -104,24 +110,30 @@ bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList 
     return ok;
 }
 
-void Database::transaction()
+void Database::transaction(bool writing)
 {
-    if (!m_db.transaction())
-        throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
+    run(writing && !isPostgres() ? "BEGIN IMMEDIATE" : "BEGIN");
     m_inTransaction = true;
 }
 
 void Database::commit()
 {
+    // The transaction is over whether COMMIT succeeds or not; a failed one
+    // is reported, never taken for success.
     m_inTransaction = false;
-    if (!m_db.commit())
-        throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
+    QSqlQuery query(m_db);
+    QString failure;
+    if (!execute(query, "COMMIT", {}, failure)) {
+        rollback();
+        throw appError("Falha no acesso ao banco de dados.", failure + " [COMMIT]");
+    }
 }
 
 void Database::rollback()
 {
     m_inTransaction = false;
-    m_db.rollback();
+    QSqlQuery query(m_db);
+    query.exec("ROLLBACK");
 }
 
 }
