@@ -156,6 +156,8 @@ void RpcServer::incomingConnection(qintptr descriptor)
     // Beyond this much unread input the server stops reading: a client that
     // floods it waits, the others do not.
     socket->setReadBufferSize(readBufferLimit);
+    // A reply goes out whole at once; waiting to coalesce it only adds delay.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const quint64 id = m_nextPeer++;
     Peer &peer = m_peers[id];
     peer.socket = socket;
