@@ -204,3 +204,31 @@ TEST(SharedDatabase, WriteThroughOneServerIsReadThroughTheOther)
                   QStringList{layout});
     }
 }
+
+// A restarted PostgreSQL costs the calls caught by it an error reply, never a
+// false success; the server reconnects and the next calls work.
+TEST(SharedDatabase, RestartedDatabaseGivesErrorsNotFalseSuccessAndServingGoesOn)
+{
+    const QString restart = qEnvironmentVariable("APR_TEST_PG_RESTART");
+    if (restart.isEmpty())
+        GTEST_SKIP() << "needs a PostgreSQL the test may restart";
+    Server server;
+    ASSERT_TRUE(server.start({"--seed", "demo", "--workers", "2"})) << server.output().toStdString();
+    Client client(server.port());
+    ASSERT_TRUE(client.result("SetFila_PlanAtiv", {"0001", "0000005006", "00001", "100"}).isNull());
+    server.db(); // the test's own connection, opened before the restart
+    ASSERT_EQ(QProcess::execute(restart, {}), 0);
+    int successes = 0;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const QString queue = QString::number(200 + attempt);
+        const QJsonObject reply = client.call("SetFila_PlanAtiv", {"0001", "0000005006", "00001", queue});
+        ASSERT_TRUE(reply.contains("result") || reply.contains("error")) << "no reply";
+        if (reply.contains("error"))
+            continue;
+        ++successes;
+        QSqlQuery q = server.db().run("SELECT NRPRIOATIVTR FROM planativtare WHERE NRTAREFA = '0000005006'");
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toString(), queue) << "a write answered as done did not land";
+    }
+    EXPECT_GE(successes, 4);
+}
