@@ -68,23 +68,71 @@ Database::~Database()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+QSqlQuery Database::statement(const QString &sql, bool &prepared)
+{
+    // Prepared statements are kept for the connection's life: parsing and
+    // planning a ten-table join costs more than running it for a few rows.
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end() && !it->isActive()) {
+        prepared = true;
+        return *it;
+    }
+    prepared = false;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (it == m_statements.end() && m_statements.size() < 256 && query.prepare(sql)) {
+        m_statements.insert(sql, query);
+        prepared = true;
+    }
+    return query;
+}
+
+void Database::endCall()
+{
+    for (QSqlQuery &query : m_statements)
+        query.finish();
+}
+
 QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
-    QSqlQuery query(m_db);
     QString failure;
-    if (execute(query, sql, binds, failure))
-        return query;
+    if (!binds.isEmpty()) {
+        bool prepared = false;
+        QSqlQuery query = statement(sql, prepared);
+        if (prepared && bindAndRun(query, binds, failure))
+            return query;
+    } else {
+        QSqlQuery query(m_db);
+        if (execute(query, sql, binds, failure))
+            return query;
+    }
     // A PostgreSQL server that restarted leaves the connection dead; outside a
     // transaction the statement can simply be tried again on a new one.
-    if (isPostgres() && !m_inTransaction && (query.lastError().type() == QSqlError::ConnectionError || !alive())) {
+    if (isPostgres() && !m_inTransaction && !alive()) {
+        m_statements.clear();
         m_db.close();
         if (m_db.open()) {
-            query = QSqlQuery(m_db);
+            QSqlQuery query(m_db);
             if (execute(query, sql, binds, failure))
                 return query;
         }
     }
+    if (failure.isEmpty()) {
+        QSqlQuery query(m_db);
+        if (execute(query, sql, binds, failure))
+            return query;
+    }
     throw appError("Falha no acesso ao banco de dados.", failure + " [" + sql + "]");
+}
+
+bool Database::bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure)
+{
+    for (qsizetype i = 0; i < binds.size(); ++i)
+        query.bindValue(int(i), binds[i]);
+    if (query.exec())
+        return true;
+    failure = query.lastError().text();
+    return false;
 }
 
 bool Database::alive()

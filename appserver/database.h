@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -41,7 +42,12 @@ public:
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    // Releases the results of the call that ended, so its statements can run again.
+    void endCall();
+
 private:
+    QSqlQuery statement(const QString &sql, bool &prepared);
+    bool bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure);
     bool alive();
     bool execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure);
 
@@ -49,6 +55,7 @@ private:
     DatabaseUrl m_url;
     QSqlDatabase m_db;
     bool m_inTransaction = false;
+    QHash<QString, QSqlQuery> m_statements;
 };
 
 // Commits on commit(), rolls back when left otherwise.

@@ -87,6 +87,7 @@ void WorkerPool::run(std::shared_ptr<StartState> state)
         QByteArray reply = answerLine(context, job.line, &outcome);
         if (db->inTransaction())
             db->rollback();
+        db->endCall();
         if (!reply.isEmpty())
             m_log.record(outcome, timer.nsecsElapsed() / 1e6);
         m_deliver(job.peer, std::move(reply));
