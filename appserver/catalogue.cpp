@@ -1,4 +1,5 @@
 #include "catalogue.h"
+#include "database.h"
 #include "handlers.h"
 #include "rpcerror.h"
 
@@ -114,7 +115,11 @@ Reply dispatch(CallContext &context, const QString &method, const QJsonArray &pa
     checkParams(method, entry->forms, params);
     if (!entry->handler)
         throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
-    return entry->handler(context, Args(params));
+    // Each call is one transaction: all of its writes land or none does.
+    Transaction transaction(context.db, !method.startsWith(QLatin1String("Get")));
+    Reply reply = entry->handler(context, Args(params));
+    transaction.commit();
+    return reply;
 }
 
 }

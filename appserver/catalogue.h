@@ -19,7 +19,9 @@ struct Reply {
     Reply(QJsonValue value = QJsonValue::Null) : result(std::move(value)) {}
     Reply(const QJsonObject &packet) : result(packet) {}
     Reply(const QJsonArray &values) : result(values) {}
+    static Reply json(QByteArray text) { Reply r; r.resultJson = std::move(text); return r; }
     QJsonValue result;
+    QByteArray resultJson; // the result already written as JSON text, when not empty
     std::optional<QJsonArray> byref;
 };
 

@@ -68,23 +68,77 @@ Database::~Database()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+QSqlQuery Database::statement(const QString &sql, bool &prepared)
+{
+    // Prepared statements are kept for the connection's life: parsing and
+    // planning a ten-table join costs more than running it for a few rows.
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end() && !it->isActive()) {
+        prepared = true;
+        return *it;
+    }
+    prepared = false;
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (it == m_statements.end() && m_statements.size() < 256 && query.prepare(sql)) {
+        m_statements.insert(sql, query);
+        prepared = true;
+    }
+    return query;
+}
+
+void Database::endCall()
+{
+    for (QSqlQuery &query : m_statements)
+        query.finish();
+}
+
 QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
-    QSqlQuery query(m_db);
     QString failure;
-    if (execute(query, sql, binds, failure))
-        return query;
+    if (!binds.isEmpty()) {
+        bool prepared = false;
+        QSqlQuery query = statement(sql, prepared);
+        if (prepared && bindAndRun(query, binds, failure))
+            return query;
+    } else {
+        QSqlQuery query(m_db);
+        if (execute(query, sql, binds, failure))
+            return query;
+    }
     // A PostgreSQL server that restarted leaves the connection dead; outside a
     // transaction the statement can simply be tried again on a new one.
-    if (isPostgres() && !m_inTransaction && query.lastError().type() == QSqlError::ConnectionError) {
+    if (isPostgres() && !m_inTransaction && !alive()) {
+        m_statements.clear();
         m_db.close();
         if (m_db.open()) {
-            query = QSqlQuery(m_db);
+            QSqlQuery query(m_db);
             if (execute(query, sql, binds, failure))
                 return query;
         }
     }
+    if (failure.isEmpty()) {
+        QSqlQuery query(m_db);
+        if (execute(query, sql, binds, failure))
+            return query;
+    }
     throw appError("Falha no acesso ao banco de dados.", failure + " [" + sql + "]");
+}
+
+bool Database::bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure)
+{
+    for (qsizetype i = 0; i < binds.size(); ++i)
+        query.bindValue(int(i), binds[i]);
+    if (query.exec())
+        return true;
+    failure = query.lastError().text();
+    return false;
+}
+
+bool Database::alive()
+{
+    QSqlQuery probe(m_db);
+    return probe.exec("SELECT 1");
 }
 
 bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure)
@@ -104,24 +158,30 @@ bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList 
     return ok;
 }
 
-void Database::transaction()
+void Database::transaction(bool writing)
 {
-    if (!m_db.transaction())
-        throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
+    run(writing && !isPostgres() ? "BEGIN IMMEDIATE" : "BEGIN");
     m_inTransaction = true;
 }
 
 void Database::commit()
 {
+    // The transaction is over whether COMMIT succeeds or not; a failed one
+    // is reported, never taken for success.
     m_inTransaction = false;
-    if (!m_db.commit())
-        throw appError("Falha no acesso ao banco de dados.", m_db.lastError().text());
+    QSqlQuery query(m_db);
+    QString failure;
+    if (!execute(query, "COMMIT", {}, failure)) {
+        rollback();
+        throw appError("Falha no acesso ao banco de dados.", failure + " [COMMIT]");
+    }
 }
 
 void Database::rollback()
 {
     m_inTransaction = false;
-    m_db.rollback();
+    QSqlQuery query(m_db);
+    query.exec("ROLLBACK");
 }
 
 }

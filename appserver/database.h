@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -34,23 +35,33 @@ public:
     QSqlDatabase &handle() { return m_db; }
 
     QSqlQuery run(const QString &sql, const QVariantList &binds = {});
-    void transaction();
+    // A writing transaction takes SQLite's write lock at its start, so that
+    // it waits its turn (busy timeout) instead of failing at its first write.
+    void transaction(bool writing = true);
     void commit();
     void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Releases the results of the call that ended, so its statements can run again.
+    void endCall();
 
 private:
+    QSqlQuery statement(const QString &sql, bool &prepared);
+    bool bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure);
+    bool alive();
     bool execute(QSqlQuery &query, const QString &sql, const QVariantList &binds, QString &failure);
 
     QString m_connection;
     DatabaseUrl m_url;
     QSqlDatabase m_db;
     bool m_inTransaction = false;
+    QHash<QString, QSqlQuery> m_statements;
 };
 
 // Commits on commit(), rolls back when left otherwise.
 class Transaction {
 public:
-    explicit Transaction(Database &db) : m_db(db) { m_db.transaction(); }
+    explicit Transaction(Database &db, bool writing = true) : m_db(db) { m_db.transaction(writing); }
     ~Transaction() { if (!m_done) m_db.rollback(); }
     void commit() { m_db.commit(); m_done = true; }
 private:

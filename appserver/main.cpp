@@ -1,4 +1,5 @@
 // apr-server: the application server of the activity-appropriation module.
+#include "calllog.h"
 #include "database.h"
 #include "migrations.h"
 #include "rpcerror.h"
@@ -8,6 +9,9 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -100,7 +104,14 @@ int main(int argc, char **argv)
     const QCommandLineOption seed("seed", "Fill the database with a data set (only \"demo\").", "NAME");
     const QCommandLineOption maxLine("max-line", "Longest request line accepted, in bytes (default 8 MiB).",
                                      "BYTES", QString::number(8 * 1024 * 1024));
-    parser.addOptions({listen, database, seed, maxLine});
+    const QCommandLineOption workers("workers", "Threads answering requests, each with its own database connection"
+                                     " (default: the number of cores).", "N",
+                                     QString::number(std::max(1, QThread::idealThreadCount())));
+    const QCommandLineOption idleTimeout("idle-timeout", "Seconds after which a connection with nothing going on"
+                                         " is closed (default 600).", "SECONDS", "600");
+    const QCommandLineOption logLevel("log-level", "error (failed calls), info (also a summary per minute;"
+                                      " the default) or debug (also every call).", "LEVEL", "info");
+    parser.addOptions({listen, database, seed, maxLine, workers, idleTimeout, logLevel});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         fail("unexpected argument " + parser.positionalArguments().first() + " (see --help)");
@@ -113,15 +124,28 @@ int main(int argc, char **argv)
     const qint64 lineLimit = parser.value(maxLine).toLongLong(&ok);
     if (!ok || lineLimit < 64)
         fail("--max-line expects a number of bytes (64 or more)");
+    apr::ServerOptions options;
+    options.maxLine = lineLimit;
+    options.workers = parser.value(workers).toInt(&ok);
+    if (!ok || options.workers < 1 || options.workers > 256)
+        fail("--workers expects a number from 1 to 256");
+    const double idleSeconds = parser.value(idleTimeout).toDouble(&ok);
+    if (!ok || idleSeconds <= 0)
+        fail("--idle-timeout expects a number of seconds greater than 0");
+    options.idleTimeoutMs = qint64(idleSeconds * 1000);
+    apr::LogLevel level;
+    if (!apr::parseLogLevel(parser.value(logLevel), level))
+        fail("--log-level expects error, info or debug");
     if (parser.isSet(seed) && parser.value(seed) != "demo")
         fail("--seed knows only \"demo\"");
 
-    std::unique_ptr<apr::Database> db;
+    apr::DatabaseUrl url;
     try {
-        db = std::make_unique<apr::Database>(apr::DatabaseUrl::parse(parser.value(database)));
-        apr::migrate(*db);
+        url = apr::DatabaseUrl::parse(parser.value(database));
+        apr::Database db(url);
+        apr::migrate(db);
         if (parser.isSet(seed))
-            apr::seedDemo(*db, osLogin());
+            apr::seedDemo(db, osLogin());
     } catch (const apr::RpcError &e) {
         fail(e.message + " " + e.detail);
     } catch (const std::exception &e) {
@@ -129,12 +153,16 @@ int main(int argc, char **argv)
     }
 
     installShutdown(app);
-    apr::RpcServer server(*db, lineLimit);
-    if (!server.listen(address, port))
-        fail("cannot listen on " + parser.value(listen) + ": " + server.errorString());
+    apr::CallLog log(level);
+    apr::RpcServer server(url, options, log);
+    if (!server.start(address, port))
+        fail("cannot serve on " + parser.value(listen) + ": " + server.errorText());
+    QTimer summary;
+    QObject::connect(&summary, &QTimer::timeout, &app, [&log] { log.summarise(); });
+    summary.start(60 * 1000);
     const QString shownHost = address.protocol() == QAbstractSocket::IPv6Protocol
                                   ? "[" + address.toString() + "]" : address.toString();
-    std::printf("apr-server listening on %s:%u\n", qPrintable(shownHost), unsigned(server.port()));
+    std::printf("apr-server listening on %s:%u\n", qPrintable(shownHost), unsigned(server.serverPort()));
     std::fflush(stdout);
     const int rc = app.exec();
     std::fprintf(stderr, "apr-server: stopped\n");

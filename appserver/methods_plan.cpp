@@ -3,6 +3,7 @@
 #include "plan_fields.h"
 #include "rpcerror.h"
 #include <QHash>
+#include <QSqlRecord>
 
 namespace apr {
 
@@ -56,58 +57,60 @@ struct PlanFilter {
     QString project, request, workItem, process, client, productFrom, productTo;
 };
 
-bool containsText(const QJsonValue &value, const QString &part)
+bool containsText(const QVariant &value, const QString &part)
 {
     return value.toString().contains(part, Qt::CaseInsensitive);
 }
 
-// The filters on free text and on the product range are applied here rather
-// than in SQL: case folding of accented names and plain code-point ordering
-// of product codes must not depend on the database's collation.
-bool keep(const Packet &plan, const QJsonArray &row, const PlanFilter &f)
-{
-    auto at = [&](const char *name) { return row.at(plan.indexOf(name)); };
-    if (!f.process.isEmpty() && at("CDPROCESSO").toString() != f.process
-        && !containsText(at("NMPROCESSO"), f.process))
-        return false;
-    if (!f.client.isEmpty() && !containsText(at("NMFANTCLIE"), f.client))
-        return false;
-    if (!f.productFrom.isEmpty() || !f.productTo.isEmpty()) {
-        const QString group = at("CDPRODGRUP").toString();
-        if (at("CDPRODGRUP").isNull())
-            return false;
-        if (!f.productFrom.isEmpty() && group < f.productFrom)
-            return false;
-        if (!f.productTo.isEmpty() && group > f.productTo)
-            return false;
+// Column positions of the plan fields in the query, looked up once per call.
+struct PlanColumns {
+    explicit PlanColumns(const std::vector<Field> &fields)
+    {
+        for (const Field &field : fields)
+            names.push_back(field.name);
+        process = index("CDPROCESSO");
+        processName = index("NMPROCESSO");
+        client = index("NMFANTCLIE");
+        group = index("CDPRODGRUP");
+        base = index("DSDIRBASEVER");
+        vss = index("DSDIRVSS");
     }
-    return true;
+    int index(const char *name) const { return int(names.indexOf(QLatin1String(name))); }
+    QStringList names;
+    int process, processName, client, group, base, vss;
+};
+
+// Free-text filters stay here rather than in SQL: case folding of accented
+// names must not depend on the database.
+bool keep(const std::vector<QVariant> &row, const PlanColumns &c, const PlanFilter &f)
+{
+    if (!f.process.isEmpty() && row[c.process].toString() != f.process && !containsText(row[c.processName], f.process))
+        return false;
+    return f.client.isEmpty() || containsText(row[c.client], f.client);
 }
 
+using ProductDirs = QHash<QString, QPair<QString, QString>>;
+
 // DSDIRBASEVER and DSDIRVSS are the product's directories joined by ";".
-void fillProductDirs(Database &db, Packet &plan)
+ProductDirs productDirs(Database &db)
 {
-    QHash<QString, QPair<QStringList, QStringList>> dirs;
+    QHash<QString, QPair<QStringList, QStringList>> lists;
     QSqlQuery q = db.run("SELECT CDPRODUTO, DSDIRBASEVER, DSDIRVSS FROM produto_dir ORDER BY CDPRODUTO, NRSEQDIR");
     while (q.next()) {
-        auto &entry = dirs[q.value(0).toString()];
+        auto &entry = lists[q.value(0).toString()];
         entry.first << q.value(1).toString();
         entry.second << q.value(2).toString();
     }
-    const int group = plan.indexOf("CDPRODGRUP");
-    const int base = plan.indexOf("DSDIRBASEVER");
-    const int vss = plan.indexOf("DSDIRVSS");
-    QJsonArray rows = plan.rows();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        QJsonArray row = rows.at(i).toArray();
-        const auto it = dirs.constFind(row.at(group).toString());
-        if (it != dirs.constEnd()) {
-            row[base] = it->first.join(';');
-            row[vss] = it->second.join(';');
-        }
-        rows[i] = row;
-    }
-    plan.setRows(rows);
+    ProductDirs dirs;
+    for (auto it = lists.cbegin(); it != lists.cend(); ++it)
+        dirs.insert(it.key(), {it->first.join(';'), it->second.join(';')});
+    return dirs;
+}
+
+// Product codes compare by character code whatever the database's collation.
+QString productCompare(const Database &db, const char *op)
+{
+    return QString(" AND s.CDPRODGRUP %1 ? COLLATE %2").arg(op, db.isPostgres() ? "\"C\"" : "BINARY");
 }
 
 }
@@ -138,19 +141,39 @@ Reply getPlanAtivTare(CallContext &ctx, const Args &args)
         sql += " AND (it.CDREDUITTRAB = ? OR p.CDITEMTRAB = ?)";
         binds << f.workItem << f.workItem;
     }
+    if (!f.productFrom.isEmpty()) {
+        sql += productCompare(ctx.db, ">=");
+        binds << f.productFrom;
+    }
+    if (!f.productTo.isEmpty()) {
+        sql += productCompare(ctx.db, "<=");
+        binds << f.productTo;
+    }
     sql += " ORDER BY p.NRPRIOATIVTR, p.NRTAREFA, p.NRPLATIVTARE";
 
-    Packet all(planFields());
+    static const std::vector<Field> fields = planFields();
+    static const PlanColumns columns(fields);
+    const ProductDirs dirs = productDirs(ctx.db);
     QSqlQuery q = ctx.db.run(sql, binds);
-    all.addRows(q);
-    Packet plan(planFields());
-    QJsonArray kept;
-    for (qsizetype i = 0; i < all.rowCount(); ++i)
-        if (keep(all, all.row(i), f))
-            kept.append(all.row(i));
-    plan.setRows(kept);
-    fillProductDirs(ctx.db, plan);
-    return plan.toJson();
+    std::vector<int> source;
+    for (const Field &field : fields)
+        source.push_back(q.record().indexOf(field.name));
+    PacketWriter plan(fields);
+    std::vector<QVariant> row(fields.size());
+    const bool filtered = !f.process.isEmpty() || !f.client.isEmpty();
+    while (q.next()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            row[i] = source[i] < 0 ? QVariant() : q.value(source[i]);
+        if (filtered && !keep(row, columns, f))
+            continue;
+        const auto it = dirs.constFind(row[size_t(columns.group)].toString());
+        if (it != dirs.constEnd()) {
+            row[size_t(columns.base)] = it->first;
+            row[size_t(columns.vss)] = it->second;
+        }
+        plan.addRow(row.data());
+    }
+    return Reply::json(plan.finish());
 }
 
 Reply setFilaPlanAtiv(CallContext &ctx, const Args &args)

@@ -40,9 +40,29 @@ public:
 
 private:
     QJsonValue convert(const Field &field, const QVariant &value) const;
+    void addRow(const QSqlQuery &query, const std::vector<int> &columns);
 
     std::vector<Field> m_fields;
     QJsonArray m_rows;
+};
+
+// Writes a packet straight to JSON text, row by row, without building a
+// document first: the way for large results. The text is the one a
+// Packet gives for the same rows.
+class PacketWriter {
+public:
+    explicit PacketWriter(const std::vector<Field> &fields);
+    // One value per field, in field order.
+    void addRow(const QVariant *values);
+    qsizetype rowCount() const { return m_rows; }
+    QByteArray finish();
+
+private:
+    void appendValue(const Field &field, const QVariant &value);
+
+    const std::vector<Field> &m_fields;
+    QByteArray m_out;
+    qsizetype m_rows = 0;
 };
 
 inline Field str(const char *name, int size) { return {name, FieldType::String, size}; }

@@ -1,47 +1,73 @@
 #pragma once
+#include "calllog.h"
 #include "catalogue.h"
+#include "database.h"
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
-#include <QObject>
 #include <QTcpServer>
+#include <QTimer>
+#include <deque>
+#include <memory>
 
 class QTcpSocket;
 
 namespace apr {
 
-class Database;
+class WorkerPool;
 
 // Answers one JSON-RPC request line; never throws. Empty when the line is blank.
-QByteArray answerLine(CallContext &context, const QByteArray &line);
+QByteArray answerLine(CallContext &context, const QByteArray &line, CallOutcome *outcome = nullptr);
 QByteArray errorReply(const QJsonValue &id, int code, const QString &message, const QString &detail = {});
 
-// Line-framed JSON-RPC over TCP. Each connection's lines are answered in order;
-// a line longer than maxLine is refused and skipped up to its newline without
-// being kept in memory.
-class RpcServer : public QObject {
+struct ServerOptions {
+    qint64 maxLine = 8 * 1024 * 1024;
+    int workers = 2;
+    qint64 idleTimeoutMs = 10 * 60 * 1000;
+};
+
+// Line-framed JSON-RPC over TCP. This thread reads and writes the sockets;
+// a pool of workers answers the lines. One connection has at most one line
+// with the workers at a time, so its replies come back in the order of its
+// requests while other connections are answered in parallel. A line longer
+// than maxLine is refused and skipped up to its newline without being kept.
+class RpcServer : public QTcpServer {
     Q_OBJECT
 public:
-    RpcServer(Database &db, qint64 maxLine, QObject *parent = nullptr);
-    bool listen(const QHostAddress &address, quint16 port);
-    QString errorString() const { return m_server.errorString(); }
-    quint16 port() const { return m_server.serverPort(); }
-    QHostAddress address() const { return m_server.serverAddress(); }
+    RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, QObject *parent = nullptr);
+    ~RpcServer() override;
+    // Opens the workers' connections and listens; false with errorText().
+    bool start(const QHostAddress &address, quint16 port);
+    QString errorText() const { return m_error; }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
 
 private:
     struct Peer {
+        QTcpSocket *socket = nullptr;
         QByteArray pending;
-        bool skipping = false; // inside an oversized line
+        std::deque<QByteArray> lines;  // read, not yet handed to a worker
+        bool skipping = false;         // inside an oversized line
+        bool busy = false;             // a line of it is with a worker
+        QElapsedTimer quiet;           // since the last sign of life
     };
 
-    void accept();
-    void readFrom(QTcpSocket *socket);
-    void consume(QTcpSocket *socket, Peer &peer, const QByteArray &chunk);
+    void readFrom(quint64 id);
+    void consume(Peer &peer, const QByteArray &chunk);
+    void pump(quint64 id);
+    void answered(quint64 id, const QByteArray &reply);
+    void closeIdle();
+    void drop(quint64 id);
 
-    QTcpServer m_server;
-    Database &m_db;
-    qint64 m_maxLine;
-    QHash<QTcpSocket *, Peer> m_peers;
+    ServerOptions m_options;
+    CallLog &m_log;
+    std::unique_ptr<WorkerPool> m_pool;
+    QHash<quint64, Peer> m_peers;
+    quint64 m_nextPeer = 1;
+    QTimer m_idleCheck;
+    QString m_error;
 };
 
 }

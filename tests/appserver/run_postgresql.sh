@@ -44,4 +44,10 @@ if [ -z "$started" ]; then
 fi
 
 export APR_TEST_PG_ADMIN="postgresql://apr@127.0.0.1:$port/postgres"
+# Lets a test restart the cluster under the servers' feet.
+restart_as=""
+[ "$(id -u)" = 0 ] && restart_as="runuser -u nobody --"
+printf '#!/usr/bin/env bash\n%s %q -D %q -m fast -w -t 30 restart >/dev/null\n' "$restart_as" "$pgbin/pg_ctl" "$work/data" >"$work/restart"
+chmod 755 "$work/restart"
+export APR_TEST_PG_RESTART="$work/restart"
 "$suite" "$@"

@@ -1,0 +1,53 @@
+#pragma once
+#include "database.h"
+#include <QByteArray>
+#include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace apr {
+
+class CallLog;
+
+// One request line of one connection, and where its answer goes.
+struct Job {
+    quint64 peer = 0;
+    QByteArray line;
+};
+
+// Threads that answer request lines, each with a database connection of its
+// own (a connection belongs to the thread that opened it). Answers are
+// handed to `deliver` on the worker's thread.
+class WorkerPool {
+public:
+    using Deliver = std::function<void(quint64 peer, QByteArray reply)>;
+
+    WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    // Opens every worker's connection; false with `error` when one cannot.
+    bool start(QString &error);
+    void submit(Job job);
+
+private:
+    void run(std::shared_ptr<struct StartState> state);
+    bool take(Job &job);
+
+    const DatabaseUrl m_url;
+    const int m_count;
+    CallLog &m_log;
+    Deliver m_deliver;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Job> m_jobs;
+    bool m_stopping = false;
+};
+
+}

@@ -1,0 +1,236 @@
+// The server under a working day's mix: 200 operators on loopback, 70%
+// GetAtivAndamento, 20% GetPlanAtivTare of a 50-row plan, 10%
+// SetFila_PlanAtiv, every reply checked. SQLite first, then PostgreSQL in a
+// throw-away cluster when one can be started.
+#include "database.h"
+#include "loadgenerator.h"
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTcpSocket>
+#include <QUrl>
+#include <cstdio>
+
+namespace {
+
+const QString kBranch = QStringLiteral("0001");
+const QString kOperator = QStringLiteral("000000000001");
+constexpr int kPlanRows = 50;
+
+[[noreturn]] void fail(const QString &why)
+{
+    std::fprintf(stderr, "bench_server: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+class ServerProcess {
+public:
+    ServerProcess(const QString &database, const QStringList &extra)
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(APR_SERVER_BIN, QStringList{"--listen", "127.0.0.1:0", "--database", database} + extra);
+        QByteArray out;
+        while (port == 0 && m_process.waitForReadyRead(60000)) {
+            out += m_process.readAllStandardOutput();
+            const qsizetype at = out.indexOf("listening on ");
+            const qsizetype end = at < 0 ? -1 : out.indexOf('\n', at);
+            if (end > at)
+                port = quint16(QString::fromUtf8(out.mid(at + 13, end - at - 13)).section(':', -1).toUInt());
+        }
+        if (port == 0)
+            fail("apr-server did not start");
+    }
+    ~ServerProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+    quint16 port = 0;
+
+private:
+    QProcess m_process;
+};
+
+QJsonObject call(quint16 port, const QString &method, const QJsonArray &params)
+{
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", port);
+    if (!socket.waitForConnected(10000))
+        fail("cannot connect to apr-server");
+    const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
+    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    QByteArray reply;
+    while (!reply.contains('\n') && socket.waitForReadyRead(30000))
+        reply += socket.readAll();
+    const QJsonObject object = QJsonDocument::fromJson(reply).object();
+    if (!object.contains("result"))
+        fail(method + " failed: " + QString::fromUtf8(reply));
+    return object;
+}
+
+QJsonArray planArguments()
+{
+    return {kBranch, kOperator, 0, "", "", "", "", "", "", ""};
+}
+
+QJsonArray planRows(quint16 port)
+{
+    return call(port, "GetPlanAtivTare", planArguments()).value("result").toObject().value("rows").toArray();
+}
+
+// Copies open activities of the operator (with their tasks) under new task
+// numbers until his plan holds `wanted` rows.
+void growPlan(const QString &url, int missing)
+{
+    apr::Database db(apr::DatabaseUrl::parse(url));
+    QSqlQuery open = db.run("SELECT * FROM planativtare WHERE CDOPERRESP = ? AND CDFILIAL = ?"
+                            " AND (IDSITATIVTAR IS NULL OR IDSITATIVTAR NOT IN ('C','X'))"
+                            " ORDER BY NRTAREFA, NRPLATIVTARE", {kOperator, kBranch});
+    std::vector<QSqlRecord> activities;
+    while (open.next())
+        activities.push_back(open.record());
+    auto insertCopy = [&db](const QString &table, QSqlRecord record, const QString &task) {
+        record.setValue("NRTAREFA", task);
+        QStringList names, marks;
+        QVariantList values;
+        for (int i = 0; i < record.count(); ++i) {
+            names << record.fieldName(i);
+            marks << "?";
+            values << record.value(i);
+        }
+        db.run("INSERT INTO " + table + " (" + names.join(',') + ") VALUES (" + marks.join(',') + ")", values);
+    };
+    apr::Transaction tx(db);
+    for (int n = 0; n < missing; ++n) {
+        const QSqlRecord &activity = activities[size_t(n) % activities.size()];
+        const QString task = QString("8%1").arg(n, 9, 10, QChar('0'));
+        QSqlQuery t = db.run("SELECT * FROM tarefa WHERE CDFILIAL = ? AND NRTAREFA = ?",
+                             {activity.value("CDFILIAL"), activity.value("NRTAREFA")});
+        if (t.next())
+            insertCopy("tarefa", t.record(), task);
+        insertCopy("planativtare", activity, task);
+    }
+    tx.commit();
+}
+
+QJsonObject parsed(const QByteArray &reply)
+{
+    return QJsonDocument::fromJson(reply).object();
+}
+
+std::vector<bench::CallKind> workingDay(const QJsonArray &plan, qsizetype openAttendances)
+{
+    const auto text = [](const QJsonArray &params) { return QJsonDocument(params).toJson(QJsonDocument::Compact); };
+    std::vector<bench::CallKind> mix;
+    mix.push_back({"GetAtivAndamento", text({kBranch, kOperator}),
+                   [openAttendances](const QByteArray &reply) {
+                       const QJsonObject r = parsed(reply).value("result").toObject();
+                       return r.value("fields").toArray().size() == 5
+                              && r.value("rows").toArray().size() == openAttendances;
+                   },
+                   70});
+    mix.push_back({"GetPlanAtivTare", text(planArguments()),
+                   [](const QByteArray &reply) {
+                       const QJsonObject r = parsed(reply).value("result").toObject();
+                       const QJsonArray rows = r.value("rows").toArray();
+                       return rows.size() == kPlanRows && rows.at(kPlanRows - 1).toArray().size() == 50;
+                   },
+                   20});
+    // Queue positions of a few activities of the plan, over and over.
+    const QJsonArray first = plan.at(0).toArray();
+    const QJsonArray last = plan.at(plan.size() - 1).toArray();
+    for (const QJsonArray &row : {first, last}) {
+        const QJsonArray params{row.at(4), row.at(1), row.at(2), row.at(0).toString()};
+        mix.push_back({"SetFila_PlanAtiv", text(params),
+                       [](const QByteArray &reply) {
+                           const QJsonObject r = parsed(reply);
+                           return r.contains("result") && r.value("result").isNull() && !r.contains("error");
+                       },
+                       5});
+    }
+    return mix;
+}
+
+void measure(const QString &label, const QString &database, const bench::LoadPlan &shape)
+{
+    {
+        ServerProcess seeding(database, {"--seed", "demo", "--log-level", "error"});
+        const int seeded = int(planRows(seeding.port).size());
+        growPlan(database, kPlanRows - seeded);
+    }
+    ServerProcess server(database, {"--log-level", "error"});
+    const QJsonArray plan = planRows(server.port);
+    if (plan.size() != kPlanRows)
+        fail(QString("the plan holds %1 rows, not %2").arg(plan.size()).arg(kPlanRows));
+    const qsizetype open = call(server.port, "GetAtivAndamento", {kBranch, kOperator})
+                               .value("result").toObject().value("rows").toArray().size();
+    bench::LoadPlan load = shape;
+    load.port = server.port;
+    const bench::LoadResult r = bench::runLoad(load, workingDay(plan, open));
+    if (!r.firstFailure.isEmpty())
+        std::fprintf(stderr, "bench_server: first failure: %s\n", qPrintable(r.firstFailure));
+    std::printf("%s %d clients: %.0f calls/s, p50 %.2f ms, p99 %.2f ms, %ld failed\n", qPrintable(label),
+                load.connections, r.calls / r.seconds, r.p50, r.p99, r.failed);
+    std::fflush(stdout);
+}
+
+QString freshPostgresDatabase(const QString &admin)
+{
+    const QString name = QString("aprbench_%1").arg(QCoreApplication::applicationPid());
+    apr::Database db(apr::DatabaseUrl::parse(admin));
+    db.run("DROP DATABASE IF EXISTS " + name);
+    db.run("CREATE DATABASE " + name);
+    QUrl url(admin);
+    url.setPath("/" + name);
+    return url.toString();
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool postgresOnly = args.removeAll("--postgresql") > 0;
+    bench::LoadPlan shape;
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        const double value = args[i + 1].toDouble();
+        if (args[i] == "--rate") shape.rate = value;
+        else if (args[i] == "--seconds") shape.duration = value;
+        else if (args[i] == "--clients") shape.connections = int(value);
+        else fail("usage: bench_server [--rate CALLS_PER_S] [--seconds S] [--clients N]");
+    }
+    try {
+        if (postgresOnly) {
+            const QString admin = qEnvironmentVariable("APR_TEST_PG_ADMIN");
+            if (admin.isEmpty())
+                fail("--postgresql needs APR_TEST_PG_ADMIN");
+            measure("server postgresql", freshPostgresDatabase(admin), shape);
+            return 0;
+        }
+        QTemporaryDir dir;
+        measure("server", "sqlite:" + dir.filePath("apr.db"), shape);
+    } catch (const std::exception &e) {
+        fail(QString::fromLocal8Bit(e.what()));
+    }
+    // The same load on PostgreSQL, in a cluster of its own.
+    QProcess postgres;
+    postgres.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    postgres.start(APR_PG_RUNNER, QStringList{app.applicationFilePath(), "--postgresql"} + args);
+    postgres.waitForFinished(-1);
+    // Only the figures on standard output; the cluster's own talk goes to standard error.
+    for (const QByteArray &line : postgres.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("server postgresql"))
+            std::printf("%s\n", line.constData());
+        else if (!line.isEmpty())
+            std::fprintf(stderr, "%s\n", line.constData());
+    }
+    if (postgres.exitCode() == 77)
+        std::fprintf(stderr, "bench_server: no PostgreSQL could be started; its line is left out\n");
+    return postgres.exitCode() == 0 || postgres.exitCode() == 77 ? 0 : 1;
+}

@@ -1,0 +1,219 @@
+#include "loadgenerator.h"
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <random>
+#include <stdexcept>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct Connection {
+    int fd = -1;
+    QByteArray input;
+    const CallKind *waiting = nullptr; // the call whose reply is awaited
+    long id = 0;
+    Clock::time_point sent;
+    Clock::time_point next;            // when the next call is due
+};
+
+int connectTo(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        throw std::runtime_error(std::string("cannot connect: ") + std::strerror(errno));
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+}
+
+class Generator {
+public:
+    Generator(const LoadPlan &plan, const std::vector<CallKind> &mix) : m_plan(plan), m_mix(mix)
+    {
+        for (const CallKind &kind : mix)
+            m_totalWeight += kind.weight;
+        m_epoll = ::epoll_create1(0);
+        m_connections.resize(size_t(plan.connections));
+        const auto start = Clock::now();
+        const double period = plan.connections / plan.rate;
+        std::uniform_real_distribution<double> spread(0, period);
+        for (size_t i = 0; i < m_connections.size(); ++i) {
+            Connection &c = m_connections[i];
+            c.fd = connectTo(plan.port);
+            c.next = start + toDuration(spread(m_random));
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.u64 = i;
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, c.fd, &event);
+        }
+    }
+
+    ~Generator()
+    {
+        for (Connection &c : m_connections)
+            if (c.fd >= 0)
+                ::close(c.fd);
+        ::close(m_epoll);
+    }
+
+    LoadResult run()
+    {
+        m_start = Clock::now();
+        const double end = m_plan.warmup + m_plan.duration;
+        std::vector<epoll_event> events(m_connections.size());
+        while (secondsSince(m_start) < end) {
+            sendDue();
+            const int n = ::epoll_wait(m_epoll, events.data(), int(events.size()), 1);
+            for (int i = 0; i < n; ++i)
+                readFrom(m_connections[events[size_t(i)].data.u64]);
+        }
+        return finish();
+    }
+
+private:
+    static Clock::duration toDuration(double seconds)
+    {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    }
+
+    const CallKind &pick()
+    {
+        int roll = std::uniform_int_distribution<int>(0, m_totalWeight - 1)(m_random);
+        for (const CallKind &kind : m_mix) {
+            if (roll < kind.weight)
+                return kind;
+            roll -= kind.weight;
+        }
+        return m_mix.back();
+    }
+
+    void sendDue()
+    {
+        const auto now = Clock::now();
+        for (Connection &c : m_connections) {
+            if (c.waiting || c.next > now)
+                continue;
+            const CallKind &kind = pick();
+            c.id = ++m_lastId;
+            const QByteArray line = "{\"jsonrpc\":\"2.0\",\"id\":" + QByteArray::number(qlonglong(c.id))
+                                    + ",\"method\":\"" + kind.method + "\",\"params\":" + kind.params + "}\n";
+            if (::send(c.fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL) != line.size()) {
+                fail("send failed: " + QString::fromLocal8Bit(std::strerror(errno)));
+                c.next = now + toDuration(m_plan.connections / m_plan.rate);
+                continue;
+            }
+            c.waiting = &kind;
+            c.sent = Clock::now();
+        }
+    }
+
+    void readFrom(Connection &c)
+    {
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                c.input.append(buffer, n);
+                continue;
+            }
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+                fail("the server closed a connection");
+                ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, c.fd, nullptr);
+                ::close(c.fd);
+                c.fd = -1;
+            }
+            break;
+        }
+        qsizetype newline;
+        while ((newline = c.input.indexOf('\n')) >= 0) {
+            const QByteArray reply = c.input.left(newline);
+            c.input.remove(0, newline + 1);
+            answered(c, reply);
+        }
+    }
+
+    void answered(Connection &c, const QByteArray &reply)
+    {
+        const auto now = Clock::now();
+        const bool counted = std::chrono::duration<double>(c.sent - m_start).count() >= m_plan.warmup;
+        const QByteArray idPrefix = "{\"id\":" + QByteArray::number(qlonglong(c.id)) + ",";
+        const bool right = c.waiting && reply.startsWith(idPrefix) && c.waiting->check(reply);
+        if (counted) {
+            ++m_result.calls;
+            m_latencies.push_back(std::chrono::duration<double, std::milli>(now - c.sent).count());
+            if (!right)
+                fail(QString::fromLatin1(c.waiting ? c.waiting->method : QByteArray("?")) + ": "
+                     + QString::fromUtf8(reply.left(300)));
+        }
+        c.waiting = nullptr;
+        // The next call at the operator's pace, or at once when this one was late.
+        c.next = std::max(c.next + toDuration(m_plan.connections / m_plan.rate), now);
+    }
+
+    void fail(const QString &why)
+    {
+        if (Clock::now() - m_start < toDuration(m_plan.warmup))
+            return;
+        ++m_result.failed;
+        if (m_result.firstFailure.isEmpty())
+            m_result.firstFailure = why;
+    }
+
+    LoadResult finish()
+    {
+        m_result.seconds = m_plan.duration;
+        if (!m_latencies.empty()) {
+            std::sort(m_latencies.begin(), m_latencies.end());
+            m_result.p50 = m_latencies[m_latencies.size() / 2];
+            m_result.p99 = m_latencies[std::min(m_latencies.size() - 1, m_latencies.size() * 99 / 100)];
+        }
+        // Calls still unanswered at the end are failures too.
+        for (const Connection &c : m_connections)
+            if (c.waiting && std::chrono::duration<double>(Clock::now() - c.sent).count() > 5)
+                fail("no reply within 5 s");
+        return m_result;
+    }
+
+    const LoadPlan &m_plan;
+    const std::vector<CallKind> &m_mix;
+    int m_totalWeight = 0;
+    int m_epoll = -1;
+    std::vector<Connection> m_connections;
+    std::mt19937 m_random{20261208};
+    long m_lastId = 0;
+    Clock::time_point m_start;
+    std::vector<double> m_latencies;
+    LoadResult m_result;
+};
+
+}
+
+LoadResult runLoad(const LoadPlan &plan, const std::vector<CallKind> &mix)
+{
+    Generator generator(plan, mix);
+    return generator.run();
+}
+
+}

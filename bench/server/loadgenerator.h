@@ -1,0 +1,36 @@
+#pragma once
+// Many connections on one thread (epoll): each sends a call, reads its
+// reply, checks it and sends the next at its own pace, like an operator.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+struct CallKind {
+    QByteArray method;
+    QByteArray params;                                  // JSON array text
+    std::function<bool(const QByteArray &reply)> check; // true when the reply is right
+    int weight;                                         // share of the mix, in percent
+};
+
+struct LoadResult {
+    long calls = 0;
+    long failed = 0;
+    double seconds = 0;
+    double p50 = 0, p99 = 0; // ms
+    QString firstFailure;
+};
+
+struct LoadPlan {
+    quint16 port = 0;
+    int connections = 200;
+    double rate = 6000;      // calls per second over all connections
+    double warmup = 1;       // seconds not counted
+    double duration = 10;    // seconds counted
+};
+
+LoadResult runLoad(const LoadPlan &plan, const std::vector<CallKind> &mix);
+
+}
