@@ -25,4 +25,9 @@ Reply clearArqCheckout(CallContext &, const Args &);
 Reply getProgOperOpc(CallContext &, const Args &);
 Reply setProgOperOpc(CallContext &, const Args &);
 
+// methods_workcopy.cpp
+Reply getProdSVN(CallContext &, const Args &);
+Reply getProdMercado(CallContext &, const Args &);
+Reply getParamProdSVN(CallContext &, const Args &);
+
 }
