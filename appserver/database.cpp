@@ -1,6 +1,7 @@
 #include "database.h"
 #include "rpcerror.h"
 #include <QSqlError>
+#include <QThread>
 #include <QUrl>
 #include <QUuid>
 #include <stdexcept>
@@ -56,8 +57,24 @@ Database::Database(const DatabaseUrl &url)
         throw std::runtime_error("cannot open " + url.display().toStdString() + ": "
                                  + m_db.lastError().text().toStdString());
     if (url.kind == DatabaseUrl::Sqlite) {
-        run("PRAGMA journal_mode=WAL");
+        useWriteAheadLog();
         run("PRAGMA synchronous=NORMAL");
+    }
+}
+
+// Switching to WAL needs the file to itself and SQLite answers "locked" at
+// once, without its busy handler, while another server opens the same file.
+void Database::useWriteAheadLog()
+{
+    for (int attempt = 0;; ++attempt) {
+        try {
+            run("PRAGMA journal_mode=WAL");
+            return;
+        } catch (const RpcError &) {
+            if (attempt == 100)
+                throw;
+            QThread::msleep(100);
+        }
     }
 }
 

@@ -46,6 +46,7 @@ public:
     void endCall();
 
 private:
+    void useWriteAheadLog();
     QSqlQuery statement(const QString &sql, bool &prepared);
     bool bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure);
     bool alive();

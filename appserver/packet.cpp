@@ -144,16 +144,22 @@ void Packet::addRow(const QVariantList &values)
     m_rows.append(row);
 }
 
-PacketWriter::PacketWriter(const std::vector<Field> &fields) : m_fields(fields)
+// The "fields" member of a packet.
+static QJsonArray fieldList(const std::vector<Field> &fields)
 {
     QJsonArray list;
-    for (const Field &f : m_fields) {
+    for (const Field &f : fields) {
         QJsonObject o{{"name", f.name}, {"type", typeName(f.type)}};
         if (f.type == FieldType::String)
             o.insert("size", f.size);
         list.append(o);
     }
-    m_out = "{\"fields\":" + QJsonDocument(list).toJson(QJsonDocument::Compact) + ",\"rows\":[";
+    return list;
+}
+
+PacketWriter::PacketWriter(const std::vector<Field> &fields) : m_fields(fields)
+{
+    m_out = "{\"fields\":" + QJsonDocument(fieldList(m_fields)).toJson(QJsonDocument::Compact) + ",\"rows\":[";
 }
 
 void PacketWriter::appendValue(const Field &field, const QVariant &value)
@@ -204,14 +210,7 @@ QByteArray PacketWriter::finish()
 
 QJsonObject Packet::toJson() const
 {
-    QJsonArray fields;
-    for (const Field &f : m_fields) {
-        QJsonObject o{{"name", f.name}, {"type", typeName(f.type)}};
-        if (f.type == FieldType::String)
-            o.insert("size", f.size);
-        fields.append(o);
-    }
-    return QJsonObject{{"fields", fields}, {"rows", m_rows}};
+    return QJsonObject{{"fields", fieldList(m_fields)}, {"rows", m_rows}};
 }
 
 }
