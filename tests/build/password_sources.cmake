@@ -26,6 +26,8 @@ read_with(TRUE "s3gr3do-do-arquivo" APR_SVN_PASSWORD_FILE=${private})
 read_with(TRUE "s3gr3do-do-ambiente" APR_SVN_SHARED_PASSWORD=s3gr3do-do-ambiente)
 read_with(TRUE "demo-s3nha" APR_SVN_PASSWORD_FILE=)
 read_with(FALSE "s3gr3do-aberto" APR_SVN_PASSWORD_FILE=${open})
+# CMake folds long messages at blanks, and how depends on the path's length.
+string(REGEX REPLACE "[ \t\r\n]+" " " errors "${errors}")
 if(NOT errors MATCHES "readable by its owner only")
   message(SEND_ERROR "the refusal of a file others can read does not say why")
 endif()
