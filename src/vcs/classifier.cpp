@@ -45,6 +45,9 @@ Classification Classifier::classify(const QString &pollText, const QString &capt
 Classification Classifier::classifyEnd(const CommandResult &result) const
 {
     if (m_undoing) return {};
+    // The "EXECUTANDO SVN INFO" runs are questions: an unversioned directory's
+    // error is their answer, which the caller reads from the captured output.
+    if (result.caption.contains(m_texts.text(QStringLiteral("EXEC_SVN_INFO")))) return {};
     return ClassifyEnd(m_texts, result.output, result.exitCode, result.crashed);
 }
 

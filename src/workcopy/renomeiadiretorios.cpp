@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 
@@ -81,11 +82,13 @@ QStringList RenomeiaDiretorios::GetSubDirs(const QString &dir) const
 bool RenomeiaDiretorios::RenameDir(const QString &from, const QString &to, QString *erro) const
 {
     const QByteArray de = QFile::encodeName(m_ctx.paths.toHost(semBarra(from)));
+    // Never over an existing directory (the update may have brought one of
+    // that name): POSIX rename would replace an empty one silently.
     // The new name is taken as written: the path layer would match it to the old one by case.
     const QString destino = semBarra(to);
     const qsizetype barra = destino.lastIndexOf(u'\\');
     const QByteArray para = QFile::encodeName(m_ctx.paths.toHost(destino.left(barra)) + u'/' + destino.mid(barra + 1));
-    if (de.isEmpty() || para.isEmpty() || std::rename(de.constData(), para.constData()) != 0) {
+    if (de.isEmpty() || para.isEmpty() || ::renameat2(AT_FDCWD, de.constData(), AT_FDCWD, para.constData(), RENAME_NOREPLACE) != 0) {
         if (erro)
             *erro = QString::fromLocal8Bit(std::strerror(errno));
         return false;
