@@ -14,6 +14,7 @@
 #include "vcs/progress.h"
 #include "vcs/runners.h"
 #include "workflow/workflowcontext.h"
+#include "workcopy/workcopycontext.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
@@ -169,7 +170,6 @@ void TfrmZEL::SpeedButton2Click()
     m_indicador->watch(plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto));
 }
 
-void TfrmZEL::sbtGetClick() {}
 void TfrmZEL::sbtShowHistoryClick() {}
 void TfrmZEL::statusCellClick(int row) { Q_UNUSED(row); }
 

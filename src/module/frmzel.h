@@ -36,6 +36,7 @@ struct PlanContext;
 }
 namespace vcs { class MainRunner; }
 namespace workflow { class WorkflowContext; struct ActivityKey; }
+namespace workcopy { struct WorkCopyContext; }
 
 namespace apr {
 
@@ -132,6 +133,14 @@ public:
                                const QString &activity);
     QString CopiaURL(const QString &path);
     QString CopiaRelease(const QString &path);
+    // The product update and repair; the status change calls Atualiza_Arq_Login.
+    void Atualiza_Arq_Login();
+    void Atualiza_Arq_Prod_Merc(const QString &grupo);
+    void Efetua_Update(const QString &diretorios, const QString &repositorios);
+    void ClicaPopMenu(int posicao);
+    void Renomeia_Arq(const QString &path);
+    workcopy::WorkCopyContext &copias();
+    QMenu *pmnProdSVN = nullptr;
 
     // ---- Window state shared with the other parts ---------------------------------
     QString stUsuarioSvn;
@@ -260,6 +269,7 @@ private:
     std::unique_ptr<vcs::Classifier> m_classificador;
     std::unique_ptr<vcs::MainRunner> m_executor;
     std::unique_ptr<workflow::WorkflowContext> m_fluxo;
+    std::unique_ptr<workcopy::WorkCopyContext> m_copias;
     bool m_vistaDeComandos = false;
     bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;

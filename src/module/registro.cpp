@@ -66,4 +66,10 @@ QString Registro::RaizBackupWorkdir()
     return raiz.isEmpty() ? QStringLiteral("H:\\Workdir\\") : raiz;
 }
 
+QString Registro::RaizRepositorio()
+{
+    const QString raiz = maquina()->value(chave(QString::fromUtf8(kChaveWebCli), QStringLiteral("RaizRepositorio"))).toString();
+    return raiz.isEmpty() ? qEnvironmentVariable("APR_SVN_ROOT") : raiz;
+}
+
 }

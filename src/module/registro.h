@@ -24,6 +24,9 @@ public:
     // The backup root of checked-out files ("RaizBackupWorkdir" under the suite's
     // machine key); "H:\Workdir\" when not set.
     static QString RaizBackupWorkdir();
+    // The base URL of repository locations kept without a scheme
+    // ("RaizRepositorio" under the suite's machine key, else $APR_SVN_ROOT).
+    static QString RaizRepositorio();
 
     static QString chave(const QString &registryPath, const QString &valueName);
 };
