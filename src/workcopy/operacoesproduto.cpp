@@ -121,6 +121,14 @@ void OperacoesProduto::repara(const QString &nome)
         if (raiz.isEmpty())
             raiz = InfoCopia::Le(m_ctx.fluxo.runner().capturedText()).raiz;
     }
+    // The server's paths are case-sensitive: a checkout takes the location as the product has it.
+    const QStringList cadastrados = cdsParamProdSVN.textOf(QStringLiteral("DSDIRVSS")).split(u';');
+    auto comoCadastrado = [&cadastrados](const QString &repositorio) {
+        for (const QString &c : cadastrados)
+            if (c.compare(repositorio, Qt::CaseInsensitive) == 0)
+                return c;
+        return repositorio;
+    };
     const int passo = int(std::lround(1000000.0 / peso));
     m_ctx.desabilitaBotoes();
     m_ctx.confirmacao(false);
@@ -165,7 +173,7 @@ void OperacoesProduto::repara(const QString &nome)
         } else {
             executa(QStringLiteral("ACAO_SUBVERSION_ATUALDIR"), c,
                     svn({"checkout", "--no-auth-cache", "--force", "--depth", "infinity"},
-                        {url(par.repositorio, raiz).toLower(), alvo}));
+                        {url(comoCadastrado(par.repositorio), raiz), alvo}));
             avanca();
         }
     }
