@@ -589,3 +589,29 @@ TEST_F(CommandInProgressTest, ARemoteFailureMidwayEndsTheConfirmationOnThePlanPa
 }
 
 }
+
+// "Update Version": the menu lists the platform's products; picking one asks
+// first, and a copy it cannot check out (no repository root known) ends with
+// the clear message and the window usable again.
+TEST_F(WiredWindowTest, UpdateVersionListsTheProductsAndAPickedOneAsksFirst)
+{
+    qunsetenv("APR_SVN_ROOT");
+    TfrmZEL &w = openOnPlan();
+    w.sbtGet->click();
+    ASSERT_NE(w.pmnProdSVN, nullptr);
+    QStringList names;
+    for (QAction *item : w.pmnProdSVN->actions())
+        names << item->text();
+    EXPECT_EQ(names, (QStringList{"Gestão Comercial", "Gestão Financeira", "Folha de Pagamento"}));
+    w.pmnProdSVN->hide();
+    const std::size_t before = dialogs->shown.size();
+    w.pmnProdSVN->actions().at(0)->trigger();
+    QApplication::processEvents();
+    ASSERT_GE(dialogs->shown.size(), before + 2);
+    EXPECT_EQ(dialogs->shown[before].text, w.msgPadrao.Msg("CONFIRMA_UPDATE_VERSAO") + " Gestão Comercial");
+    EXPECT_TRUE(dialogs->shown.back().text.startsWith(w.msgPadrao.Msg("REPOSITORIO_SEM_RAIZ").left(20)))
+        << dialogs->shown.back().text.toStdString();
+    EXPECT_TRUE(w.btnConfirmaSubVersion->isEnabled());
+    EXPECT_FALSE(apr::Modulo().boOperaSubversion);
+    EXPECT_FALSE(w.emExecucao());
+}
