@@ -195,7 +195,8 @@ void OperacoesProduto::Renomeia_Arq(const QString &path)
         const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
         m_ctx.fluxo.runner().Execute(QString(), status, [&oculto](const QStringList &l) { oculto << l; }, true);
     }
-    const QString saida = m_ctx.fluxo.runner().runner().results().last().output;
+    const auto &resultados = m_ctx.fluxo.runner().runner().results();
+    const QString saida = resultados.isEmpty() ? QString() : resultados.last().output;
     QStringList novos, antigos;   // cdsNewfile, cdsOldFile
     const qsizetype inicio = saida.indexOf(QStringLiteral("<status"));
     QXmlStreamReader xml(inicio < 0 ? QString() : saida.mid(inicio));
