@@ -230,10 +230,8 @@ void RenomeiaDiretorios::RenomeiaDirSemSVN_DepoisGet()
     }
     if (falhas > 0) {
         QStringList linhas{QString(239, u'='), QString(), QString(), Msg(QStringLiteral("NO_RENAME")), QString()};
-        // Every directory that keeps its marked name, also one whose restore was not tried.
-        for (const QString &entrada : std::as_const(renomeados))
-            if (!entrada.endsWith(QStringLiteral("=RENOMEADO")))
-                linhas << entrada.left(entrada.indexOf(u'=') < 0 ? entrada.size() : entrada.indexOf(u'='));
+        // The directories that keep their marked names; one that no longer exists keeps none.
+        linhas << naoRestaurados;
         const QString workDir = m_ctx.dirTrabalho();
         if (!workDir.isEmpty()) {
             const QString arquivo = workDir + QStringLiteral("Diretorios_Nao_Renomeados_Apos_Get_") + m_stDataRenomeio

@@ -126,6 +126,7 @@ TEST_P(RealRepair, UnversionedDirectoriesAreRenamedAroundTheUpdateAndAFailedRest
     EXPECT_TRUE(QFileInfo(bench->host("c:\\prod\\p1") + "/cache_APR_NO_SVN_2026-03-10-09-05-07").isDir())
         << out().toStdString();
     EXPECT_TRUE(out().contains(workcopy::Msg("NO_RENAME"))) << out().toStdString();
+    EXPECT_TRUE(bench->progresso.contains(kept)) << out().toStdString();
     const QString log = ReadAll(bench->host("c:\\workdir") + "/Diretorios_Nao_Renomeados_Apos_Get_2026-03-10-09-05-07.txt");
     EXPECT_TRUE(log.startsWith(workcopy::Formata(workcopy::Msg("RENAME_ERROR"), {kept, "c:\\prod\\p1\\cache", ""}).left(40)))
         << log.toStdString();
