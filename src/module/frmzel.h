@@ -142,6 +142,7 @@ public:
     qor::RecordSet cdsParamVersao{QStringLiteral("cdsParamVersao")};
     qor::RecordSet cdsOperDesenv{QStringLiteral("cdsOperDesenv")};
     qor::RecordSet cdsMonitora{QStringLiteral("cdsMonitora")};
+    qor::RecordSet cdsArquivosSQL{QStringLiteral("cdsArquivosSQL")};   // data-modelling scripts of the patch
     qor::RecordSetModel *dtsPadrao = nullptr;
 
     // ---- Controls ---------------------------------------------------------------------
