@@ -125,6 +125,14 @@ public:
     QString currentActivity() const;
     void enableConfirm() override;
 
+    // ---- Working copies: backups, location and release (src/workcopy) ----------------
+    void Grava_Backup_Workdir(const QString &file, const QString &user, const QString &request,
+                              const QString &task, const QString &activity);
+    void Deleta_Backup_WorkDir(const QString &user, const QString &request, const QString &task,
+                               const QString &activity);
+    QString CopiaURL(const QString &path);
+    QString CopiaRelease(const QString &path);
+
     // ---- Window state shared with the other parts ---------------------------------
     QString stUsuarioSvn;
     QString stSenhaSvn;

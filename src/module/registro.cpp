@@ -59,4 +59,11 @@ QString Registro::LeDirArqSV()
     return QStringLiteral("C:\\svnupdate");
 }
 
+QString Registro::RaizBackupWorkdir()
+{
+    const QString key = chave(QString::fromUtf8(kChaveWebCli), QStringLiteral("RaizBackupWorkdir"));
+    const QString raiz = maquina()->value(key).toString();
+    return raiz.isEmpty() ? QStringLiteral("H:\\Workdir\\") : raiz;
+}
+
 }

@@ -21,6 +21,9 @@ public:
     // The local base directory of product updates. A first run writes the
     // default "C:\svnupdate\" and returns it without the final backslash.
     static QString LeDirArqSV();
+    // The backup root of checked-out files ("RaizBackupWorkdir" under the suite's
+    // machine key); "H:\Workdir\" when not set.
+    static QString RaizBackupWorkdir();
 
     static QString chave(const QString &registryPath, const QString &valueName);
 };
