@@ -35,7 +35,7 @@ class PlanLoader;
 struct PlanContext;
 }
 namespace vcs { class MainRunner; }
-namespace workflow { class WorkflowContext; struct ActivityKey; }
+namespace workflow { class WorkflowContext; struct ActivityKey; class GravaRelease; }
 
 namespace apr {
 
@@ -132,6 +132,22 @@ public:
                                const QString &activity);
     QString CopiaURL(const QString &path);
     QString CopiaRelease(const QString &path);
+
+    // ---- Releases of the activity's files (src/workflow/gravarelease) -----------------
+    void Grava_Release_Antiga(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Grava_Release_Gerada(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Adiciona_Arquivo(const QString &filial, const QString &tarefa, const QString &atividade,
+                          const QString &path);
+    void Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &codigo, const QString &path);
+    void Grava_Release_MetaDados();
+    void Get_ID_Prod_SVN(const QString &produto);
+    void SetArquivo(const QString &modo, const QString &dirBase);
+    void Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
+                               const QString &processo);
+    void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &solicitacao, const QString &produto, const QString &processo);
+    QString stIdProdSvn;
 
     // ---- Window state shared with the other parts ---------------------------------
     QString stUsuarioSvn;
@@ -232,6 +248,7 @@ private:
     QString nomeUsuarioSO() const;
     QString senhaCompartilhada() const;
     void lerDirArqSV();
+    workflow::GravaRelease gravaRelease();
     void carregaInicial();
 
     void buildUi();
