@@ -301,8 +301,12 @@ void TfrmSelScripts::registraArquivos()
         if (result.outputs.at(0).toArray().at(0).toString() == QLatin1String("True"))
             ++sequence;
     }
+    // A registered file shown twice (the start-up row and an addition) and
+    // removed once is still chosen: it stays on the patch.
+    const QStringList chosen = escolhidos();
     for (const QString &name : removidos())
-        m_ctx.server.call(QStringLiteral("DelPatchTram"), {vars.stNrSoliServ, vars.stCdFilial, name, phase});
+        if (!chosen.contains(name, Qt::CaseInsensitive))
+            m_ctx.server.call(QStringLiteral("DelPatchTram"), {vars.stNrSoliServ, vars.stCdFilial, name, phase});
 }
 
 void TfrmSelScripts::sbtCancelClick()

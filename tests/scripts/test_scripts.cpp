@@ -234,6 +234,20 @@ TEST_F(ScriptDialog, RemovedAndReAddedStaysRegisteredRemovedGoesOnConfirm)
     EXPECT_EQ(patch(), QStringList{kSeeded});
 }
 
+TEST_F(ScriptDialog, ARegisteredFileShownTwiceAndRemovedOnceStaysOnThePatch)
+{
+    auto dialog = open();
+    dialog->dlbDiretorioChange("c:\\sistemas\\prod\\P401\\sql\\atualiza_bd");
+    // The start-up row is not noted as added, so the file comes in a second time.
+    dialog->flbArquivosDblClick("P401_001.sql");
+    EXPECT_EQ(dialog->escolhidos(), (QStringList{kSeeded, kSeeded}));
+    dialog->selecionaEscolhidos({0});
+    dialog->tbtLimpaPatchClick();
+    EXPECT_EQ(dialog->escolhidos(), QStringList{kSeeded});
+    dialog->sbtConfirmaClick();
+    EXPECT_EQ(patch(), QStringList{kSeeded});
+}
+
 TEST_F(ScriptDialog, SequenceMovesOnlyForFilesTheServerTook)
 {
     FakeServer fake("c:\\sistemas\\prod\\P401", {"False", "True", "True"});
