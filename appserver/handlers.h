@@ -30,4 +30,17 @@ Reply getProdSVN(CallContext &, const Args &);
 Reply getProdMercado(CallContext &, const Args &);
 Reply getParamProdSVN(CallContext &, const Args &);
 
+// methods_patch.cpp
+Reply getVersao(CallContext &, const Args &);
+Reply getArquivosPatch(CallContext &, const Args &);
+Reply getPatchFaseTram(CallContext &, const Args &);
+Reply insPatchTram(CallContext &, const Args &);
+Reply delPatchTram(CallContext &, const Args &);
+
+// methods_release.cpp
+Reply setReleaseAntSVN(CallContext &, const Args &);
+Reply setReleaseAtuSVN(CallContext &, const Args &);
+Reply getProdSubv(CallContext &, const Args &);
+Reply releaseMetaDados(CallContext &, const Args &);
+
 }

@@ -90,11 +90,29 @@ const QStringList planIndexes = {
     "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
 };
 
+// Version 3: the patches of requests with their scripts, and the metadata
+// releases of the form-framework products. The patch table of version 1 was
+// never written to; it is rebuilt keyed by patch phase.
+const QStringList patchesAndReleases = {
+    "DROP TABLE patchtram",
+    "CREATE TABLE patchtram (CDFILIAL TEXT NOT NULL, NRSOLISERV TEXT NOT NULL, DTFASEPATCH TEXT NOT NULL,"
+    " DSARQPATCH TEXT NOT NULL, NRSEQPATCH INTEGER NOT NULL, CDPRODGRUP TEXT, CDVERPROORIG TEXT,"
+    " CDRELVERORIG TEXT, CDPATRELORIG TEXT, DTINCLUSAO TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRSOLISERV, DTFASEPATCH, DSARQPATCH))",
+    // The version, release and patch a request goes out in, and its patch-phase date.
+    "CREATE TABLE versaosoli (NRSOLISERV TEXT PRIMARY KEY, CDVERPROORIG TEXT, CDRELVERORIG TEXT,"
+    " CDPATRELORIG TEXT, DTALFASETRAM TEXT)",
+    // Products set up for metadata releases, with the last one given.
+    "CREATE TABLE releasemeta (CDARVPROD TEXT PRIMARY KEY, NRRELEASE INTEGER NOT NULL)",
+    "CREATE TABLE releasemeta_ativ (CDARVPROD TEXT NOT NULL, NRRELEASE INTEGER NOT NULL, CDFILIAL TEXT,"
+    " NRTAREFA TEXT, NRPLATIVTARE TEXT, NMLOGIN TEXT, DTGERACAO TEXT, PRIMARY KEY (CDARVPROD, NRRELEASE))",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, patchesAndReleases};
     return steps;
 }
 

@@ -180,11 +180,27 @@ void seedActivity(Database &db, int index, const Activity &a)
             a.concluded ? QVariant(stamp(a.concluded, 16)) : QVariant(), double(index % 4 + 1), "0",
             1.0 + (index % 3) * 0.5, monitoring ? "01:00" : QString("%1:00").arg(index % 8 + 2, 2, 10, QChar('0')),
             index % 6 == 0 ? QVariant(stamp(1, 14)) : QVariant(), 1.0, index % 2 ? "S" : "N", "N", "N"});
+    insert(db, "versaosoli", {"NRSOLISERV", "CDVERPROORIG", "CDRELVERORIG", "CDPATRELORIG", "DTALFASETRAM"},
+           {request, "5.0", "5.0." + QString::number(index % 4 + 1), code(index % 7 + 10, 3), stamp(a.end + 7)});
     if (!monitoring)
         insert(db, "itemtarefa",
                {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDITEMTRAB", "NRCPLXITTARE", "DSDIRARQFONT", "IDSITCHECKOUT"},
                {branch, task, "00001", item, double(index % 4 + 1), "c:\\sistemas\\prod\\" + product + "\\fontes",
                 status == "A" ? "S" : "N"});
+}
+
+// The first request's patch already holds one script; the first form-framework
+// product is set up for metadata releases, the second is not.
+void seedPatches(Database &db)
+{
+    QSqlQuery phase = db.run("SELECT DTALFASETRAM FROM versaosoli WHERE NRSOLISERV = ?", {code(12001, 10)});
+    if (phase.next())
+        insert(db, "patchtram",
+               {"CDFILIAL", "NRSOLISERV", "DTFASEPATCH", "DSARQPATCH", "NRSEQPATCH", "CDPRODGRUP", "CDVERPROORIG",
+                "CDRELVERORIG", "CDPATRELORIG", "DTINCLUSAO"},
+               {branch, code(12001, 10), phase.value(0), "\\sistemas\\prod\\P401\\sql\\atualiza_bd\\P401_001.sql", 1,
+                "P401", "5.0", "5.0.1", "010", stamp(-1, 11)});
+    insert(db, "releasemeta", {"CDARVPROD", "NRRELEASE"}, {"03.00.01", 41});
 }
 
 }
@@ -196,6 +212,7 @@ void seedDemo(Database &db, const QString &osLogin)
     int index = 0;
     for (const Activity &a : activities)
         seedActivity(db, index++, a);
+    seedPatches(db);
     insert(db, "atendimento",
            {"CDFILIAL", "CDOPERADOR", "DTINIATEND", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "IDATENDIMENTO",
             "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},

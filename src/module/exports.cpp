@@ -4,6 +4,8 @@
 #include "host/services.h"
 #include "plan/filtroativi.h"
 #include "plan/plantooltips.h"
+#include "scripts/scriptvars.h"
+#include "scripts/selscripts.h"
 #include <QMdiSubWindow>
 
 namespace apr {
@@ -41,6 +43,18 @@ void criaFiltroAtividade()
     modulo.frmZEL->SpeedButton2Click();
 }
 
+void criaAnexoScript(const QString &filial, const QString &solicitacao, const QString &produto,
+                     const QString &processo)
+{
+    ModuleState &modulo = Modulo();
+    // The window works through the main window's server connection.
+    if (!modulo.frmZEL)
+        qor::MensErro(scripts::ScriptTexts().Msg(QStringLiteral("SEM_JANELA_PRINCIPAL")), true);
+    TfrmZEL &principal = *modulo.frmZEL;
+    scripts::CriaAnexoScript({principal.Servidor(), &principal.cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
+                             produto, processo, &principal);
+}
+
 }
 
 }
@@ -58,6 +72,14 @@ extern "C" void IniProc()
 extern "C" void CriaFiltroAtividade()
 {
     qor::guarded(apr::criaFiltroAtividade);
+}
+
+extern "C" void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, const char *cdProdGrup,
+                                const char *cdProcesso)
+{
+    const QString filial = QString::fromUtf8(cdFilial), solicitacao = QString::fromUtf8(nrSoliServ),
+                  produto = QString::fromUtf8(cdProdGrup), processo = QString::fromUtf8(cdProcesso);
+    qor::guarded([&] { apr::criaAnexoScript(filial, solicitacao, produto, processo); });
 }
 
 extern "C" void FinalizaModulo()

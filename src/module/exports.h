@@ -7,6 +7,10 @@ Q_DECL_EXPORT void CriaAproAtiv();
 Q_DECL_EXPORT void IniProc();
 // The activity filter of the plan, created once and shown modelessly.
 Q_DECL_EXPORT void CriaFiltroAtividade();
+// The patch-script window of a request (APR00160): branch, request number,
+// product group and process of the activity, as UTF-8 texts.
+Q_DECL_EXPORT void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, const char *cdProdGrup,
+                                   const char *cdProcesso);
 // Called by the host before it unloads the module.
 Q_DECL_EXPORT void FinalizaModulo();
 }

@@ -35,7 +35,7 @@ class PlanLoader;
 struct PlanContext;
 }
 namespace vcs { class MainRunner; }
-namespace workflow { class WorkflowContext; struct ActivityKey; }
+namespace workflow { class WorkflowContext; struct ActivityKey; class GravaRelease; }
 namespace workcopy { struct WorkCopyContext; }
 
 namespace apr {
@@ -142,6 +142,22 @@ public:
     workcopy::WorkCopyContext &copias();
     QMenu *pmnProdSVN = nullptr;
 
+    // ---- Releases of the activity's files (src/workflow/gravarelease) -----------------
+    void Grava_Release_Antiga(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Grava_Release_Gerada(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Adiciona_Arquivo(const QString &filial, const QString &tarefa, const QString &atividade,
+                          const QString &path);
+    void Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &codigo, const QString &path);
+    void Grava_Release_MetaDados();
+    void Get_ID_Prod_SVN(const QString &produto);
+    void SetArquivo(const QString &modo, const QString &dirBase);
+    void Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
+                               const QString &processo);
+    void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &solicitacao, const QString &produto, const QString &processo);
+    QString stIdProdSvn;
+
     // ---- Window state shared with the other parts ---------------------------------
     QString stUsuarioSvn;
     QString stSenhaSvn;
@@ -159,6 +175,7 @@ public:
     qor::RecordSet cdsParamVersao{QStringLiteral("cdsParamVersao")};
     qor::RecordSet cdsOperDesenv{QStringLiteral("cdsOperDesenv")};
     qor::RecordSet cdsMonitora{QStringLiteral("cdsMonitora")};
+    qor::RecordSet cdsArquivosSQL{QStringLiteral("cdsArquivosSQL")};   // data-modelling scripts of the patch
     qor::RecordSetModel *dtsPadrao = nullptr;
 
     // ---- Controls ---------------------------------------------------------------------
@@ -240,6 +257,7 @@ private:
     QString nomeUsuarioSO() const;
     QString senhaCompartilhada() const;
     void lerDirArqSV();
+    workflow::GravaRelease gravaRelease();
     void carregaInicial();
 
     void buildUi();

@@ -4,7 +4,12 @@
 #include "host/services.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLibrary>
+#include <QListWidget>
+#include <QTcpSocket>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -110,6 +115,58 @@ TEST_F(ModuleLibraryTest, UnloadHookRemovesTheWindow)
     finaliza();
     settle();
     EXPECT_TRUE(moduleWindows().isEmpty());
+}
+
+using TextEntry = void (*)(const char *, const char *, const char *, const char *);
+
+// The patch-script window through its export, driven by its own buttons, on a
+// product directory of drive C: and the real server's patch.
+TEST_F(ModuleLibraryTest, ScriptCreatorRegistersAChosenFileOnThePatch)
+{
+    auto anexo = reinterpret_cast<TextEntry>(library.resolve("CriaAnexoScript"));
+    ASSERT_TRUE(anexo);
+    // Without the main window there is no server link to work through.
+    anexo("0001", "0000012001", "P401", "0000011045");
+    ASSERT_FALSE(dialogs->shown.empty());
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+
+    QTemporaryDir drive;
+    qputenv("APR_DRIVE_C", drive.path().toUtf8());
+    QDir().mkpath(drive.path() + "/sistemas/prod/P401/sql");
+    QFile script(drive.path() + "/sistemas/prod/P401/sql/Pkg_P401.dpk");
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.close();
+    cria();
+    settle();
+    QString title;
+    QStringList listed;
+    dialogs->onModal = [&](QDialog &window) {
+        title = window.windowTitle();
+        auto *list = window.findChild<QListWidget *>("flbArquivos");
+        auto *tree = window.findChild<QListWidget *>("dlbDiretorio");
+        for (int row = 0; row < tree->count(); ++row)
+            if (tree->item(row)->data(Qt::UserRole).toString().endsWith("\\sql"))
+                emit tree->itemActivated(tree->item(row));
+        for (int row = 0; row < list->count(); ++row)
+            listed << list->item(row)->text();
+        list->selectAll();
+        window.findChild<QAbstractButton *>("tbtIncluiPatch")->click();
+        window.findChild<QAbstractButton *>("sbtConfirma")->click();
+        return window.result();
+    };
+    anexo("0001", "0000012001", "P401", "0000011045");
+    qunsetenv("APR_DRIVE_C");
+    EXPECT_EQ(title, "Selecionar Arquivos Para Gerar Patch");
+    EXPECT_EQ(listed, QStringList{"Pkg_P401.dpk"});
+
+    QTcpSocket socket;
+    socket.connectToHost(server.host(), quint16(server.port()));
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.write(R"({"jsonrpc":"2.0","id":1,"method":"GetVersao","params":["0000012001","0001"]})" "\n");
+    ASSERT_TRUE(socket.waitForReadyRead(5000));
+    const QByteArray versao = socket.readLine();
+    // Two files on the patch now: the next sequence is 3.
+    EXPECT_TRUE(versao.contains(R"("3")")) << versao.constData();
 }
 
 }

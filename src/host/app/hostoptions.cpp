@@ -74,7 +74,10 @@ HostOptions ParseHostOptions(const QStringList &arguments)
     const QCommandLineOption plataforma(QStringLiteral("dev-platform"), "pre-select and confirm platform N (0-3); --platform N works too", "N");
     const QCommandLineOption foto(QStringLiteral("screenshot"), "save a picture of the window once the module is shown", "FILE");
     const QCommandLineOption ficar(QStringLiteral("stay"), "keep running after --screenshot");
-    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar});
+    const QCommandLineOption anexo(QStringLiteral("anexo-script"),
+                                   "open the patch-script window of APR00100 for an activity",
+                                   "BRANCH,REQUEST,PRODUCT,PROCESS");
+    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar, anexo});
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -109,6 +112,13 @@ HostOptions ParseHostOptions(const QStringList &arguments)
     }
     options.screenshot = parser.value(foto);
     options.stay = parser.isSet(ficar);
+    if (parser.isSet(anexo)) {
+        options.anexoScript = parser.value(anexo).split(u',');
+        if (options.anexoScript.size() != 4) {
+            options.error = QStringLiteral("--anexo-script expects BRANCH,REQUEST,PRODUCT,PROCESS");
+            return options;
+        }
+    }
     const qor::Session &s = options.session;
     options.sessionComplete = !s.operador.isEmpty() && !s.filial.isEmpty() && !s.empresa.isEmpty() &&
                               !s.webUrl.isEmpty() && s.webPort > 0;

@@ -14,6 +14,7 @@ struct HostOptions {
     int platform = -1;              // pre-selects and confirms a platform (0..3)
     QString screenshot;             // file to save a picture of the window to
     bool stay = false;              // keep running after the screenshot
+    QStringList anexoScript;        // branch, request, product group, process for CriaAnexoScript
     QString error;                  // a bad option
 };
 

@@ -149,6 +149,24 @@ bool HostWindow::openModule(const QString &screenCode, const QString &parameter)
     return true;
 }
 
+bool HostWindow::callModule(const QString &screenCode, const char *function, const QStringList &texts)
+{
+    auto it = m_modules.find(screenCode.toUpper());
+    if (it == m_modules.end() || !it->second.library || !it->second.library->isLoaded() || texts.size() != 4)
+        return false;
+    using Creator = void (*)(const char *, const char *, const char *, const char *);
+    auto call = reinterpret_cast<Creator>(it->second.library->resolve(function));
+    if (!call) {
+        qor::ShowDetailError(QStringLiteral("O módulo da tela %1 não oferece a função %2.")
+                                 .arg(screenCode, QLatin1String(function)),
+                             it->second.library->fileName());
+        return false;
+    }
+    const QByteArray a = texts[0].toUtf8(), b = texts[1].toUtf8(), c = texts[2].toUtf8(), d = texts[3].toUtf8();
+    call(a.constData(), b.constData(), c.constData(), d.constData());
+    return true;
+}
+
 void HostWindow::unloadModule(const QString &screenCode)
 {
     const QString code = screenCode.toUpper();

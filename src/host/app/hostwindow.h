@@ -15,6 +15,8 @@ class HostWindow : public QMainWindow {
 public:
     explicit HostWindow(const HostOptions &options, QWidget *parent = nullptr);
     ~HostWindow() override;
+    // Calls an export of a loaded module that takes four UTF-8 texts.
+    bool callModule(const QString &screenCode, const char *function, const QStringList &texts);
 
     // Loads the module of the screen code (once) and calls its creator.
     bool openModule(const QString &screenCode, const QString &parameter = {});

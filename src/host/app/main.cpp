@@ -25,6 +25,11 @@ public:
                      request.detail.isEmpty() ? "" : " | ", qUtf8Printable(request.detail));
         return qor::ScriptedDialogs::show(request);
     }
+    int execModal(QDialog &dialog) override
+    {
+        std::fprintf(stderr, "apr-host: [window] %s\n", qUtf8Printable(dialog.windowTitle()));
+        return qor::ScriptedDialogs::execModal(dialog);
+    }
 };
 
 const char *const kPlatformButtons[] = {"rbtProdDelphi", "rbtProdAsp", "rbtProdLumetra", "rbtFrameLumetra"};
@@ -127,6 +132,8 @@ int main(int argc, char **argv)
             window.openModule(code);
         if (options.platform >= 0)
             confirmPlatform(window, options.platform);
+        if (!options.anexoScript.isEmpty())
+            window.callModule(QStringLiteral("APR00100"), "CriaAnexoScript", options.anexoScript);
         if (!options.screenshot.isEmpty()) {
             if (!saveScreenshot(window, options.screenshot))
                 status = 1;

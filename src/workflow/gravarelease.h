@@ -1,0 +1,69 @@
+#pragma once
+// The releases of an activity's files on the server: the revision each file
+// had before the work (check-out) and the one its check-in created, the
+// metadata release of form-framework products, and whether the conclusion of
+// an activity opens the patch-script window.
+#include "host/messages.h"
+#include "host/recordset.h"
+#include <QString>
+#include <functional>
+
+namespace server { class RemoteServer; }
+
+namespace workflow {
+
+class WorkflowContext;
+
+// What the recording takes from the main window besides the workflow context.
+struct ReleaseHooks {
+    // A failure that ends the operation: btnConfirmaSubVersion enabled, the
+    // default cursor, the buttons enabled.
+    std::function<void()> aoFalhar;
+    // Lines for the progress view (lsbProgresso).
+    std::function<void(const QStringList &)> progresso;
+    // CriaAnexoScript with branch, request, product group and process.
+    std::function<void(const QString &, const QString &, const QString &, const QString &)> abreScripts;
+};
+
+// The plan record the metadata release is asked for.
+struct RegistroPlano {
+    QString filial, tarefa, atividade, arvProdGrup;
+};
+
+const qor::TMessages &ReleaseTexts();
+
+class GravaRelease {
+public:
+    GravaRelease(WorkflowContext &fluxo, server::RemoteServer &servidor, ReleaseHooks hooks);
+
+    void Grava_Release_Antiga(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Grava_Release_Gerada(const QString &filial, const QString &tarefa, const QString &atividade);
+    void Adiciona_Arquivo(const QString &filial, const QString &tarefa, const QString &atividade, QString path);
+    void Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &codigo, const QString &path);
+    // Only on the "Produto Vortaly Lumetra" platform; sets stReleaseMetaDados.
+    void Grava_Release_MetaDados(const RegistroPlano &registro, bool plataformaLumetra);
+    // IDPRODCONTRSUBV of the product ("S" under version control).
+    QString Get_ID_Prod_SVN(const QString &produto);
+    // Reloads the operator's work items; the mode and directory change nothing else.
+    void SetArquivo(const QString &modo, const QString &dirBase, qor::RecordSet &cds_ItemTarefa);
+    void Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
+                               const QString &processo, bool plataformaDelphi);
+    void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
+                                   const QString &solicitacao, const QString &produto, const QString &processo);
+
+    qor::RecordSet cdsArqRelease{QStringLiteral("cdsArqRelease")};
+    qor::RecordSet cdsArqAdd{QStringLiteral("cdsArqAdd")};
+    qor::RecordSet cdsProdSubv{QStringLiteral("cdsProdSubv")};
+
+private:
+    QString releaseGerada(const QString &url, const QString &arquivo);
+    QStringList statusDe(const QString &path);
+    void falha();
+
+    WorkflowContext &m_fluxo;
+    server::RemoteServer &m_servidor;
+    ReleaseHooks m_hooks;
+};
+
+}
