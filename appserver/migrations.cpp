@@ -90,11 +90,17 @@ const QStringList planIndexes = {
     "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
 };
 
+// Version 3: an operator's plan in queue order straight from the index,
+// without sorting its rows.
+const QStringList planQueueIndex = {
+    "CREATE INDEX ix_plan_queue ON planativtare (CDFILIAL, CDOPERRESP, NRPRIOATIVTR, NRTAREFA, NRPLATIVTARE)",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex};
     return steps;
 }
 
