@@ -83,6 +83,8 @@ void Database::useWriteAheadLog()
 
 Database::~Database()
 {
+    for (sqlite3_stmt *statement : std::as_const(m_sqliteStatements))
+        sqlite3_finalize(statement);
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
@@ -204,15 +206,40 @@ void Database::rollback()
     query.exec("ROLLBACK");
 }
 
+sqlite3_stmt *Database::sqliteStatement(const QString &sql, QString &error)
+{
+    if (sqlite3_stmt *kept = m_sqliteStatements.value(sql))
+        return kept;
+    const QVariant handle = m_db.driver()->handle();
+    if (isPostgres() || !handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        error = "not an SQLite connection";
+        return nullptr;
+    }
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+    // Filters combine into a few dozen texts at most; past that, start again.
+    if (m_sqliteStatements.size() >= 128) {
+        for (sqlite3_stmt *old : std::as_const(m_sqliteStatements))
+            sqlite3_finalize(old);
+        m_sqliteStatements.clear();
+    }
+    m_sqliteStatements.insert(sql, statement);
+    return statement;
+}
+
 SqliteRows::SqliteRows(Database &db, const QString &sql, const QVariantList &binds) : m_sql(sql)
 {
-    const QVariant handle = db.handle().driver()->handle();
-    if (db.isPostgres() || !handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw appError("Falha no acesso ao banco de dados.", "SqliteRows needs an SQLite connection");
-    m_db = *static_cast<sqlite3 *const *>(handle.constData());
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
-        fail("prepare");
+    QString error;
+    m_statement = db.sqliteStatement(sql, error);
+    if (!m_statement)
+        throw appError("Falha no acesso ao banco de dados.", error + " [" + sql + "]");
+    m_db = sqlite3_db_handle(m_statement);
     for (int i = 0; i < binds.size(); ++i) {
         const QVariant &value = binds[i];
         int rc = SQLITE_OK;
@@ -229,7 +256,8 @@ SqliteRows::SqliteRows(Database &db, const QString &sql, const QVariantList &bin
 
 SqliteRows::~SqliteRows()
 {
-    sqlite3_finalize(m_statement);
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
 }
 
 void SqliteRows::fail(const char *what) const

@@ -49,6 +49,10 @@ public:
 
     // Releases the results of the call that ended, so its statements can run again.
     void endCall();
+    // A statement prepared on SQLite's own interface, kept for the
+    // connection's life like the others (one SqliteRows uses it at a time);
+    // null with `error` when it fails.
+    sqlite3_stmt *sqliteStatement(const QString &sql, QString &error);
 
 private:
     void useWriteAheadLog();
@@ -62,6 +66,7 @@ private:
     QSqlDatabase m_db;
     bool m_inTransaction = false;
     QHash<QString, QSqlQuery> m_statements;
+    QHash<QString, sqlite3_stmt *> m_sqliteStatements;
 };
 
 // A query run on SQLite's own interface, for large results: the Qt driver
