@@ -511,7 +511,7 @@ void RecordSet::setData(const QJsonObject &packet)
         for (int c = 0; c < values.size(); ++c) {
             const Field &f = *m_fields[size_t(columnMap.at(c))];
             // a persistent field may have another type than the packet column
-            row->values[columnMap.at(c)] = f.type() == parsed.fields.at(c).type ? values.at(c)
+            row->values[columnMap.at(c)] = f.type() == parsed.fields.at(c).type ? std::move(values[c])
                                                                                 : coerce(f.def(), values.at(c));
         }
         rows.push_back(std::move(row));
