@@ -133,6 +133,7 @@ int main(int argc, char **argv)
     if (!ok || idleSeconds <= 0)
         fail("--idle-timeout expects a number of seconds greater than 0");
     options.idleTimeoutMs = qint64(idleSeconds * 1000);
+    options.ioThreads = std::clamp(QThread::idealThreadCount(), 1, 4);
     apr::LogLevel level;
     if (!apr::parseLogLevel(parser.value(logLevel), level))
         fail("--log-level expects error, info or debug");

@@ -90,7 +90,13 @@ const QStringList planIndexes = {
     "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
 };
 
-// Version 3: the patches of requests with their scripts, and the metadata
+// Version 3: an operator's plan in queue order straight from the index,
+// without sorting its rows.
+const QStringList planQueueIndex = {
+    "CREATE INDEX ix_plan_queue ON planativtare (CDFILIAL, CDOPERRESP, NRPRIOATIVTR, NRTAREFA, NRPLATIVTARE)",
+};
+
+// Version 4: the patches of requests with their scripts, and the metadata
 // releases of the form-framework products. The patch table of version 1 was
 // never written to; it is rebuilt keyed by patch phase.
 const QStringList patchesAndReleases = {
@@ -112,7 +118,7 @@ const QStringList patchesAndReleases = {
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes, patchesAndReleases};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases};
     return steps;
 }
 

@@ -49,6 +49,8 @@ public:
 
     // Calls a method by name with positional arguments; never throws.
     qor::RemoteResult call(const QString &method, const QJsonArray &args);
+    // The result or the error of one reply object.
+    static qor::RemoteResult interpretReply(const QJsonObject &reply);
 
 signals:
     void beforeConnect(TNetConnection &connection);
@@ -61,7 +63,6 @@ private:
     void closeSocket();
     qor::RemoteResult transportError(const QString &detail) const;
     bool readLine(QByteArray &line, QString &error);
-    static qor::RemoteResult interpretReply(const QJsonObject &reply);
 
     QTcpSocket m_socket;
     QByteArray m_pending;
