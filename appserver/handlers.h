@@ -31,3 +31,10 @@ Reply getProdMercado(CallContext &, const Args &);
 Reply getParamProdSVN(CallContext &, const Args &);
 
 }
+
+// methods_session.cpp
+namespace apr {
+Reply signIn(CallContext &, const Args &);
+Reply resume(CallContext &, const Args &);
+Reply signOut(CallContext &, const Args &);
+}

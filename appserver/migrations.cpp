@@ -90,11 +90,22 @@ const QStringList planIndexes = {
     "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
 };
 
+// Version 3: who is calling. Passwords only as Argon2id hashes, sessions only
+// by the hash of their token, and the failed sign-ins in a row per code given.
+const QStringList signIn = {
+    "CREATE TABLE senha_operador (CDOPERADOR TEXT PRIMARY KEY, DSHASHSENHA TEXT NOT NULL, DTALTERACAO TEXT)",
+    "CREATE TABLE sessao (DSHASHTOKEN TEXT PRIMARY KEY, CDOPERADOR TEXT NOT NULL, CDFILIAL TEXT,"
+    " CDEMPRESA TEXT, DTCRIACAO TEXT NOT NULL, DTULTIMOUSO TEXT NOT NULL)",
+    "CREATE INDEX ix_sessao_oper ON sessao (CDOPERADOR)",
+    "CREATE INDEX ix_sessao_uso ON sessao (DTULTIMOUSO)",
+    "CREATE TABLE falha_entrada (CDOPERADOR TEXT PRIMARY KEY, QTFALHAS INTEGER NOT NULL, DTBLOQUEIO TEXT)",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, signIn};
     return steps;
 }
 

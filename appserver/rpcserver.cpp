@@ -121,7 +121,7 @@ RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallL
     m_pool = std::make_unique<WorkerPool>(url, options.workers, log, [this](quint64 peer, QByteArray reply) {
         QMetaObject::invokeMethod(this, [this, peer, reply = std::move(reply)] { answered(peer, reply); },
                                   Qt::QueuedConnection);
-    });
+    }, m_sessions, options.sessions);
     m_idleCheck.setInterval(int(std::clamp<qint64>(options.idleTimeoutMs / 4, 100, 10000)));
     connect(&m_idleCheck, &QTimer::timeout, this, &RpcServer::closeIdle);
 }
@@ -159,6 +159,7 @@ void RpcServer::incomingConnection(qintptr descriptor)
     // A reply goes out whole at once; waiting to coalesce it only adds delay.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const quint64 id = m_nextPeer++;
+    m_sessions.open(id);
     Peer &peer = m_peers[id];
     peer.socket = socket;
     peer.quiet.start();
@@ -180,6 +181,7 @@ void RpcServer::drop(quint64 id)
         return;
     QTcpSocket *socket = it->socket;
     m_peers.erase(it);
+    m_sessions.forget(id);
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();

@@ -2,6 +2,7 @@
 #include "calllog.h"
 #include "catalogue.h"
 #include "database.h"
+#include "sessions.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -25,6 +26,7 @@ struct ServerOptions {
     qint64 maxLine = 8 * 1024 * 1024;
     int workers = 2;
     qint64 idleTimeoutMs = 10 * 60 * 1000;
+    SessionPolicy sessions;
 };
 
 // Line-framed JSON-RPC over TCP. This thread reads and writes the sockets;
@@ -63,6 +65,7 @@ private:
 
     ServerOptions m_options;
     CallLog &m_log;
+    ConnectionSessions m_sessions;
     std::unique_ptr<WorkerPool> m_pool;
     QHash<quint64, Peer> m_peers;
     quint64 m_nextPeer = 1;
