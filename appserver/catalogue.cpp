@@ -145,13 +145,13 @@ Reply dispatch(CallContext &context, const QString &method, const QJsonArray &pa
         throw RpcError(MethodNotFound, QString("%1: method not found").arg(method));
     requireSession(context, method);
     const int form = checkParams(method, entry->forms, params);
-    if (!entry->handler)
-        throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
     confirmWhenDue(context);
     // Each call is one transaction: all of its writes land or none does.
     Transaction transaction(context.db, !method.startsWith(QLatin1String("Get")));
     try {
         authorise(context, method, entry->forms[size_t(form)], params);
+        if (!entry->handler)
+            throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
         Reply reply = entry->handler(context, Args(params));
         transaction.commit();
         return reply;

@@ -65,7 +65,9 @@ bool verifyPassword(const QString &hash, const QByteArray &password)
 bool setOperatorPassword(Database &db, const QString &operador, const QByteArray &password)
 {
     QSqlQuery known = db.run("SELECT 1 FROM operador WHERE CDOPERADOR = ?", {operador});
-    if (!known.next())
+    const bool exists = known.next();
+    known.finish();
+    if (!exists)
         return false;
     const QString now = formatStamp(QDateTime::currentDateTimeUtc());
     const QString hash = hashPassword(password);

@@ -85,6 +85,7 @@ protected:
         options.session.empresa = QStringLiteral("0001");
         options.session.webUrl = server.host();
         options.session.webPort = server.port();
+        options.session.token = server.token();
         options.moduleDir = QFileInfo(QStringLiteral(APR_MODULE_LIBRARY)).absolutePath();
         qor::SetSession(options.session);
         window = std::make_unique<host::HostWindow>(options);

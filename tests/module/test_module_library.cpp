@@ -44,6 +44,7 @@ protected:
         session.empresa = QStringLiteral("0001");
         session.webUrl = server.host();
         session.webPort = server.port();
+        session.token = server.token();
         qor::SetSession(session);
         library.setFileName(QStringLiteral(APR_MODULE_LIBRARY));
         ASSERT_TRUE(library.load()) << qPrintable(library.errorString());
