@@ -1,4 +1,7 @@
 #include "database.h"
+#include "packet.h"
+#include <QSqlDriver>
+#include <sqlite3.h>
 #include "rpcerror.h"
 #include <QSqlError>
 #include <QThread>
@@ -199,6 +202,81 @@ void Database::rollback()
     m_inTransaction = false;
     QSqlQuery query(m_db);
     query.exec("ROLLBACK");
+}
+
+SqliteRows::SqliteRows(Database &db, const QString &sql, const QVariantList &binds) : m_sql(sql)
+{
+    const QVariant handle = db.handle().driver()->handle();
+    if (db.isPostgres() || !handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw appError("Falha no acesso ao banco de dados.", "SqliteRows needs an SQLite connection");
+    m_db = *static_cast<sqlite3 *const *>(handle.constData());
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
+        fail("prepare");
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant &value = binds[i];
+        int rc = SQLITE_OK;
+        if (value.isNull()) {
+            rc = sqlite3_bind_null(m_statement, i + 1);
+        } else {
+            const QByteArray utf8 = value.toString().toUtf8();
+            rc = sqlite3_bind_text(m_statement, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            fail("bind");
+    }
+}
+
+SqliteRows::~SqliteRows()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void SqliteRows::fail(const char *what) const
+{
+    throw appError("Falha no acesso ao banco de dados.",
+                   QString("%1: %2 (%3)").arg(what, QString::fromUtf8(sqlite3_errmsg(m_db)), m_sql.left(200)));
+}
+
+bool SqliteRows::next()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail("step");
+    return false;
+}
+
+int SqliteRows::columnIndex(const QString &name) const
+{
+    for (int i = 0; i < sqlite3_column_count(m_statement); ++i)
+        if (name.compare(QString::fromUtf8(sqlite3_column_name(m_statement, i)), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+Cell SqliteRows::cell(int column) const
+{
+    Cell cell;
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        break;
+    case SQLITE_INTEGER:
+        cell.kind = Cell::Integer;
+        cell.integer = sqlite3_column_int64(m_statement, column);
+        break;
+    case SQLITE_FLOAT:
+        cell.kind = Cell::Real;
+        cell.real = sqlite3_column_double(m_statement, column);
+        break;
+    default: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        cell.kind = Cell::Text;
+        cell.text = QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
+    }
+    }
+    return cell;
 }
 
 }

@@ -207,6 +207,7 @@ int main(int argc, char **argv)
     if (!ok || idleSeconds <= 0)
         fail("--idle-timeout expects a number of seconds greater than 0");
     options.idleTimeoutMs = qint64(idleSeconds * 1000);
+    options.ioThreads = std::clamp(QThread::idealThreadCount(), 1, 4);
     options.sessions.idleSeconds = parser.value(sessionIdle).toLongLong(&ok);
     if (!ok || options.sessions.idleSeconds < 1)
         fail("--session-idle expects a number of seconds greater than 0");

@@ -115,52 +115,78 @@ QString productCompare(const Database &db, const char *op)
 
 }
 
-Reply getPlanAtivTare(CallContext &ctx, const Args &args)
+namespace {
+
+struct PlanQuery {
+    QString sql;
+    QVariantList binds;
+};
+
+PlanQuery planQuery(const Database &db, const PlanFilter &f)
 {
-    const PlanFilter f{args.text(0), args.text(1), args.date(2), args.text(3).trimmed(),
-                       args.text(4).trimmed(), args.text(5).trimmed(), args.text(6).trimmed(),
-                       args.text(7).trimmed(), args.text(8).trimmed(), args.text(9).trimmed()};
-    QString sql = QString(planSelect) + " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ?"
-                  " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X')"
-                  " OR p.DTCONATIVTAR IS NULL OR p.DTCONATIVTAR >= ?)";
-    QVariantList binds{f.branch, f.operatorCode,
-                       formatStamp(QDateTime(QDate::currentDate().addDays(-concludedDaysKept), QTime(0, 0)))};
+    PlanQuery q{QString(planSelect) + " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ?"
+                " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X')"
+                " OR p.DTCONATIVTAR IS NULL OR p.DTCONATIVTAR >= ?)",
+                {f.branch, f.operatorCode,
+                 formatStamp(QDateTime(QDate::currentDate().addDays(-concludedDaysKept), QTime(0, 0)))}};
     if (f.plannedFrom) {
-        sql += " AND p.DTINPATIVTAR >= ?";
-        binds << formatStamp(QDateTime(f.plannedFrom->date(), QTime(0, 0)));
+        q.sql += " AND p.DTINPATIVTAR >= ?";
+        q.binds << formatStamp(QDateTime(f.plannedFrom->date(), QTime(0, 0)));
     }
     if (!f.project.isEmpty()) {
-        sql += " AND s.CDPROJETO = ?";
-        binds << f.project;
+        q.sql += " AND s.CDPROJETO = ?";
+        q.binds << f.project;
     }
     if (!f.request.isEmpty()) {
-        sql += " AND t.NRSOLISERV = ?";
-        binds << f.request;
+        q.sql += " AND t.NRSOLISERV = ?";
+        q.binds << f.request;
     }
     if (!f.workItem.isEmpty()) {
-        sql += " AND (it.CDREDUITTRAB = ? OR p.CDITEMTRAB = ?)";
-        binds << f.workItem << f.workItem;
+        q.sql += " AND (it.CDREDUITTRAB = ? OR p.CDITEMTRAB = ?)";
+        q.binds << f.workItem << f.workItem;
     }
     if (!f.productFrom.isEmpty()) {
-        sql += productCompare(ctx.db, ">=");
-        binds << f.productFrom;
+        q.sql += productCompare(db, ">=");
+        q.binds << f.productFrom;
     }
     if (!f.productTo.isEmpty()) {
-        sql += productCompare(ctx.db, "<=");
-        binds << f.productTo;
+        q.sql += productCompare(db, "<=");
+        q.binds << f.productTo;
     }
-    sql += " ORDER BY p.NRPRIOATIVTR, p.NRTAREFA, p.NRPLATIVTARE";
+    q.sql += " ORDER BY p.NRPRIOATIVTR, p.NRTAREFA, p.NRPLATIVTARE";
+    return q;
+}
 
+const std::vector<Field> &planFieldList()
+{
     static const std::vector<Field> fields = planFields();
-    static const PlanColumns columns(fields);
-    const ProductDirs dirs = productDirs(ctx.db);
-    QSqlQuery q = ctx.db.run(sql, binds);
+    return fields;
+}
+
+const PlanColumns &planColumns()
+{
+    static const PlanColumns columns(planFieldList());
+    return columns;
+}
+
+bool filtersText(const PlanFilter &f)
+{
+    return !f.process.isEmpty() || !f.client.isEmpty();
+}
+
+QByteArray planThroughDriver(Database &db, const PlanFilter &f)
+{
+    const std::vector<Field> &fields = planFieldList();
+    const PlanColumns &columns = planColumns();
+    const PlanQuery query = planQuery(db, f);
+    const ProductDirs dirs = productDirs(db);
+    QSqlQuery q = db.run(query.sql, query.binds);
     std::vector<int> source;
     for (const Field &field : fields)
         source.push_back(q.record().indexOf(field.name));
     PacketWriter plan(fields);
     std::vector<QVariant> row(fields.size());
-    const bool filtered = !f.process.isEmpty() || !f.client.isEmpty();
+    const bool filtered = filtersText(f);
     while (q.next()) {
         for (size_t i = 0; i < fields.size(); ++i)
             row[i] = source[i] < 0 ? QVariant() : q.value(source[i]);
@@ -173,7 +199,78 @@ Reply getPlanAtivTare(CallContext &ctx, const Args &args)
         }
         plan.addRow(row.data());
     }
-    return Reply::json(plan.finish());
+    return plan.finish();
+}
+
+QVariant textOf(const Cell &cell)
+{
+    switch (cell.kind) {
+    case Cell::Null: return {};
+    case Cell::Text: return QString::fromUtf8(cell.text);
+    case Cell::Real: return cell.real;
+    case Cell::Integer: return cell.integer;
+    }
+    return {};
+}
+
+// The same packet read on SQLite's own interface, texts passed on as UTF-8.
+QByteArray planThroughSqlite(Database &db, const PlanFilter &f)
+{
+    const std::vector<Field> &fields = planFieldList();
+    const PlanColumns &columns = planColumns();
+    const PlanQuery query = planQuery(db, f);
+    QHash<QByteArray, QPair<QByteArray, QByteArray>> dirs;
+    for (const auto &[product, paths] : productDirs(db).asKeyValueRange())
+        dirs.insert(product.toUtf8(), {paths.first.toUtf8(), paths.second.toUtf8()});
+    SqliteRows q(db, query.sql, query.binds);
+    std::vector<int> source;
+    for (const Field &field : fields)
+        source.push_back(q.columnIndex(field.name));
+    PacketWriter plan(fields);
+    std::vector<Cell> row(fields.size());
+    std::vector<QVariant> texts(fields.size());
+    const bool filtered = filtersText(f);
+    while (q.next()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            row[i] = source[i] < 0 ? Cell() : q.cell(source[i]);
+        if (filtered) {
+            for (int column : {columns.process, columns.processName, columns.client})
+                texts[size_t(column)] = textOf(row[size_t(column)]);
+            if (!keep(texts, columns, f))
+                continue;
+        }
+        const Cell &group = row[size_t(columns.group)];
+        const auto it = group.kind == Cell::Text ? dirs.constFind(group.text.toByteArray()) : dirs.constEnd();
+        if (it != dirs.constEnd()) {
+            row[size_t(columns.base)] = Cell{Cell::Text, it->first};
+            row[size_t(columns.vss)] = Cell{Cell::Text, it->second};
+        }
+        plan.addRow(row.data());
+    }
+    return plan.finish();
+}
+
+PlanFilter planFilter(const Args &args)
+{
+    return {args.text(0), args.text(1), args.date(2), args.text(3).trimmed(),
+            args.text(4).trimmed(), args.text(5).trimmed(), args.text(6).trimmed(),
+            args.text(7).trimmed(), args.text(8).trimmed(), args.text(9).trimmed()};
+}
+
+}
+
+QByteArray planPacket(Database &db, const QJsonArray &params, PlanReader reader)
+{
+    const PlanFilter f = planFilter(Args(params));
+    if (reader == PlanReader::Direct && !db.isPostgres())
+        return planThroughSqlite(db, f);
+    return planThroughDriver(db, f);
+}
+
+Reply getPlanAtivTare(CallContext &ctx, const Args &args)
+{
+    const PlanFilter f = planFilter(args);
+    return Reply::json(ctx.db.isPostgres() ? planThroughDriver(ctx.db, f) : planThroughSqlite(ctx.db, f));
 }
 
 Reply setFilaPlanAtiv(CallContext &ctx, const Args &args)

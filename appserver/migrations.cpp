@@ -90,7 +90,13 @@ const QStringList planIndexes = {
     "CREATE INDEX ix_atend_oper ON atendimento (CDOPERADOR, CDFILIAL, DTFIMATEND)",
 };
 
-// Version 3: who is calling. Passwords only as Argon2id hashes, sessions only
+// Version 3: an operator's plan in queue order straight from the index,
+// without sorting its rows.
+const QStringList planQueueIndex = {
+    "CREATE INDEX ix_plan_queue ON planativtare (CDFILIAL, CDOPERRESP, NRPRIOATIVTR, NRTAREFA, NRPLATIVTARE)",
+};
+
+// Version 4: who is calling. Passwords only as Argon2id hashes, sessions only
 // by the hash of their token, and the failed sign-ins in a row per code given.
 const QStringList signIn = {
     "CREATE TABLE senha_operador (CDOPERADOR TEXT PRIMARY KEY, DSHASHSENHA TEXT NOT NULL, DTALTERACAO TEXT)",
@@ -105,7 +111,7 @@ const QStringList signIn = {
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes, signIn};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, signIn};
     return steps;
 }
 

@@ -3,7 +3,9 @@
 #include <QSqlRecord>
 #include <QJsonDocument>
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace apr {
 
@@ -63,55 +65,70 @@ std::vector<int> columnsOf(const std::vector<Field> &fields, const QSqlRecord &r
     return columns;
 }
 
-void appendUtf8(QByteArray &out, char32_t c)
+char *writeUtf8(char *p, char32_t c)
 {
     if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
+        *p++ = char(0xC0 | (c >> 6));
     } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0xE0 | (c >> 12));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
     } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0xF0 | (c >> 18));
+        *p++ = char(0x80 | ((c >> 12) & 0x3F));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
     }
-    out += char(0x80 | (c & 0x3F));
+    *p++ = char(0x80 | (c & 0x3F));
+    return p;
 }
 
-void appendJsonString(QByteArray &out, QStringView text)
+char *writeEscape(char *p, char16_t c)
 {
     static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 0x80) {
-            char32_t code = c;
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()))
-                code = QChar::surrogateToUcs4(c, text[++i].unicode());
-            else if (QChar::isSurrogate(c))
-                code = 0xFFFD;
-            appendUtf8(out, code);
-            continue;
-        }
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 0xF];
-            } else {
-                out += char(c);
-            }
+    *p++ = '\\';
+    switch (c) {
+    case '"': *p++ = '"'; break;
+    case '\\': *p++ = '\\'; break;
+    case '\b': *p++ = 'b'; break;
+    case '\f': *p++ = 'f'; break;
+    case '\n': *p++ = 'n'; break;
+    case '\r': *p++ = 'r'; break;
+    case '\t': *p++ = 't'; break;
+    default:
+        *p++ = 'u';
+        *p++ = '0';
+        *p++ = '0';
+        *p++ = hex[c >> 4];
+        *p++ = hex[c & 0xF];
+    }
+    return p;
+}
+
+// At most six bytes per UTF-16 unit, and the quotes.
+qsizetype jsonStringRoom(QStringView text)
+{
+    return 6 * text.size() + 2;
+}
+
+char *writeJsonString(char *p, QStringView text)
+{
+    *p++ = '"';
+    const char16_t *c = text.utf16();
+    const char16_t *end = c + text.size();
+    for (; c < end; ++c) {
+        const char16_t u = *c;
+        if (u >= 0x20 && u < 0x80 && u != '"' && u != '\\') {
+            *p++ = char(u);
+        } else if (u < 0x80) {
+            p = writeEscape(p, u);
+        } else if (QChar::isHighSurrogate(u) && c + 1 < end && QChar::isLowSurrogate(c[1])) {
+            p = writeUtf8(p, QChar::surrogateToUcs4(u, c[1]));
+            ++c;
+        } else {
+            p = writeUtf8(p, QChar::isSurrogate(u) ? char32_t(0xFFFD) : char32_t(u));
         }
     }
-    out += '"';
+    *p++ = '"';
+    return p;
 }
 
 }
@@ -159,13 +176,28 @@ static QJsonArray fieldList(const std::vector<Field> &fields)
 
 PacketWriter::PacketWriter(const std::vector<Field> &fields) : m_fields(fields)
 {
-    m_out = "{\"fields\":" + QJsonDocument(fieldList(m_fields)).toJson(QJsonDocument::Compact) + ",\"rows\":[";
+    put("{\"fields\":" + QJsonDocument(fieldList(m_fields)).toJson(QJsonDocument::Compact) + ",\"rows\":[");
+}
+
+// The buffer grows in big steps and is written through a pointer: appending
+// a large packet byte by byte to the array cost more than finding its rows.
+char *PacketWriter::room(qsizetype bytes)
+{
+    if (m_used + bytes > m_out.size())
+        m_out.resize(std::max(m_used + bytes, 2 * m_out.size() + 64 * 1024));
+    return m_out.data() + m_used;
+}
+
+void PacketWriter::put(QByteArrayView bytes)
+{
+    std::memcpy(room(bytes.size()), bytes.data(), size_t(bytes.size()));
+    m_used += bytes.size();
 }
 
 void PacketWriter::appendValue(const Field &field, const QVariant &value)
 {
     if (!value.isValid() || value.isNull()) {
-        m_out += "null";
+        put("null");
         return;
     }
     switch (field.type) {
@@ -173,38 +205,107 @@ void PacketWriter::appendValue(const Field &field, const QVariant &value)
     case FieldType::Memo:
     case FieldType::DateTime: {
         const QString text = value.toString();
-        if (field.type == FieldType::DateTime && text.isEmpty())
-            m_out += "null";
-        else
-            appendJsonString(m_out, text);
+        if (field.type == FieldType::DateTime && text.isEmpty()) {
+            put("null");
+        } else {
+            char *start = room(jsonStringRoom(text));
+            m_used += writeJsonString(start, text) - start;
+        }
         return;
     }
     case FieldType::Float: {
         const double d = value.toDouble();
-        m_out += std::isfinite(d) ? QByteArray::number(d, 'g', QLocale::FloatingPointShortest) : "null";
+        put(std::isfinite(d) ? QByteArray::number(d, 'g', QLocale::FloatingPointShortest) : QByteArray("null"));
         return;
     }
     case FieldType::Integer:
-        m_out += QByteArray::number(value.toLongLong());
+        put(QByteArray::number(value.toLongLong()));
         return;
     }
-    m_out += "null";
+    put("null");
+}
+
+void PacketWriter::putString(QByteArrayView utf8)
+{
+    char *p = room(6 * utf8.size() + 2);
+    char *const start = p;
+    *p++ = '"';
+    for (const char byte : utf8) {
+        const auto u = static_cast<unsigned char>(byte);
+        if (u >= 0x20 && u != '"' && u != '\\')
+            *p++ = byte;
+        else
+            p = writeEscape(p, u);
+    }
+    *p++ = '"';
+    m_used += p - start;
+}
+
+void PacketWriter::putNumber(double d)
+{
+    put(std::isfinite(d) ? QByteArray::number(d, 'g', QLocale::FloatingPointShortest) : QByteArray("null"));
+}
+
+// As appendValue() writes the value the Qt driver makes of the same cell.
+void PacketWriter::appendCell(const Field &field, const Cell &cell)
+{
+    switch (cell.kind) {
+    case Cell::Null:
+        put("null");
+        return;
+    case Cell::Text:
+        if (field.type == FieldType::Float)
+            putNumber(cell.text.toByteArray().toDouble());
+        else if (field.type == FieldType::Integer)
+            put(QByteArray::number(cell.text.toByteArray().toLongLong()));
+        else if (field.type == FieldType::DateTime && cell.text.isEmpty())
+            put("null");
+        else
+            putString(cell.text);
+        return;
+    case Cell::Real:
+    case Cell::Integer: {
+        const double d = cell.kind == Cell::Real ? cell.real : double(cell.integer);
+        if (field.type == FieldType::Float) {
+            putNumber(d);
+        } else if (field.type == FieldType::Integer) {
+            put(QByteArray::number(cell.kind == Cell::Real ? qint64(d) : cell.integer));
+        } else {
+            const QByteArray text = cell.kind == Cell::Real ? QByteArray::number(d, 'g', QLocale::FloatingPointShortest)
+                                                            : QByteArray::number(cell.integer);
+            putString(text);
+        }
+        return;
+    }
+    }
+}
+
+void PacketWriter::addRow(const Cell *cells)
+{
+    put(m_rows++ == 0 ? "[" : ",[");
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (i > 0)
+            put(",");
+        appendCell(m_fields[i], cells[i]);
+    }
+    put("]");
 }
 
 void PacketWriter::addRow(const QVariant *values)
 {
-    m_out += m_rows++ == 0 ? "[" : ",[";
+    put(m_rows++ == 0 ? "[" : ",[");
     for (size_t i = 0; i < m_fields.size(); ++i) {
         if (i > 0)
-            m_out += ',';
+            put(",");
         appendValue(m_fields[i], values[i]);
     }
-    m_out += ']';
+    put("]");
 }
 
 QByteArray PacketWriter::finish()
 {
-    m_out += "]}";
+    put("]}");
+    m_out.truncate(m_used);
     return std::move(m_out);
 }
 

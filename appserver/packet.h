@@ -1,6 +1,7 @@
 #pragma once
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -46,6 +47,14 @@ private:
     QJsonArray m_rows;
 };
 
+// One value as SQLite gives it: null, UTF-8 text (not copied) or a number.
+struct Cell {
+    enum Kind { Null, Text, Real, Integer } kind = Null;
+    QByteArrayView text;
+    double real = 0;
+    qint64 integer = 0;
+};
+
 // Writes a packet straight to JSON text, row by row, without building a
 // document first: the way for large results. The text is the one a
 // Packet gives for the same rows.
@@ -54,14 +63,22 @@ public:
     explicit PacketWriter(const std::vector<Field> &fields);
     // One value per field, in field order.
     void addRow(const QVariant *values);
+    // The same from cells; the text of a string field must be valid UTF-8.
+    void addRow(const Cell *cells);
     qsizetype rowCount() const { return m_rows; }
     QByteArray finish();
 
 private:
     void appendValue(const Field &field, const QVariant &value);
+    void appendCell(const Field &field, const Cell &cell);
+    void putString(QByteArrayView utf8);
+    void putNumber(double d);
+    char *room(qsizetype bytes);
+    void put(QByteArrayView bytes);
 
     const std::vector<Field> &m_fields;
     QByteArray m_out;
+    qsizetype m_used = 0;
     qsizetype m_rows = 0;
 };
 

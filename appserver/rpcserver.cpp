@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QTcpSocket>
+#include <QThread>
+#include <unistd.h>
 #include <exception>
 
 namespace apr {
@@ -115,115 +117,74 @@ QByteArray answerLine(CallContext &context, const QByteArray &raw, CallOutcome *
     }
 }
 
-RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, QObject *parent)
-    : QTcpServer(parent), m_options(options), m_log(log)
+QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent)
 {
-    m_pool = std::make_unique<WorkerPool>(url, options.workers, log, [this](quint64 peer, QByteArray reply) {
-        QMetaObject::invokeMethod(this, [this, peer, reply = std::move(reply)] { answered(peer, reply); },
-                                  Qt::QueuedConnection);
-    }, m_sessions, options.sessions);
-    m_idleCheck.setInterval(int(std::clamp<qint64>(options.idleTimeoutMs / 4, 100, 10000)));
-    connect(&m_idleCheck, &QTimer::timeout, this, &RpcServer::closeIdle);
-}
-
-RpcServer::~RpcServer()
-{
-    close();
-    m_pool.reset(); // workers stop before the peers they answer go
-    for (Peer &peer : m_peers)
-        delete peer.socket;
-}
-
-bool RpcServer::start(const QHostAddress &address, quint16 port)
-{
-    if (!m_pool->start(m_error))
-        return false;
-    if (!listen(address, port)) {
-        m_error = errorString();
-        return false;
-    }
-    m_idleCheck.start();
-    return true;
-}
-
-void RpcServer::incomingConnection(qintptr descriptor)
-{
-    auto *socket = new QTcpSocket(this);
+    auto *socket = new QTcpSocket(parent);
     if (!socket->setSocketDescriptor(descriptor)) {
         delete socket;
-        return;
+        return nullptr;
     }
+    return socket;
+}
+
+Connection::Connection(quint64 id, QTcpSocket *socket, IoLoop &loop)
+    : m_id(id), m_socket(socket), m_loop(loop)
+{
+    m_socket->setParent(this);
     // Beyond this much unread input the server stops reading: a client that
     // floods it waits, the others do not.
-    socket->setReadBufferSize(readBufferLimit);
+    m_socket->setReadBufferSize(readBufferLimit);
     // A reply goes out whole at once; waiting to coalesce it only adds delay.
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    const quint64 id = m_nextPeer++;
-    m_sessions.open(id);
-    Peer &peer = m_peers[id];
-    peer.socket = socket;
-    peer.quiet.start();
-    connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
-    connect(socket, &QTcpSocket::bytesWritten, this, [this, id] {
-        auto it = m_peers.find(id);
-        if (it == m_peers.end())
-            return;
-        it->quiet.restart();
-        pump(id);
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_quiet.start();
+    connect(m_socket, &QTcpSocket::readyRead, this, &Connection::readMore);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+        m_quiet.restart();
+        pump();
     });
-    connect(socket, &QTcpSocket::disconnected, this, [this, id] { drop(id); });
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { m_loop.drop(m_id); });
 }
 
-void RpcServer::drop(quint64 id)
+Connection::~Connection()
 {
-    auto it = m_peers.find(id);
-    if (it == m_peers.end())
-        return;
-    QTcpSocket *socket = it->socket;
-    m_peers.erase(it);
-    m_sessions.forget(id);
-    socket->disconnect(this);
-    socket->abort();
-    socket->deleteLater();
+    m_socket->disconnect(this);
+    m_socket->abort();
 }
 
-void RpcServer::readFrom(quint64 id)
+void Connection::readMore()
 {
-    auto it = m_peers.find(id);
-    if (it == m_peers.end())
-        return;
-    Peer &peer = *it;
-    while (peer.lines.size() < queuedLinesLimit && peer.socket->bytesAvailable() > 0) {
-        const QByteArray chunk = peer.socket->read(64 * 1024);
+    while (m_lines.size() < queuedLinesLimit && m_socket->bytesAvailable() > 0) {
+        const QByteArray chunk = m_socket->read(64 * 1024);
         if (chunk.isEmpty())
             break;
-        peer.quiet.restart();
-        consume(peer, chunk);
+        m_quiet.restart();
+        consume(chunk);
     }
-    pump(id);
+    pump();
 }
 
-void RpcServer::consume(Peer &peer, const QByteArray &chunk)
+void Connection::consume(const QByteArray &chunk)
 {
+    const qint64 maxLine = m_loop.options().maxLine;
     qsizetype start = 0;
     while (start < chunk.size()) {
         const qsizetype newline = chunk.indexOf('\n', start);
         const qsizetype end = newline < 0 ? chunk.size() : newline;
-        if (peer.skipping) {
+        if (m_skipping) {
             if (newline >= 0)
-                peer.skipping = false;
+                m_skipping = false;
         } else {
-            peer.pending.append(chunk.constData() + start, end - start);
-            if (peer.pending.size() > m_options.maxLine) {
-                peer.pending.clear();
-                peer.pending.squeeze();
+            m_pending.append(chunk.constData() + start, end - start);
+            if (m_pending.size() > maxLine) {
+                m_pending.clear();
+                m_pending.squeeze();
                 // Queued as an answer of its own so that it keeps its place among the replies.
-                peer.lines.push_back(QByteArray());
-                peer.skipping = newline < 0;
+                m_lines.push_back(QByteArray());
+                m_skipping = newline < 0;
             } else if (newline >= 0) {
-                if (!peer.pending.trimmed().isEmpty())
-                    peer.lines.push_back(peer.pending);
-                peer.pending.clear();
+                if (!m_pending.trimmed().isEmpty())
+                    m_lines.push_back(m_pending);
+                m_pending.clear();
             }
         }
         start = end + 1;
@@ -232,49 +193,138 @@ void RpcServer::consume(Peer &peer, const QByteArray &chunk)
 
 // Hands the connection's next line to the workers, unless one is there
 // already or the client is not reading its replies.
-void RpcServer::pump(quint64 id)
+void Connection::pump()
 {
-    auto it = m_peers.find(id);
-    if (it == m_peers.end())
-        return;
-    Peer &peer = *it;
-    while (!peer.busy && !peer.lines.empty() && peer.socket->bytesToWrite() < writeBufferLimit) {
-        QByteArray line = std::move(peer.lines.front());
-        peer.lines.pop_front();
+    while (!m_busy && !m_lines.empty() && m_socket->bytesToWrite() < writeBufferLimit) {
+        QByteArray line = std::move(m_lines.front());
+        m_lines.pop_front();
         if (line.isNull()) {
-            peer.socket->write(errorReply(QJsonValue::Null, InvalidRequest, "Invalid request",
-                                          QString("request line longer than %1 bytes").arg(m_options.maxLine)));
+            m_socket->write(errorReply(QJsonValue::Null, InvalidRequest, "Invalid request",
+                                       QString("request line longer than %1 bytes").arg(m_loop.options().maxLine)));
             continue;
         }
-        peer.busy = true;
-        m_pool->submit(Job{id, std::move(line)});
+        m_busy = true;
+        m_loop.pool().submit(Job{m_id, std::move(line)});
     }
-    if (!peer.busy && peer.lines.size() < queuedLinesLimit && peer.socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, [this, id] { readFrom(id); }, Qt::QueuedConnection);
+    if (!m_busy && m_lines.size() < queuedLinesLimit && m_socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &Connection::readMore, Qt::QueuedConnection);
 }
 
-void RpcServer::answered(quint64 id, const QByteArray &reply)
+void Connection::answered(const QByteArray &reply)
 {
-    auto it = m_peers.find(id);
-    if (it == m_peers.end())
-        return; // the client left while its call ran
-    it->busy = false;
-    it->quiet.restart();
+    m_busy = false;
+    m_quiet.restart();
     if (!reply.isEmpty())
-        it->socket->write(reply);
-    pump(id);
+        m_socket->write(reply);
+    pump();
 }
 
-void RpcServer::closeIdle()
+IoLoop::IoLoop(const ServerOptions &options, CallLog &log, WorkerPool &pool)
+    : m_options(options), m_log(log), m_pool(pool)
+{
+}
+
+void IoLoop::adopt(qintptr descriptor, quint64 id)
+{
+    if (!m_idleCheck) {
+        m_idleCheck = new QTimer(this);
+        m_idleCheck->setInterval(int(std::clamp<qint64>(m_options.idleTimeoutMs / 4, 100, 10000)));
+        connect(m_idleCheck, &QTimer::timeout, this, &IoLoop::closeIdle);
+        m_idleCheck->start();
+    }
+    QTcpSocket *socket = m_options.createSocket(descriptor, nullptr);
+    if (!socket) {
+        ::close(int(descriptor));
+        m_pool.sessions().forget(id);
+        return;
+    }
+    m_connections.insert(id, new Connection(id, socket, *this));
+}
+
+void IoLoop::answered(quint64 id, const QByteArray &reply)
+{
+    if (Connection *connection = m_connections.value(id))
+        connection->answered(reply);
+    // else the client left while its call ran
+}
+
+void IoLoop::drop(quint64 id)
+{
+    if (Connection *connection = m_connections.take(id))
+        connection->deleteLater();
+    m_pool.sessions().forget(id);
+}
+
+void IoLoop::stop()
+{
+    qDeleteAll(m_connections);
+    m_connections.clear();
+    delete m_idleCheck;
+    m_idleCheck = nullptr;
+}
+
+void IoLoop::closeIdle()
 {
     QList<quint64> idle;
-    for (auto it = m_peers.cbegin(); it != m_peers.cend(); ++it)
-        if (!it->busy && it->quiet.hasExpired(m_options.idleTimeoutMs))
-            idle << it.key();
+    for (Connection *connection : std::as_const(m_connections))
+        if (!connection->busy() && connection->quietFor(m_options.idleTimeoutMs))
+            idle << connection->id();
     for (quint64 id : idle) {
         m_log.info(QString("closing a connection idle for %1 s").arg(m_options.idleTimeoutMs / 1000.0));
         drop(id);
     }
+}
+
+RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, QObject *parent)
+    : QTcpServer(parent), m_options(options), m_log(log)
+{
+    m_pool = std::make_unique<WorkerPool>(url, options.workers, log, [this](quint64 peer, QByteArray reply) {
+        IoLoop *loop = loopOf(peer);
+        QMetaObject::invokeMethod(loop, [loop, peer, reply = std::move(reply)] { loop->answered(peer, reply); },
+                                  Qt::QueuedConnection);
+    }, m_sessions, options.sessions);
+    for (int i = 0; i < std::max(1, options.ioThreads); ++i) {
+        m_threads.push_back(std::make_unique<QThread>());
+        m_threads.back()->setObjectName(QString("apr-io-%1").arg(i + 1));
+        m_loops.push_back(std::make_unique<IoLoop>(m_options, m_log, *m_pool));
+        m_loops.back()->moveToThread(m_threads.back().get());
+    }
+}
+
+RpcServer::~RpcServer()
+{
+    close();
+    m_pool.reset(); // workers stop before the connections they answer go
+    for (size_t i = 0; i < m_loops.size(); ++i) {
+        if (m_threads[i]->isRunning()) {
+            IoLoop *loop = m_loops[i].get();
+            QMetaObject::invokeMethod(loop, [loop] { loop->stop(); }, Qt::BlockingQueuedConnection);
+            m_threads[i]->quit();
+            m_threads[i]->wait();
+        }
+        m_loops[i].reset();
+    }
+}
+
+bool RpcServer::start(const QHostAddress &address, quint16 port)
+{
+    if (!m_pool->start(m_error))
+        return false;
+    for (auto &thread : m_threads)
+        thread->start();
+    if (!listen(address, port)) {
+        m_error = errorString();
+        return false;
+    }
+    return true;
+}
+
+void RpcServer::incomingConnection(qintptr descriptor)
+{
+    const quint64 id = m_nextPeer++;
+    m_sessions.open(id);
+    IoLoop *loop = loopOf(id);
+    QMetaObject::invokeMethod(loop, [loop, descriptor, id] { loop->adopt(descriptor, id); }, Qt::QueuedConnection);
 }
 
 }

@@ -7,12 +7,16 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
+#include <QObject>
 #include <QTcpServer>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QTcpSocket;
+class QThread;
 
 namespace apr {
 
@@ -22,18 +26,82 @@ class WorkerPool;
 QByteArray answerLine(CallContext &context, const QByteArray &line, CallOutcome *outcome = nullptr);
 QByteArray errorReply(const QJsonValue &id, int code, const QString &message, const QString &detail = {});
 
+// Makes the socket of an accepted connection, on the thread that will serve
+// it; null when the descriptor cannot be taken over.
+using SocketFactory = std::function<QTcpSocket *(qintptr descriptor, QObject *parent)>;
+QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent);
+
 struct ServerOptions {
     qint64 maxLine = 8 * 1024 * 1024;
     int workers = 2;
+    int ioThreads = 2;
     qint64 idleTimeoutMs = 10 * 60 * 1000;
+    SocketFactory createSocket = createPlainSocket;
     SessionPolicy sessions;
 };
 
-// Line-framed JSON-RPC over TCP. This thread reads and writes the sockets;
-// a pool of workers answers the lines. One connection has at most one line
-// with the workers at a time, so its replies come back in the order of its
-// requests while other connections are answered in parallel. A line longer
-// than maxLine is refused and skipped up to its newline without being kept.
+class IoLoop;
+
+// One client connection, on its I/O thread: its socket, its unanswered
+// lines and whatever else belongs to the client for as long as it stays.
+// At most one of its lines is with the workers at a time, so its replies
+// come back in the order of its requests. A line longer than maxLine is
+// refused and skipped up to its newline without being kept.
+class Connection : public QObject {
+public:
+    Connection(quint64 id, QTcpSocket *socket, IoLoop &loop);
+    ~Connection() override;
+
+    quint64 id() const { return m_id; }
+    QTcpSocket *socket() const { return m_socket; }
+    bool busy() const { return m_busy; }
+    bool quietFor(qint64 ms) const { return m_quiet.hasExpired(ms); }
+    void answered(const QByteArray &reply);
+
+private:
+    void readMore();
+    void consume(const QByteArray &chunk);
+    void pump();
+
+    const quint64 m_id;
+    QTcpSocket *m_socket;
+    IoLoop &m_loop;
+    QByteArray m_pending;
+    std::deque<QByteArray> m_lines; // read, not yet handed to a worker
+    bool m_skipping = false;        // inside an oversized line
+    bool m_busy = false;            // a line of it is with a worker
+    QElapsedTimer m_quiet;          // since the last sign of life
+};
+
+// The connections of one I/O thread. Several such threads share the
+// sockets, so no single event loop has to look at all of them each pass.
+class IoLoop : public QObject {
+public:
+    IoLoop(const ServerOptions &options, CallLog &log, WorkerPool &pool);
+
+    // Both run on this loop's thread.
+    void adopt(qintptr descriptor, quint64 id);
+    void answered(quint64 id, const QByteArray &reply);
+    void stop();
+
+    const ServerOptions &options() const { return m_options; }
+    WorkerPool &pool() { return m_pool; }
+    void drop(quint64 id);
+
+private:
+    void closeIdle();
+
+    const ServerOptions &m_options;
+    CallLog &m_log;
+    WorkerPool &m_pool;
+    QHash<quint64, Connection *> m_connections;
+    QTimer *m_idleCheck = nullptr;
+};
+
+// Line-framed JSON-RPC over TCP. This thread accepts; each connection is
+// handed to one of the I/O threads, which read and write its socket, and a
+// pool of workers answers its lines, so a slow call holds up only the
+// client that made it.
 class RpcServer : public QTcpServer {
     Q_OBJECT
 public:
@@ -47,29 +115,15 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
-    struct Peer {
-        QTcpSocket *socket = nullptr;
-        QByteArray pending;
-        std::deque<QByteArray> lines;  // read, not yet handed to a worker
-        bool skipping = false;         // inside an oversized line
-        bool busy = false;             // a line of it is with a worker
-        QElapsedTimer quiet;           // since the last sign of life
-    };
-
-    void readFrom(quint64 id);
-    void consume(Peer &peer, const QByteArray &chunk);
-    void pump(quint64 id);
-    void answered(quint64 id, const QByteArray &reply);
-    void closeIdle();
-    void drop(quint64 id);
+    IoLoop *loopOf(quint64 id) const { return m_loops[id % m_loops.size()].get(); }
 
     ServerOptions m_options;
     CallLog &m_log;
-    ConnectionSessions m_sessions;
+    ConnectionSessions m_sessions;  // the caller of each connection, for the workers
     std::unique_ptr<WorkerPool> m_pool;
-    QHash<quint64, Peer> m_peers;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::vector<std::unique_ptr<IoLoop>> m_loops;
     quint64 m_nextPeer = 1;
-    QTimer m_idleCheck;
     QString m_error;
 };
 

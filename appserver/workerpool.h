@@ -36,6 +36,7 @@ public:
     // Opens every worker's connection; false with `error` when one cannot.
     bool start(QString &error);
     void submit(Job job);
+    ConnectionSessions &sessions() { return m_sessions; }
 
 private:
     void run(std::shared_ptr<struct StartState> state);

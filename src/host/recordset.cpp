@@ -3,6 +3,7 @@
 #include "host/abort.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <algorithm>
@@ -146,8 +147,24 @@ QJsonValue toWire(FieldType type, const QVariant &value)
     }
 }
 
+// Wire stamps of one packet, read once each: turning a text into a local
+// time looks the time zone up, and a plan repeats the same days many times.
+class WireDates {
+public:
+    QDateTime read(const QString &text)
+    {
+        auto it = m_seen.constFind(text);
+        if (it == m_seen.constEnd())
+            it = m_seen.insert(text, QDateTime::fromString(text, Qt::ISODate));
+        return *it;
+    }
+
+private:
+    QHash<QString, QDateTime> m_seen;
+};
+
 // Reads a wire value; ok is cleared when it does not fit the type.
-QVariant fromWire(const FieldDef &def, const QJsonValue &value, bool &ok)
+QVariant fromWire(const FieldDef &def, const QJsonValue &value, bool &ok, WireDates *dates = nullptr)
 {
     ok = true;
     if (value.isNull() || value.isUndefined())
@@ -163,7 +180,8 @@ QVariant fromWire(const FieldDef &def, const QJsonValue &value, bool &ok)
         return value.toString();
     case FieldType::DateTime: {
         if (!value.isString()) break;
-        QDateTime when = QDateTime::fromString(value.toString(), Qt::ISODate);
+        const QString text = value.toString();
+        const QDateTime when = dates ? dates->read(text) : QDateTime::fromString(text, Qt::ISODate);
         if (!when.isValid()) break;
         return when;
     }
@@ -216,6 +234,7 @@ bool parsePacket(const QJsonObject &packet, ParsedPacket &out, QString &error)
     }
     const QJsonArray rows = rowsValue.toArray();
     out.rows.reserve(rows.size());
+    WireDates dates;
     for (int r = 0; r < rows.size(); ++r) {
         const QJsonArray cells = rows.at(r).toArray();
         if (!rows.at(r).isArray() || cells.size() > out.fields.size()) {
@@ -225,7 +244,7 @@ bool parsePacket(const QJsonObject &packet, ParsedPacket &out, QString &error)
         QVector<QVariant> values(out.fields.size());
         for (int c = 0; c < cells.size(); ++c) {
             bool ok = true;
-            values[c] = fromWire(out.fields.at(c), cells.at(c), ok);
+            values[c] = fromWire(out.fields.at(c), cells.at(c), ok, &dates);
             if (!ok) {
                 error = QStringLiteral("valor inválido no campo %1, linha %2 do pacote de dados")
                             .arg(out.fields.at(c).name).arg(r + 1);

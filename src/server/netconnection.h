@@ -53,6 +53,8 @@ public:
 
     // Calls a method by name with positional arguments; never throws.
     qor::RemoteResult call(const QString &method, const QJsonArray &args);
+    // The result or the error of one reply object.
+    static qor::RemoteResult interpretReply(const QJsonObject &reply);
 
 signals:
     void beforeConnect(TNetConnection &connection);
@@ -68,7 +70,6 @@ private:
     void closeSocket();
     qor::RemoteResult transportError(const QString &detail) const;
     bool readLine(QByteArray &line, QString &error);
-    static qor::RemoteResult interpretReply(const QJsonObject &reply);
 
     QSslSocket m_socket;
     QByteArray m_pending;

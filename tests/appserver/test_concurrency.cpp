@@ -99,6 +99,34 @@ TEST_F(Concurrency, RepliesOfOneConnectionComeInTheOrderOfItsRequests)
     }
 }
 
+// Connections are spread over several I/O threads while the workers answer
+// in any order: each reply must still reach the connection that asked, in
+// its place. Every client reads back what it wrote under a key of its own.
+TEST_F(Concurrency, ManyConnectionsEachGetTheirOwnRepliesInOrder)
+{
+    auto many = clients(40);
+    constexpr int rounds = 6;
+    for (size_t c = 0; c < many.size(); ++c) {
+        QByteArray batch;
+        const QString oper = QString("LOOP%1").arg(c);
+        for (int r = 0; r < rounds; ++r) {
+            batch += requestLine(2 * r, "SetProgOperOpc", {"APR00100", oper, QString("%1/%2").arg(oper).arg(r), "2"});
+            batch += requestLine(2 * r + 1, "GetProgOperOpc", {"APR00100", oper});
+        }
+        many[c]->send(batch);
+    }
+    for (size_t c = 0; c < many.size(); ++c) {
+        const QString oper = QString("LOOP%1").arg(c);
+        for (int r = 0; r < rounds; ++r) {
+            const QJsonObject written = many[c]->readReply();
+            ASSERT_EQ(written.value("id").toInt(-1), 2 * r) << QJsonDocument(written).toJson().toStdString();
+            const QJsonObject read = many[c]->readReply();
+            ASSERT_EQ(read.value("id").toInt(-1), 2 * r + 1);
+            EXPECT_EQ(column(read.value("result"), "TXPROPRIED"), QStringList{QString("%1/%2").arg(oper).arg(r)});
+        }
+    }
+}
+
 // A write held up by a lock another program holds on the data is a slow
 // call: a short call of another client is answered first, and the write
 // completes once the lock is gone.

@@ -2,6 +2,7 @@
 // platform, the planned-start date, ordering and the packet's fields.
 #include "harness.h"
 #include "args.h"
+#include "plan_fields.h"
 #include <QJsonDocument>
 
 using namespace apptest;
@@ -161,4 +162,38 @@ TEST_F(Plan, QueuePositionRoundTrip)
     reply = client->call("SetFila_PlanAtiv", {"0001", "0000005006", "00001", "1234"});
     EXPECT_EQ(errorCode(reply), -32000);
     EXPECT_EQ(cell(plan({}), 0, "NRPRIOATIVTR").toString(), "000");
+}
+
+// On SQLite the plan is read on SQLite's own interface and written as JSON
+// from its UTF-8 text; the Qt driver's way must give the very same text,
+// for awkward values as well: escapes, accents, a character outside the
+// basic plane, numbers stored in text columns and text in a number column.
+TEST_F(Plan, SqliteOwnInterfaceGivesTheDriversTextForEveryFilter)
+{
+    apr::Database &db = server.db();
+    if (db.isPostgres())
+        GTEST_SKIP() << "SQLite only";
+    db.run("UPDATE tarefa SET DSREFETAREFA = ? WHERE NRTAREFA = '0000005006'",
+           {QString::fromUtf8("aspas \" barra \\ tab\t nova\nlinha \x01 ação 𝄞 fim")});
+    db.run("UPDATE planativtare SET NRREPETATIV = 7, VRFATOCPLX = 'abc' WHERE NRTAREFA = '0000005006'");
+    db.run("UPDATE planativtare SET VRFATOCPLX = 2.5, NRCPLXITATIV = '3' WHERE NRTAREFA <> '0000005006'");
+    const std::vector<Filter> filters{{},
+                                      {.process = "corretiva"},
+                                      {.client = "SÃO JOÃO"},
+                                      {.from = "P4", .to = "P9zz"},
+                                      {.planned = date(QDate(2020, 1, 1))},
+                                      {.client = "nobody here"}};
+    for (const Filter &f : filters) {
+        const QJsonArray params{"0001", "000000000001", f.planned, f.project, f.request,
+                                f.workItem, f.process, f.client, f.from, f.to};
+        const QByteArray direct = apr::planPacket(db, params, apr::PlanReader::Direct);
+        EXPECT_EQ(direct, apr::planPacket(db, params, apr::PlanReader::Driver)) << f.process.toStdString();
+        EXPECT_TRUE(QJsonDocument::fromJson(direct).isObject());
+    }
+    const QJsonValue packet = plan({});
+    const qsizetype row = column(packet, "NRTAREFA").indexOf("0000005006");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(cell(packet, int(row), "DSREFETAREFA").toString(),
+              QString::fromUtf8("aspas \" barra \\ tab\t nova\nlinha \x01 ação 𝄞 fim"));
+    EXPECT_EQ(cell(packet, int(row), "NRREPETATIV").toString(), "7");
 }
