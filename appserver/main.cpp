@@ -6,6 +6,7 @@
 #include "rpcserver.h"
 #include "seed.h"
 #include "sessions.h"
+#include "tlssockets.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -182,10 +183,12 @@ int main(int argc, char **argv)
                                       " the default) or debug (also every call).", "LEVEL", "info");
     const QCommandLineOption sessionIdle("session-idle", "Seconds after which an unused sign-in session expires"
                                          " (default 43200, 12 hours).", "SECONDS", "43200");
+    const QCommandLineOption tlsCert("tls-cert", "Speak TLS with this certificate (PEM, the chain after it).", "FILE");
+    const QCommandLineOption tlsKey("tls-key", "The certificate's private key (PEM, not encrypted).", "FILE");
     const QCommandLineOption insecureListen("insecure-listen", "Listen on an address other than loopback without"
                                             " TLS (passwords would cross the network in clear).");
     parser.addOptions({listen, database, seed, maxLine, workers, idleTimeout, logLevel, sessionIdle,
-                       insecureListen});
+                       insecureListen, tlsCert, tlsKey});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         fail("unexpected argument " + parser.positionalArguments().first() + " (see --help)");
@@ -211,7 +214,15 @@ int main(int argc, char **argv)
     options.sessions.idleSeconds = parser.value(sessionIdle).toLongLong(&ok);
     if (!ok || options.sessions.idleSeconds < 1)
         fail("--session-idle expects a number of seconds greater than 0");
-    if (!address.isLoopback() && !parser.isSet(insecureListen))
+    if (parser.isSet(tlsCert) != parser.isSet(tlsKey))
+        fail("--tls-cert and --tls-key go together");
+    if (parser.isSet(tlsCert)) {
+        QString tlsError;
+        options.createSocket = apr::tlsSocketFactory(parser.value(tlsCert), parser.value(tlsKey), tlsError);
+        if (!options.createSocket)
+            fail(tlsError);
+    }
+    if (!address.isLoopback() && !parser.isSet(tlsCert) && !parser.isSet(insecureListen))
         fail("refusing to listen on " + parser.value(listen) + " without TLS: give --tls-cert and --tls-key,"
              " or --insecure-listen");
     apr::LogLevel level;

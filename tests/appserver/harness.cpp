@@ -71,7 +71,7 @@ bool Server::start(const QStringList &extra)
         if (match.hasMatch()) {
             m_port = quint16(match.captured(1).toUInt());
             m_output = QString::fromUtf8(seen);
-            if (m_port != 0 && extra.contains("--seed")) {
+            if (m_port != 0 && extra.contains("--seed") && !extra.contains("--tls-cert")) {
                 Client bare(m_port, Client::WithoutSession);
                 m_demoToken = bare.signIn("000000000001", apr::demoPassword);
                 QMutexLocker lock(&tokensMutex);
