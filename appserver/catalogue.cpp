@@ -1,7 +1,11 @@
 #include "catalogue.h"
+#include "authorisation.h"
 #include "database.h"
 #include "handlers.h"
 #include "rpcerror.h"
+#include "sessions.h"
+#include <QDeadlineTimer>
+#include <QThread>
 
 namespace apr {
 
@@ -90,8 +94,35 @@ const std::vector<MethodEntry> methods = {
     {"SetResposta", {{filial, tarefa, atividade, {"resposta", T}}}, nullptr},
     {"SetStatusAtivPen", {{tarefa, atividade}}, nullptr},
     {"SetTarefa", {{filial, operador, {"tipo de atendimento", T}}}, nullptr},
+    {"SignIn", {{operador, {"senha", T}, filial, {"empresa", T}}}, signIn},
+    {"Resume", {{{"token", T}}}, resume},
+    {"SignOut", {Form{}}, signOut},
     {"SetUpdateQualif", {{{"qualificação", T}, filial, tarefa, atividade, {"processo", T}}}, nullptr},
 };
+
+void waitUntil(qint64 deadline)
+{
+    if (deadline == 0)
+        return;
+    QDeadlineTimer until;
+    until.setDeadline(deadline);
+    const qint64 left = until.remainingTime();
+    if (left > 0)
+        QThread::msleep(quint64(left));
+}
+
+// A session may have been signed out or have expired through another
+// connection or server; a long-lived connection looks again now and then.
+void confirmWhenDue(CallContext &context)
+{
+    ConnectionSession *session = context.session;
+    if (!session || !session->signedIn() || !context.policy
+        || session->checkedAt.secsTo(QDateTime::currentDateTimeUtc()) < context.policy->recheckSeconds)
+        return;
+    Transaction transaction(context.db, true);
+    confirmSession(context.db, *context.policy, *session);
+    transaction.commit();
+}
 
 }
 
@@ -113,14 +144,24 @@ Reply dispatch(CallContext &context, const QString &method, const QJsonArray &pa
     const MethodEntry *entry = findMethod(method);
     if (!entry)
         throw RpcError(MethodNotFound, QString("%1: method not found").arg(method));
-    checkParams(method, entry->forms, params);
-    if (!entry->handler)
-        throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
+    requireSession(context, method);
+    const int form = checkParams(method, entry->forms, params);
+    confirmWhenDue(context);
     // Each call is one transaction: all of its writes land or none does.
     Transaction transaction(context.db, !method.startsWith(QLatin1String("Get")));
-    Reply reply = entry->handler(context, Args(params));
-    transaction.commit();
-    return reply;
+    try {
+        authorise(context, method, entry->forms[size_t(form)], params);
+        if (!entry->handler)
+            throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
+        Reply reply = entry->handler(context, Args(params));
+        transaction.commit();
+        return reply;
+    } catch (const RpcError &) {
+        if (context.keepWritesOnError)
+            transaction.commit();
+        waitUntil(context.answerNotBeforeMs);
+        throw;
+    }
 }
 
 }

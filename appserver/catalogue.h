@@ -8,9 +8,18 @@
 namespace apr {
 
 class Database;
+struct ConnectionSession;
+struct SessionPolicy;
 
 struct CallContext {
     Database &db;
+    ConnectionSession *session = nullptr;  // the caller, as this connection signed in
+    const SessionPolicy *policy = nullptr;
+    // A refused sign-in keeps what it counted, and is answered no sooner than this.
+    bool keepWritesOnError = false;
+    qint64 answerNotBeforeMs = 0;          // QDeadlineTimer's clock, 0 for at once
+    // The signed-in operator; empty without a session.
+    QString caller() const;
 };
 
 // What a method gives back: its result and, for methods with by-reference

@@ -44,3 +44,10 @@ Reply getProdSubv(CallContext &, const Args &);
 Reply releaseMetaDados(CallContext &, const Args &);
 
 }
+
+// methods_session.cpp
+namespace apr {
+Reply signIn(CallContext &, const Args &);
+Reply resume(CallContext &, const Args &);
+Reply signOut(CallContext &, const Args &);
+}

@@ -5,6 +5,8 @@
 #include "rpcerror.h"
 #include "rpcserver.h"
 #include "seed.h"
+#include "sessions.h"
+#include "tlssockets.h"
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -15,8 +17,11 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <iostream>
 #include <pwd.h>
+#include <string>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -84,11 +89,76 @@ bool splitListen(const QString &text, QHostAddress &address, quint16 &port)
     return true;
 }
 
+// One line of standard input, without echo when it is a terminal.
+QByteArray readSecretLine(const char *prompt)
+{
+    const bool terminal = ::isatty(STDIN_FILENO);
+    termios saved{};
+    if (terminal) {
+        std::fprintf(stderr, "%s", prompt);
+        ::tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string line;
+    std::getline(std::cin, line);
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fprintf(stderr, "\n");
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    QByteArray secret = QByteArray::fromStdString(line);
+    std::fill(line.begin(), line.end(), '\0');
+    return secret;
+}
+
+// apr-server passwd --database URL OPERATOR: the new password comes from
+// standard input, never from the command line.
+int setPassword(QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Sets an operator's password, read from standard input.");
+    parser.addHelpOption();
+    const QCommandLineOption database("database", "sqlite:PATH (default) or postgresql://user@host:port/dbname.",
+                                      "URL", "sqlite:apr-server.db");
+    parser.addOption(database);
+    parser.addPositionalArgument("passwd", "the command");
+    parser.addPositionalArgument("OPERATOR", "operator code");
+    parser.process(app);
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2)
+        fail("usage: apr-server passwd --database URL OPERATOR (the password on standard input)");
+    const QString operador = positional[1];
+    const QByteArray password = readSecretLine("Nova senha: ");
+    if (password.size() < 8)
+        fail("the password must have at least 8 characters");
+    if (::isatty(STDIN_FILENO) && readSecretLine("Repita a senha: ") != password)
+        fail("the passwords differ");
+    try {
+        apr::Database db(apr::DatabaseUrl::parse(parser.value(database)));
+        apr::migrate(db);
+        apr::Transaction tx(db);
+        if (!apr::setOperatorPassword(db, operador, password))
+            fail("no operator " + operador + " in the database");
+        tx.commit();
+    } catch (const apr::RpcError &e) {
+        fail(e.message + " " + e.detail);
+    } catch (const std::exception &e) {
+        fail(QString::fromLocal8Bit(e.what()));
+    }
+    std::fprintf(stderr, "apr-server: password of %s set; his open sessions were ended\n", qPrintable(operador));
+    return 0;
+}
+
 }
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "passwd") == 0)
+        return setPassword(app);
     QCoreApplication::setApplicationName("apr-server");
 
     QCommandLineParser parser;
@@ -111,7 +181,14 @@ int main(int argc, char **argv)
                                          " is closed (default 600).", "SECONDS", "600");
     const QCommandLineOption logLevel("log-level", "error (failed calls), info (also a summary per minute;"
                                       " the default) or debug (also every call).", "LEVEL", "info");
-    parser.addOptions({listen, database, seed, maxLine, workers, idleTimeout, logLevel});
+    const QCommandLineOption sessionIdle("session-idle", "Seconds after which an unused sign-in session expires"
+                                         " (default 43200, 12 hours).", "SECONDS", "43200");
+    const QCommandLineOption tlsCert("tls-cert", "Speak TLS with this certificate (PEM, the chain after it).", "FILE");
+    const QCommandLineOption tlsKey("tls-key", "The certificate's private key (PEM, not encrypted).", "FILE");
+    const QCommandLineOption insecureListen("insecure-listen", "Listen on an address other than loopback without"
+                                            " TLS (passwords would cross the network in clear).");
+    parser.addOptions({listen, database, seed, maxLine, workers, idleTimeout, logLevel, sessionIdle,
+                       insecureListen, tlsCert, tlsKey});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         fail("unexpected argument " + parser.positionalArguments().first() + " (see --help)");
@@ -134,6 +211,20 @@ int main(int argc, char **argv)
         fail("--idle-timeout expects a number of seconds greater than 0");
     options.idleTimeoutMs = qint64(idleSeconds * 1000);
     options.ioThreads = std::clamp(QThread::idealThreadCount(), 1, 4);
+    options.sessions.idleSeconds = parser.value(sessionIdle).toLongLong(&ok);
+    if (!ok || options.sessions.idleSeconds < 1)
+        fail("--session-idle expects a number of seconds greater than 0");
+    if (parser.isSet(tlsCert) != parser.isSet(tlsKey))
+        fail("--tls-cert and --tls-key go together");
+    if (parser.isSet(tlsCert)) {
+        QString tlsError;
+        options.createSocket = apr::tlsSocketFactory(parser.value(tlsCert), parser.value(tlsKey), tlsError);
+        if (!options.createSocket)
+            fail(tlsError);
+    }
+    if (!address.isLoopback() && !parser.isSet(tlsCert) && !parser.isSet(insecureListen))
+        fail("refusing to listen on " + parser.value(listen) + " without TLS: give --tls-cert and --tls-key,"
+             " or --insecure-listen");
     apr::LogLevel level;
     if (!apr::parseLogLevel(parser.value(logLevel), level))
         fail("--log-level expects error, info or debug");

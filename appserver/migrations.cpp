@@ -114,11 +114,23 @@ const QStringList patchesAndReleases = {
     " NRTAREFA TEXT, NRPLATIVTARE TEXT, NMLOGIN TEXT, DTGERACAO TEXT, PRIMARY KEY (CDARVPROD, NRRELEASE))",
 };
 
+// Version 5: who is calling. Passwords only as Argon2id hashes, sessions only
+// by the hash of their token, and the failed sign-ins in a row per code given.
+const QStringList signIn = {
+    "CREATE TABLE senha_operador (CDOPERADOR TEXT PRIMARY KEY, DSHASHSENHA TEXT NOT NULL, DTALTERACAO TEXT)",
+    "CREATE TABLE sessao (DSHASHTOKEN TEXT PRIMARY KEY, CDOPERADOR TEXT NOT NULL, CDFILIAL TEXT,"
+    " CDEMPRESA TEXT, DTCRIACAO TEXT NOT NULL, DTULTIMOUSO TEXT NOT NULL)",
+    "CREATE INDEX ix_sessao_oper ON sessao (CDOPERADOR)",
+    "CREATE INDEX ix_sessao_uso ON sessao (DTULTIMOUSO)",
+    "CREATE TABLE falha_entrada (CDOPERADOR TEXT PRIMARY KEY, QTFALHAS INTEGER NOT NULL, DTBLOQUEIO TEXT)",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
-    static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases};
+    static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases,
+                                                   signIn};
     return steps;
 }
 

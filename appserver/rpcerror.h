@@ -12,6 +12,8 @@ enum ErrorCode {
     InvalidParams = -32602,
     ApplicationError = -32000,
     NotImplemented = -32001,
+    NotSignedIn = -32002,
+    Forbidden = -32003,
 };
 
 // Thrown by handlers; turned into an error reply. `message` is what the

@@ -235,6 +235,7 @@ void IoLoop::adopt(qintptr descriptor, quint64 id)
     QTcpSocket *socket = m_options.createSocket(descriptor, nullptr);
     if (!socket) {
         ::close(int(descriptor));
+        m_pool.sessions().forget(id);
         return;
     }
     m_connections.insert(id, new Connection(id, socket, *this));
@@ -251,6 +252,7 @@ void IoLoop::drop(quint64 id)
 {
     if (Connection *connection = m_connections.take(id))
         connection->deleteLater();
+    m_pool.sessions().forget(id);
 }
 
 void IoLoop::stop()
@@ -280,7 +282,7 @@ RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallL
         IoLoop *loop = loopOf(peer);
         QMetaObject::invokeMethod(loop, [loop, peer, reply = std::move(reply)] { loop->answered(peer, reply); },
                                   Qt::QueuedConnection);
-    });
+    }, m_sessions, options.sessions);
     for (int i = 0; i < std::max(1, options.ioThreads); ++i) {
         m_threads.push_back(std::make_unique<QThread>());
         m_threads.back()->setObjectName(QString("apr-io-%1").arg(i + 1));
@@ -320,6 +322,7 @@ bool RpcServer::start(const QHostAddress &address, quint16 port)
 void RpcServer::incomingConnection(qintptr descriptor)
 {
     const quint64 id = m_nextPeer++;
+    m_sessions.open(id);
     IoLoop *loop = loopOf(id);
     QMetaObject::invokeMethod(loop, [loop, descriptor, id] { loop->adopt(descriptor, id); }, Qt::QueuedConnection);
 }

@@ -2,6 +2,7 @@
 #include "calllog.h"
 #include "catalogue.h"
 #include "database.h"
+#include "sessions.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -36,6 +37,7 @@ struct ServerOptions {
     int ioThreads = 2;
     qint64 idleTimeoutMs = 10 * 60 * 1000;
     SocketFactory createSocket = createPlainSocket;
+    SessionPolicy sessions;
 };
 
 class IoLoop;
@@ -117,6 +119,7 @@ private:
 
     ServerOptions m_options;
     CallLog &m_log;
+    ConnectionSessions m_sessions;  // the caller of each connection, for the workers
     std::unique_ptr<WorkerPool> m_pool;
     std::vector<std::unique_ptr<QThread>> m_threads;
     std::vector<std::unique_ptr<IoLoop>> m_loops;

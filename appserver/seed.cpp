@@ -1,6 +1,7 @@
 #include "seed.h"
 #include "args.h"
 #include "database.h"
+#include "sessions.h"
 #include <QDate>
 
 namespace apr {
@@ -218,6 +219,11 @@ void seedDemo(Database &db, const QString &osLogin)
             "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},
            {branch, demoOperator, stamp(-1, 10), QVariant(), QVariant(), "0000011300", "I", "0000000001",
             "Dúvida sobre o fechamento mensal", stamp(-1, 10, 40)});
+    QSqlQuery password = db.run("SELECT 1 FROM senha_operador WHERE CDOPERADOR = ?", {demoOperator});
+    const bool hasPassword = password.next();
+    password.finish();
+    if (!hasPassword)
+        setOperatorPassword(db, demoOperator, demoPassword);
     tx.commit();
 }
 

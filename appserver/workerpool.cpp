@@ -12,8 +12,9 @@ struct StartState {
     QString error;
 };
 
-WorkerPool::WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver)
-    : m_url(url), m_count(count), m_log(log), m_deliver(std::move(deliver))
+WorkerPool::WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver,
+                       ConnectionSessions &sessions, const SessionPolicy &policy)
+    : m_url(url), m_count(count), m_log(log), m_deliver(std::move(deliver)), m_sessions(sessions), m_policy(policy)
 {
 }
 
@@ -78,13 +79,15 @@ void WorkerPool::run(std::shared_ptr<StartState> state)
         ++state->opened;
         state->changed.notify_all();
     }
-    CallContext context{*db};
     Job job;
     while (take(job)) {
         QElapsedTimer timer;
         timer.start();
         CallOutcome outcome;
+        ConnectionSession session = m_sessions.take(job.peer);
+        CallContext context{*db, &session, &m_policy};
         QByteArray reply = answerLine(context, job.line, &outcome);
+        m_sessions.put(job.peer, session);
         if (db->inTransaction())
             db->rollback();
         db->endCall();

@@ -1,5 +1,6 @@
 #pragma once
 #include "database.h"
+#include "sessions.h"
 #include <QByteArray>
 #include <QThread>
 #include <condition_variable>
@@ -26,7 +27,8 @@ class WorkerPool {
 public:
     using Deliver = std::function<void(quint64 peer, QByteArray reply)>;
 
-    WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver);
+    WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver,
+               ConnectionSessions &sessions, const SessionPolicy &policy);
     ~WorkerPool();
     WorkerPool(const WorkerPool &) = delete;
     WorkerPool &operator=(const WorkerPool &) = delete;
@@ -34,6 +36,7 @@ public:
     // Opens every worker's connection; false with `error` when one cannot.
     bool start(QString &error);
     void submit(Job job);
+    ConnectionSessions &sessions() { return m_sessions; }
 
 private:
     void run(std::shared_ptr<struct StartState> state);
@@ -43,6 +46,8 @@ private:
     const int m_count;
     CallLog &m_log;
     Deliver m_deliver;
+    ConnectionSessions &m_sessions;
+    const SessionPolicy m_policy;
     std::vector<std::unique_ptr<QThread>> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_wake;

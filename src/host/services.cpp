@@ -50,6 +50,8 @@ QString EmprProc() { return sessionStore().empresa; }
 QString WebURL() { return sessionStore().webUrl; }
 int WebPort() { return sessionStore().webPort; }
 bool KeepConnected() { return sessionStore().keepConnected; }
+QString SessionToken() { return sessionStore().token; }
+QString ServerCaFile() { return sessionStore().caFile; }
 QString ApplicationTitle() { return sessionStore().applicationTitle; }
 
 // ---- Messages ----------------------------------------------------------------------

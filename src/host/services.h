@@ -23,6 +23,8 @@ struct Session {
     QString webUrl = "127.0.0.1";
     int webPort = 7010;
     bool keepConnected = false;
+    QString token;           // the application server's session, from the host's sign-in
+    QString caFile;          // authorities the server's TLS certificate is checked against; empty: no TLS
     QString applicationTitle = "Sistemas Integrados Calbrex";
     QString siteWebCliKey = "SOFTWARE/VORTALY/Sistemas Integrados Vortaly/WebCli";
 };
@@ -35,6 +37,10 @@ QString EmprProc();
 QString WebURL();
 int WebPort();
 bool KeepConnected();
+// The session token the host signed in with; modules resume it on each connect.
+QString SessionToken();
+// The CA file of the host settings; a connection speaks TLS when it is set.
+QString ServerCaFile();
 QString ApplicationTitle();
 
 // ---- Messages --------------------------------------------------------------------

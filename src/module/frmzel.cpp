@@ -102,6 +102,8 @@ void TfrmZEL::netZELBeforeConnect(server::TNetConnection &connection)
 {
     connection.Host = qor::WebURL();
     connection.Port = qor::WebPort();
+    connection.Token = qor::SessionToken();
+    connection.CaFile = qor::ServerCaFile();
     connection.applySettings(*Registro::maquina());
 }
 

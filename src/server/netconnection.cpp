@@ -2,6 +2,8 @@
 #include "host/services.h"
 #include <QDeadlineTimer>
 #include <QSettings>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -52,7 +54,33 @@ void TNetConnection::leaveGroup()
 bool TNetConnection::waitForConnected()
 {
     const qor::BusyCursor cursor;
-    return m_socket.waitForConnected(ConnectTimeoutMs);
+    if (!m_socket.waitForConnected(ConnectTimeoutMs))
+        return false;
+    return CaFile.isEmpty() || m_socket.waitForEncrypted(ConnectTimeoutMs);
+}
+
+void TNetConnection::startTransport()
+{
+    if (CaFile.isEmpty()) {
+        m_socket.connectToHost(Host, quint16(Port));
+        return;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setCaCertificates(QSslCertificate::fromPath(CaFile));
+    m_socket.setSslConfiguration(tls);
+    m_socket.connectToHostEncrypted(Host, quint16(Port));
+}
+
+// The host's sign-in made the session; each new connection presents it once.
+bool TNetConnection::resumeSession()
+{
+    if (Token.isEmpty())
+        return true;
+    const qor::RemoteResult resumed = exchange(QStringLiteral("Resume"), {Token});
+    if (!resumed.isError)
+        return true;
+    m_connectError = (resumed.errorMessage + QLatin1Char(' ') + resumed.errorDetail).trimmed();
+    return false;
 }
 
 bool TNetConnection::open()
@@ -63,11 +91,16 @@ bool TNetConnection::open()
     m_connectError.clear();
     m_socket.abort();
     ++m_connectAttempts;
-    m_socket.connectToHost(Host, quint16(Port));
+    startTransport();
     if (!waitForConnected()) {
         m_connectError = m_socket.state() == QAbstractSocket::UnconnectedState
                              ? m_socket.errorString()
                              : QStringLiteral("o servidor não aceitou a conexão em %1 ms").arg(ConnectTimeoutMs);
+        m_socket.abort();
+        m_groupFailed = m_groupDepth > 0;
+        return false;
+    }
+    if (!resumeSession()) {
         m_socket.abort();
         m_groupFailed = m_groupDepth > 0;
         return false;
@@ -129,7 +162,11 @@ qor::RemoteResult TNetConnection::call(const QString &method, const QJsonArray &
     if (!Connected())
         return transportError(m_connectError.isEmpty() ? QStringLiteral("a conexão não está aberta")
                                                         : m_connectError);
+    return exchange(method, args);
+}
 
+qor::RemoteResult TNetConnection::exchange(const QString &method, const QJsonArray &args)
+{
     const int id = m_nextId++;
     QJsonObject request{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", args}};
     QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);

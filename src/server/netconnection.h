@@ -3,7 +3,7 @@
 #include <QJsonArray>
 #include <QObject>
 #include <QString>
-#include <QTcpSocket>
+#include <QSslSocket>
 
 class QSettings;
 
@@ -22,6 +22,10 @@ public:
     bool ThrowException = false;
     QString Host;
     int Port = 0;
+    // Resumed right after each connect, so the server knows the caller.
+    QString Token;
+    // Authorities for the server's certificate; set, the connection speaks TLS.
+    QString CaFile;
     // A connect gives up soon: an unreachable server must not hold the window.
     // A reply may take as long as the server's work does.
     int ConnectTimeoutMs = 5000;
@@ -60,11 +64,14 @@ signals:
 private:
     bool open();
     bool waitForConnected();
+    void startTransport();
+    bool resumeSession();
+    qor::RemoteResult exchange(const QString &method, const QJsonArray &args);
     void closeSocket();
     qor::RemoteResult transportError(const QString &detail) const;
     bool readLine(QByteArray &line, QString &error);
 
-    QTcpSocket m_socket;
+    QSslSocket m_socket;
     QByteArray m_pending;
     QString m_connectError;
     bool m_wanted = false;      // Connected was set True and not back to False

@@ -1,4 +1,7 @@
 #include "harness.h"
+#include "seed.h"
+#include "sessions.h"
+#include <QMutex>
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -9,6 +12,10 @@ namespace apptest {
 namespace {
 
 int databaseCounter = 0;
+
+// The demo sessions of the servers running, by port, for Client(port).
+QMutex tokensMutex;
+QHash<quint16, QString> demoTokens;
 
 QString adminUrl()
 {
@@ -64,6 +71,12 @@ bool Server::start(const QStringList &extra)
         if (match.hasMatch()) {
             m_port = quint16(match.captured(1).toUInt());
             m_output = QString::fromUtf8(seen);
+            if (m_port != 0 && extra.contains("--seed") && !extra.contains("--tls-cert")) {
+                Client bare(m_port, Client::WithoutSession);
+                m_demoToken = bare.signIn("000000000001", apr::demoPassword);
+                QMutexLocker lock(&tokensMutex);
+                demoTokens.insert(m_port, m_demoToken);
+            }
             return m_port != 0;
         }
     }
@@ -90,6 +103,10 @@ void Server::stop()
 {
     if (!m_process || m_process->state() == QProcess::NotRunning)
         return;
+    {
+        QMutexLocker lock(&tokensMutex);
+        demoTokens.remove(m_port);
+    }
     m_process->terminate();
     if (!m_process->waitForFinished(10000)) {
         m_process->kill();
@@ -108,10 +125,44 @@ apr::Database &Server::db()
     return *m_db;
 }
 
-Client::Client(quint16 port)
+void Server::givePassword(const QString &operador, const QString &password)
+{
+    apr::Transaction tx(db());
+    ASSERT_TRUE(apr::setOperatorPassword(db(), operador, password.toUtf8())) << operador.toStdString();
+    tx.commit();
+}
+
+Client::Client(quint16 port, Start start)
 {
     m_socket.connectToHost("127.0.0.1", port);
     m_socket.waitForConnected(10000);
+    QString token;
+    if (start == Resumed) {
+        QMutexLocker lock(&tokensMutex);
+        token = demoTokens.value(port);
+    }
+    if (!token.isEmpty())
+        EXPECT_TRUE(resume(token)) << QJsonDocument(m_lastError).toJson().toStdString();
+}
+
+Client::Client(quint16 port, const QString &token) : Client(port, WithoutSession)
+{
+    EXPECT_TRUE(resume(token)) << QJsonDocument(m_lastError).toJson().toStdString();
+}
+
+QString Client::signIn(const QString &operador, const QString &password, const QString &filial,
+                       const QString &empresa)
+{
+    const QJsonObject reply = call("SignIn", {operador, password, filial, empresa});
+    m_lastError = reply.value("error").toObject();
+    return reply.value("result").toString();
+}
+
+bool Client::resume(const QString &token)
+{
+    const QJsonObject reply = call("Resume", {token});
+    m_lastError = reply.value("error").toObject();
+    return reply.contains("result");
 }
 
 void Client::send(const QByteArray &bytes)
@@ -187,6 +238,23 @@ QJsonValue cell(const QJsonValue &packet, int row, const QString &name)
         if (fields[i].toObject().value("name").toString() == name)
             return packet.toObject().value("rows").toArray().at(row).toArray().at(i);
     return QJsonValue::Undefined;
+}
+
+std::unique_ptr<Client> clientAs(Server &server, const QString &operador)
+{
+    server.givePassword(operador);
+    auto client = std::make_unique<Client>(server.port(), Client::WithoutSession);
+    EXPECT_FALSE(client->signIn(operador).isEmpty()) << operador.toStdString() << ": "
+                                                     << QJsonDocument(client->lastError()).toJson().toStdString();
+    return client;
+}
+
+Client &SeededServer::as(const QString &operador)
+{
+    std::unique_ptr<Client> &other = others[operador];
+    if (!other)
+        other = clientAs(server, operador);
+    return *other;
 }
 
 void SeededServer::SetUp()

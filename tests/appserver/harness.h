@@ -10,9 +10,13 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace apptest {
+
+// The password the harness gives the operators it signs in.
+inline const QString testPassword = "senha-de-teste";
 
 class Server {
 public:
@@ -32,6 +36,10 @@ public:
     QString output() const { return m_output; }
     // A connection of the test's own to the same database.
     apr::Database &db();
+    // Sets the operator's password (testPassword by default) through db().
+    void givePassword(const QString &operador, const QString &password = testPassword);
+    // The demo operator's session token, signed in once when the server came up with the demo seed.
+    QString demoToken() const { return m_demoToken; }
 
 private:
     QStringList arguments(const QStringList &extra) const;
@@ -41,13 +49,23 @@ private:
     std::unique_ptr<apr::Database> m_db;
     bool m_borrowed = false;
     quint16 m_port = 0;
+    QString m_demoToken;
     int m_exitCode = -1;
     QString m_output;
 };
 
 class Client {
 public:
-    explicit Client(quint16 port);
+    enum Start { Resumed, WithoutSession };
+    // Resumes the demo operator's session of the server on that port (when it
+    // has one), so tests call as him; WithoutSession leaves the connection bare.
+    explicit Client(quint16 port, Start start = Resumed);
+    Client(quint16 port, const QString &token);
+    // Signs in on this connection; the token, or empty with the reply in lastError().
+    QString signIn(const QString &operador, const QString &password = testPassword,
+                   const QString &filial = "0001", const QString &empresa = "0001");
+    bool resume(const QString &token);
+    QJsonObject lastError() const { return m_lastError; }
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     void send(const QByteArray &bytes);
     QJsonObject readReply(int timeoutMs = 15000);
@@ -58,6 +76,7 @@ public:
 private:
     QTcpSocket m_socket;
     QByteArray m_buffer;
+    QJsonObject m_lastError;
     int m_nextId = 1;
 };
 
@@ -68,12 +87,18 @@ QString errorMessage(const QJsonObject &reply);
 QStringList column(const QJsonValue &packet, const QString &name);
 QJsonValue cell(const QJsonValue &packet, int row, const QString &name);
 
-// A server with the demo seed and one client, started per test.
+// A connection signed in as operador, who gets testPassword first.
+std::unique_ptr<Client> clientAs(Server &server, const QString &operador);
+
+// A server with the demo seed and one client (the demo operator), started per test.
 class SeededServer : public ::testing::Test {
 protected:
     void SetUp() override;
+    // A second connection, signed in as another operator of the seed.
+    Client &as(const QString &operador);
     Server server;
     std::unique_ptr<Client> client;
+    std::map<QString, std::unique_ptr<Client>> others;
 };
 
 }

@@ -53,7 +53,7 @@ TEST_F(Concurrency, ParallelWritesAllLandAndNoneMeetsALockedDatabase)
     auto writers = clients(20);
     constexpr int rounds = 15;
     // Every client queues its writes at once: the queue position of its own
-    // activity, and the options of an operator of its own.
+    // activity, and the demo operator's options of a program of its own.
     for (size_t c = 0; c < writers.size(); ++c) {
         QByteArray batch;
         for (int r = 0; r < rounds; ++r) {
@@ -61,7 +61,7 @@ TEST_F(Concurrency, ParallelWritesAllLandAndNoneMeetsALockedDatabase)
             batch += requestLine(2 * r, "SetFila_PlanAtiv",
                                  {k.branch, k.task, k.activity, QString("%1").arg(r * 20 + int(c), 3, 10, QChar('0'))});
             batch += requestLine(2 * r + 1, "SetProgOperOpc",
-                                 {"APR00100", QString("OPER%1").arg(c), QString("layout %1").arg(r), "2"});
+                                 {QString("PROG%1").arg(c), "000000000001", QString("layout %1").arg(r), "2"});
         }
         writers[c]->send(batch);
     }
@@ -76,8 +76,8 @@ TEST_F(Concurrency, ParallelWritesAllLandAndNoneMeetsALockedDatabase)
                                       {keys[c].task, keys[c].activity});
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.value(0).toString(), QString("%1").arg((rounds - 1) * 20 + int(c), 3, 10, QChar('0')));
-        QSqlQuery o = server.db().run("SELECT TXPROPRIED FROM progoperopc WHERE CDOPERADOR = ?",
-                                      {QString("OPER%1").arg(c)});
+        QSqlQuery o = server.db().run("SELECT TXPROPRIED FROM progoperopc WHERE CDPROGRAMA = ?",
+                                      {QString("PROG%1").arg(c)});
         ASSERT_TRUE(o.next());
         EXPECT_EQ(o.value(0).toString(), QString("layout %1").arg(rounds - 1));
     }
@@ -110,8 +110,8 @@ TEST_F(Concurrency, ManyConnectionsEachGetTheirOwnRepliesInOrder)
         QByteArray batch;
         const QString oper = QString("LOOP%1").arg(c);
         for (int r = 0; r < rounds; ++r) {
-            batch += requestLine(2 * r, "SetProgOperOpc", {"APR00100", oper, QString("%1/%2").arg(oper).arg(r), "2"});
-            batch += requestLine(2 * r + 1, "GetProgOperOpc", {"APR00100", oper});
+            batch += requestLine(2 * r, "SetProgOperOpc", {oper, "000000000001", QString("%1/%2").arg(oper).arg(r), "2"});
+            batch += requestLine(2 * r + 1, "GetProgOperOpc", {oper, "000000000001"});
         }
         many[c]->send(batch);
     }
@@ -134,11 +134,12 @@ TEST_F(Concurrency, SlowCallDoesNotHoldUpAnotherClientsShortCall)
 {
     const ActivityKey k = activities(server.db()).front();
     apr::Database &db = server.db();
+    // Connected (and their session resumed) before the lock is taken.
+    Client slow(server.port()), quick(server.port());
     db.transaction();
     if (db.isPostgres())
         db.run("SELECT 1 FROM planativtare WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ? FOR UPDATE",
                {k.branch, k.task, k.activity});
-    Client slow(server.port()), quick(server.port());
     slow.send(requestLine(1, "SetFila_PlanAtiv", {k.branch, k.task, k.activity, "777"}));
     QThread::msleep(200); // the write reaches its lock first
     const QJsonObject quickReply = quick.call("GetAtivAndamento", {"0001", "000000000001"});

@@ -11,7 +11,8 @@ protected:
     QJsonArray packets(const QString &op, const QString &login, const QString &from = "P4",
                        const QString &to = "P9zz")
     {
-        const QJsonValue r = client->result("Get_Inicial", {op, "0001", op, login, from, to});
+        Client &caller = op == "000000000001" ? *client : as(op);
+        const QJsonValue r = caller.result("Get_Inicial", {op, "0001", op, login, from, to});
         EXPECT_TRUE(r.isArray());
         EXPECT_EQ(r.toArray().size(), 5);
         return r.toArray();
@@ -52,7 +53,10 @@ TEST_F(Inicial, NullElementsWhenThereIsNoDevelopmentOperatorOrOperator)
     EXPECT_TRUE(p[0].isObject());
     EXPECT_TRUE(p[1].isObject());
 
-    p = packets("999999999999", "nobody");
+    // An operator removed while his session lasts.
+    as("000000000003");
+    server.db().run("DELETE FROM operador WHERE CDOPERADOR = '000000000003'");
+    p = packets("000000000003", "nobody");
     EXPECT_TRUE(p[1].isNull());
     EXPECT_TRUE(p[3].isNull());
     EXPECT_TRUE(p[4].isNull());
@@ -78,7 +82,9 @@ TEST_F(Inicial, ThreeArgumentFormIsALightCheck)
     const QJsonObject ok = client->call("Get_Inicial", {"000000000001", "0001", "000000000001"});
     ASSERT_TRUE(ok.contains("result")) << QJsonDocument(ok).toJson().toStdString();
     EXPECT_TRUE(ok.value("result").isNull());
-    const QJsonObject unknown = client->call("Get_Inicial", {"999999999999", "0001", "999999999999"});
+    Client &removed = as("000000000003");
+    server.db().run("DELETE FROM operador WHERE CDOPERADOR = '000000000003'");
+    const QJsonObject unknown = removed.call("Get_Inicial", {"000000000003", "0001", "000000000003"});
     EXPECT_EQ(errorCode(unknown), -32000);
     EXPECT_EQ(errorCode(client->call("Get_Inicial", {"000000000001", "0001", "000000000001", "root"})), -32602);
 }

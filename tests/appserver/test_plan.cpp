@@ -18,7 +18,8 @@ class Plan : public SeededServer {
 protected:
     QJsonValue plan(const Filter &f, const QString &operatorCode = "000000000001", const QString &branch = "0001")
     {
-        return client->result("GetPlanAtivTare", {branch, operatorCode, f.planned, f.project, f.request,
+        Client &caller = operatorCode == "000000000001" ? *client : as(operatorCode);
+        return caller.result("GetPlanAtivTare", {branch, operatorCode, f.planned, f.project, f.request,
                                                   f.workItem, f.process, f.client, f.from, f.to});
     }
     QStringList products(const Filter &f) { return column(plan(f), "CDPRODGRUP"); }

@@ -1,6 +1,8 @@
 // The wire protocol: framing, ids, errors, and that bad input never costs the
 // connection or the server.
 #include "harness.h"
+#include "seed.h"
+#include <QFile>
 #include <QJsonDocument>
 
 using namespace apptest;
@@ -146,7 +148,7 @@ TEST_F(Protocol, MethodNotBuiltYetSaysSo)
 TEST(ProtocolLimits, OversizedLineIsRefusedAndSkipped)
 {
     Server server;
-    ASSERT_TRUE(server.start({"--max-line", "4096"})) << server.output().toStdString();
+    ASSERT_TRUE(server.start({"--max-line", "4096", "--seed", "demo"})) << server.output().toStdString();
     Client client(server.port());
     // Well over the limit, sent in pieces, then a valid request on the same connection.
     const QByteArray piece(64 * 1024, 'a');
@@ -202,19 +204,44 @@ TEST(AprCall, PrintsResultOrError)
     Server server;
     ASSERT_TRUE(server.start());
     const QString address = QString("127.0.0.1:%1").arg(server.port());
+    QTemporaryDir dir;
+    QFile secret(dir.filePath("senha"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write(QByteArray(apr::demoPassword) + "\n");
+    secret.close();
     QProcess call;
-    call.start(APR_CALL_BIN, {"--server", address, "SetProgOperOpc", "APR00100", "000000000001", "abc def", "\"1\""});
+    call.start(APR_CALL_BIN, {"--server", address, "--operator", "000000000001", "--password-file", secret.fileName(),
+                              "SetProgOperOpc", "APR00100", "000000000001", "abc def", "\"1\""});
     ASSERT_TRUE(call.waitForFinished(15000));
     EXPECT_EQ(call.exitCode(), 0) << call.readAllStandardError().toStdString();
-    call.start(APR_CALL_BIN, {"--server", address, "GetProgOperOpc", "APR00100", "000000000001"});
+    // The password on standard input.
+    call.start(APR_CALL_BIN, {"--server", address, "--operator", "000000000001", "GetProgOperOpc", "APR00100",
+                              "000000000001"});
+    call.write(QByteArray(apr::demoPassword) + "\n");
+    call.closeWriteChannel();
     ASSERT_TRUE(call.waitForFinished(15000));
     EXPECT_EQ(call.exitCode(), 0);
     const QJsonObject packet = QJsonDocument::fromJson(call.readAllStandardOutput()).object();
     EXPECT_EQ(column(packet, "TXPROPRIED"), QStringList{"abc def"});
     // Bare 1 is a number where a text is expected: an invalid-params error on stderr.
-    call.start(APR_CALL_BIN, {"--server", address, "SetFila_PlanAtiv", "0001", "0000005001", "00001", "7"});
+    call.start(APR_CALL_BIN, {"--server", address, "--operator", "000000000001", "--password-file",
+                              secret.fileName(), "SetFila_PlanAtiv", "0001", "0000005001", "00001", "7"});
     ASSERT_TRUE(call.waitForFinished(15000));
     EXPECT_EQ(call.exitCode(), 1);
     EXPECT_TRUE(call.readAllStandardError().contains("SetFila_PlanAtiv"));
     EXPECT_TRUE(call.readAllStandardOutput().isEmpty());
+    // Without signing in the server refuses, and a wrong password says so without echoing it.
+    call.start(APR_CALL_BIN, {"--server", address, "GetProgOperOpc", "APR00100", "000000000001"});
+    ASSERT_TRUE(call.waitForFinished(15000));
+    EXPECT_EQ(call.exitCode(), 1);
+    EXPECT_TRUE(call.readAllStandardError().contains("-32002"));
+    call.start(APR_CALL_BIN, {"--server", address, "--operator", "000000000001", "GetProgOperOpc", "APR00100",
+                              "000000000001"});
+    call.write("not-the-password\n");
+    call.closeWriteChannel();
+    ASSERT_TRUE(call.waitForFinished(15000));
+    EXPECT_EQ(call.exitCode(), 1);
+    const QByteArray said = call.readAllStandardError() + call.readAllStandardOutput();
+    EXPECT_TRUE(said.contains("Operador ou senha incorretos")) << said.toStdString();
+    EXPECT_FALSE(said.contains("not-the-password"));
 }

@@ -11,7 +11,8 @@ class Records : public SeededServer {
 protected:
     QStringList layout(const QString &op = "000000000001")
     {
-        return column(client->result("GetProgOperOpc", {"APR00100", op}), "TXPROPRIED");
+        Client &caller = op == "000000000001" ? *client : as(op);
+        return column(caller.result("GetProgOperOpc", {"APR00100", op}), "TXPROPRIED");
     }
     QStringList files(const QString &task)
     {
@@ -40,7 +41,7 @@ TEST_F(Records, OptionsInsertOverAnExistingRowAndUpdateOfAMissingOneStoreTheText
     client->result("SetProgOperOpc", {"APR00100", "000000000001", "first", "1"});
     client->result("SetProgOperOpc", {"APR00100", "000000000001", "again", "1"});
     EXPECT_EQ(layout(), QStringList{"again"});
-    client->result("SetProgOperOpc", {"APR00100", "000000000003", "fresh", "2"});
+    as("000000000003").result("SetProgOperOpc", {"APR00100", "000000000003", "fresh", "2"});
     EXPECT_EQ(layout("000000000003"), QStringList{"fresh"});
 }
 
@@ -107,5 +108,5 @@ TEST_F(Records, WorkItemsOfTheOperatorsOpenActivities)
     EXPECT_EQ(cell(items, 0, "CDREDUITTRAB").toString(), "IT001");
     EXPECT_EQ(cell(items, 0, "CDITEMTRAB").toString(), "0000000101");
     EXPECT_EQ(cell(items, 0, "IDSITCHECKOUT").toString(), "S");
-    EXPECT_TRUE(column(client->result("Get_ItemTarefa", {"0001", "000000000002"}), "NRTAREFA").isEmpty());
+    EXPECT_TRUE(column(as("000000000002").result("Get_ItemTarefa", {"0001", "000000000002"}), "NRTAREFA").isEmpty());
 }

@@ -31,8 +31,10 @@ TEST(Schema, OlderDatabaseIsMigratedKeepingItsRows)
                     " VALUES ('P777', 'Produto antigo', 'P777', 'S')");
     ASSERT_TRUE(server.start({})) << server.output().toStdString();
     EXPECT_EQ(apr::schemaVersion(server.db()), int(apr::migrationSteps().size()));
-    Client client(server.port());
-    const QJsonValue p = client.result("Get_Inicial", {"x", "0001", "x", "root", "P7", "P7zz"});
+    server.db().run("INSERT INTO filial (CDFILIAL, CDEMPRESA) VALUES ('0001', '0001')");
+    server.db().run("INSERT INTO operador (CDOPERADOR, NMOPERADOR) VALUES ('000000000077', 'Antigo')");
+    const auto client = clientAs(server, "000000000077");
+    const QJsonValue p = client->result("Get_Inicial", {"000000000077", "0001", "000000000077", "root", "P7", "P7zz"});
     EXPECT_EQ(column(p.toArray().at(2), "CDPRODUTO"), QStringList{"P777"});
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# apr-host end to end: signs in from the command line, opens APR00100, confirms
+# apr-host end to end: signs in from the command line (the password on standard input), opens APR00100, confirms
 # the Delphi platform and saves a picture of the plan page.
 set -euo pipefail
 BIN="$1"
@@ -20,9 +20,17 @@ done
 address="$(sed -n 's/^apr-server listening on //p' "$work/server.log")"
 [ -n "$address" ] || { cat "$work/server.log"; exit 1; }
 
-"$BIN/apr-host" --operator 000000000001 --branch 0001 --company 0001 --server "$address" \
-  --module APR00100 --platform 0 --screenshot "$work/plan.png" 2>"$work/host.log"
+# A wrong password ends the unattended host with the server's message, never the password.
 status=0
+if printf 'nao-e-esta\n' | "$BIN/apr-host" --operator 000000000001 --branch 0001 --company 0001 \
+     --server "$address" --password-stdin --module APR00100 --screenshot "$work/wrong.png" >"$work/wrong.log" 2>&1; then
+  echo "signed in with a wrong password"; status=1
+fi
+grep -q "Operador ou senha incorretos." "$work/wrong.log" || { echo "no refusal shown"; cat "$work/wrong.log"; status=1; }
+if grep -q "nao-e-esta" "$work/wrong.log"; then echo "the password was printed"; status=1; fi
+
+printf 'demo-entrada\n' | "$BIN/apr-host" --operator 000000000001 --branch 0001 --company 0001 --server "$address" \
+  --password-stdin --module APR00100 --platform 0 --screenshot "$work/plan.png" 2>"$work/host.log"
 [ -s "$work/plan.png" ] || { echo "no picture saved"; status=1; }
 grep -q "As seguintes ações estão sob sua responsabilidade:" "$work/host.log" || { echo "no pending-action warning"; status=1; }
 if grep -q "\[dialog\].*Não foi possível" "$work/host.log"; then echo "an error was shown"; status=1; fi

@@ -1,5 +1,10 @@
 // apr-host's sign-in options and its document area with the real module.
 #include "../server/serverprocess.h"
+#include "host/app/serversignin.h"
+#include "host/app/signindialog.h"
+#include "server/netconnection.h"
+#include <QLabel>
+#include <QLineEdit>
 #include "host/app/hostoptions.h"
 #include "host/app/hostwindow.h"
 #include "host/dialogs.h"
@@ -85,6 +90,7 @@ protected:
         options.session.empresa = QStringLiteral("0001");
         options.session.webUrl = server.host();
         options.session.webPort = server.port();
+        options.session.token = server.token();
         options.moduleDir = QFileInfo(QStringLiteral(APR_MODULE_LIBRARY)).absolutePath();
         qor::SetSession(options.session);
         window = std::make_unique<host::HostWindow>(options);
@@ -196,4 +202,50 @@ TEST_F(HostWindowTest, UnknownScreensAndMissingLibrariesGiveAClearMessage)
     EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("Não foi possível carregar o módulo da tela APR00100")));
 }
 
+}
+
+// The host's sign-in: a token for the right password, the server's own
+// message for a wrong one, and the token resumed by a module's connection.
+TEST_F(HostWindowTest, SignInGivesATokenThatTheModulesConnectionResumes)
+{
+    qor::Session session = options.session;
+    const host::SignInOutcome refused = host::SignInToServer(session, QStringLiteral("nao-e-esta"));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error, QStringLiteral("Operador ou senha incorretos."));
+    const host::SignInOutcome accepted = host::SignInToServer(session, QStringLiteral("demo-entrada"));
+    ASSERT_TRUE(accepted.ok()) << qPrintable(accepted.error);
+
+    server::TNetConnection connection;
+    connection.Host = session.webUrl;
+    connection.Port = session.webPort;
+    connection.setConnected(true);
+    EXPECT_TRUE(connection.call(QStringLiteral("GetAtivAndamento"), {"0001", "000000000001"}).isError);
+    connection.setConnected(false);
+    connection.Token = accepted.token;
+    connection.setConnected(true);
+    const qor::RemoteResult answer = connection.call(QStringLiteral("GetAtivAndamento"), {"0001", "000000000001"});
+    EXPECT_FALSE(answer.isError) << qPrintable(answer.errorMessage + " " + answer.errorDetail);
+    // A token the server does not know fails the connect with the server's reason.
+    connection.setConnected(false);
+    connection.Token = QString(64, QLatin1Char('a'));
+    connection.setConnected(true);
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_TRUE(connection.lastConnectError().contains(QStringLiteral("Sessão inválida"))) << qPrintable(connection.lastConnectError());
+}
+
+TEST_F(HostOptionsTest, RefusedSignInShowsTheReasonAndAsksThePasswordAgain)
+{
+    qor::Session session;
+    session.operador = QStringLiteral("000000000001");
+    host::SignInDialog dialog(session);
+    auto *password = dialog.findChild<QLineEdit *>(QStringLiteral("edtSenha"));
+    ASSERT_NE(password, nullptr);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    password->setText(QStringLiteral("tentativa"));
+    dialog.showRefusal(QStringLiteral("Operador ou senha incorretos."));
+    EXPECT_TRUE(password->text().isEmpty());
+    EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("lblRecusa"))->text(),
+              QStringLiteral("Operador ou senha incorretos."));
+    EXPECT_TRUE(host::ParseHostOptions(argv({"--password-stdin"})).passwordFromStdin);
+    EXPECT_FALSE(host::ParseHostOptions(argv({"--password", "x"})).error.isEmpty());
 }

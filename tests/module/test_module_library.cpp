@@ -49,6 +49,7 @@ protected:
         session.empresa = QStringLiteral("0001");
         session.webUrl = server.host();
         session.webPort = server.port();
+        session.token = server.token();
         qor::SetSession(session);
         library.setFileName(QStringLiteral(APR_MODULE_LIBRARY));
         ASSERT_TRUE(library.load()) << qPrintable(library.errorString());
@@ -162,9 +163,13 @@ TEST_F(ModuleLibraryTest, ScriptCreatorRegistersAChosenFileOnThePatch)
     QTcpSocket socket;
     socket.connectToHost(server.host(), quint16(server.port()));
     ASSERT_TRUE(socket.waitForConnected(5000));
-    socket.write(R"({"jsonrpc":"2.0","id":1,"method":"GetVersao","params":["0000012001","0001"]})" "\n");
-    ASSERT_TRUE(socket.waitForReadyRead(5000));
-    const QByteArray versao = socket.readLine();
+    const QJsonObject resume{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "Resume"}, {"params", QJsonArray{server.token()}}};
+    socket.write(QJsonDocument(resume).toJson(QJsonDocument::Compact) + '\n');
+    socket.write(R"({"jsonrpc":"2.0","id":2,"method":"GetVersao","params":["0000012001","0001"]})" "\n");
+    QByteArray replies;
+    while (replies.count('\n') < 2 && socket.waitForReadyRead(5000))
+        replies += socket.readAll();
+    const QByteArray versao = replies.split('\n').value(1);
     // Two files on the patch now: the next sequence is 3.
     EXPECT_TRUE(versao.contains(R"("3")")) << versao.constData();
 }

@@ -76,6 +76,7 @@ protected:
         session.empresa = QStringLiteral("0001");
         session.webUrl = g_server->host();
         session.webPort = g_server->port();
+        session.token = g_server->token();
         session.keepConnected = keep;
         qor::SetSession(session);
     }

@@ -67,6 +67,7 @@ qor::Session demoSession()
     session.empresa = QStringLiteral("0001");
     session.webUrl = g_wiringServer->host();
     session.webPort = g_wiringServer->port();
+    session.token = g_wiringServer->token();
     return session;
 }
 

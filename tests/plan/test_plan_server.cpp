@@ -22,8 +22,10 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include "../server/serverprocess.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -31,40 +33,28 @@ using namespace plan;
 
 namespace {
 
-class AprServer {
+// The real server with the demo seed, its demo operator signed in.
+class AprServer : public testsupport::ServerProcess {
 public:
     AprServer()
     {
-        m_process.setProgram(QStringLiteral(APR_SERVER_BIN));
-        m_process.setArguments({"--listen", "127.0.0.1:0", "--database", "sqlite:" + m_dir.filePath("apr.db"),
-                                "--seed", "demo"});
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start();
-        QByteArray out;
-        while (m_process.waitForReadyRead(15000)) {
-            out += m_process.readAllStandardOutput();
-            const int at = out.indexOf("listening on ");
-            if (at >= 0 && out.indexOf('\n', at) > at) {
-                const QString where = QString::fromUtf8(out.mid(at + 13, out.indexOf('\n', at) - at - 13)).trimmed();
-                host = where.section(':', 0, -2);
-                port = where.section(':', -1).toInt();
-                break;
-            }
+        if (start(QStringLiteral(APR_SERVER_BIN))) {
+            host = ServerProcess::host();
+            port = ServerProcess::port();
         }
     }
-    ~AprServer()
+    QString tokenOf(const QString &operador)
     {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(2000);
+        QString &cached = m_tokens[operador];
+        if (cached.isEmpty())
+            cached = operador == QStringLiteral("000000000001") ? token() : tokenFor(operador);
+        return cached;
     }
     QString host;
     int port = 0;
 
 private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
+    std::map<QString, QString> m_tokens;
 };
 
 AprServer *g_server = nullptr;
@@ -77,6 +67,9 @@ struct Link {
     {
         connection.Host = g_server->host;
         connection.Port = g_server->port;
+        // Signed in as the operator of the session the test set, at each connect.
+        QObject::connect(&connection, &server::TNetConnection::beforeConnect,
+                         [](server::TNetConnection &c) { c.Token = g_server->tokenOf(qor::Operador()); });
     }
 };
 

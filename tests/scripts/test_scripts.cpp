@@ -81,6 +81,7 @@ protected:
         ASSERT_TRUE(m_server.start(QStringLiteral(APR_SERVER_BIN))) << m_server.why().toStdString();
         link.connection.Host = m_server.host();
         link.connection.Port = m_server.port();
+        link.connection.Token = m_server.token();
         plantest::UseTestSession();
         setActivity("0000011045");
     }

@@ -1,7 +1,11 @@
 #pragma once
 // Starts the real application server for a test: a fresh SQLite file with the
 // demo seed, on a free port.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
@@ -42,7 +46,11 @@ public:
             if (match.hasMatch()) {
                 m_host = match.captured(1);
                 m_port = match.captured(2).toInt();
-                return true;
+                m_binary = binary;
+                m_token = signIn(QStringLiteral("000000000001"), QString::fromLatin1(kDemoPassword));
+                if (m_token.isEmpty())
+                    m_why = QStringLiteral("the demo operator could not sign in");
+                return !m_token.isEmpty();
             }
         }
         seen += m_process->readAllStandardOutput() + m_process->readAllStandardError();
@@ -62,14 +70,47 @@ public:
     }
 
     QString host() const { return m_host; }
+    // The demo operator's session, for the host session the tests set up.
+    QString token() const { return m_token; }
+    // Another operator of the seed: gets a password through "apr-server passwd", then signs in.
+    QString tokenFor(const QString &operador) const
+    {
+        const QString password = QStringLiteral("senha-de-teste");
+        QProcess passwd;
+        passwd.start(m_binary, {QStringLiteral("passwd"), QStringLiteral("--database"),
+                                QStringLiteral("sqlite:") + m_dir.filePath("apr.db"), operador});
+        passwd.write(password.toUtf8() + '\n');
+        passwd.closeWriteChannel();
+        if (!passwd.waitForFinished(30000) || passwd.exitCode() != 0)
+            return {};
+        return signIn(operador, password);
+    }
     int port() const { return m_port; }
     QString why() const { return m_why; }
 
 private:
+    // The password the demo seed gives the demo operator.
+    static constexpr const char *kDemoPassword = "demo-entrada";
+
+    QString signIn(const QString &operador, const QString &password) const
+    {
+        QTcpSocket socket;
+        socket.connectToHost(m_host, quint16(m_port));
+        const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "SignIn"},
+                                  {"params", QJsonArray{operador, password, "0001", "0001"}}};
+        socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+        QByteArray reply;
+        while (socket.waitForConnected(10000) && !reply.contains('\n') && socket.waitForReadyRead(30000))
+            reply += socket.readAll();
+        return QJsonDocument::fromJson(reply.left(reply.indexOf('\n'))).object().value("result").toString();
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     QString m_host;
     int m_port = 0;
+    QString m_token;
+    QString m_binary;
     QString m_why;
 };
 

@@ -24,6 +24,7 @@ protected:
         QObject::connect(&netZEL, &server::TNetConnection::beforeConnect, [](server::TNetConnection &c) {
             c.Host = qor::WebURL();
             c.Port = qor::WebPort();
+            c.Token = qor::SessionToken();
         });
     }
     static void useServer(const testsupport::ServerProcess &process)
@@ -34,6 +35,7 @@ protected:
         session.empresa = QStringLiteral("0001");
         session.webUrl = process.host();
         session.webPort = process.port();
+        session.token = process.token();
         qor::SetSession(session);
     }
     QJsonArray planArgs(const QJsonValue &date, const QString &ini, const QString &fin) const

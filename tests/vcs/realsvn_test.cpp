@@ -353,6 +353,7 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     server::TNetConnection connection;
     connection.Host = apr.host();
     connection.Port = apr.port();
+    connection.Token = apr.token();
     server::ConnectionUses uses;
     server::NetRemoteServer remote(connection, uses);
     struct ServerContext : Context {

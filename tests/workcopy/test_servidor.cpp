@@ -25,6 +25,7 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     server::TNetConnection connection;
     connection.Host = apr.host();
     connection.Port = apr.port();
+    connection.Token = apr.token();
     server::ConnectionUses uses;
     server::NetRemoteServer remote(connection, uses);
     QStringList a, b, c, d, renomeados;

@@ -27,6 +27,7 @@ struct Link {
             return false;
         connection.Host = process.host();
         connection.Port = process.port();
+        connection.Token = process.token();
         return true;
     }
     QJsonValue files() { return remote.call("GetArqCheck", {"0001", kTask, kActivity}); }

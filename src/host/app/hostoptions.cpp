@@ -26,6 +26,7 @@ void readSettings(qor::Session &session)
     session.webUrl = settings.value(QStringLiteral("WebURL"), session.webUrl).toString();
     session.webPort = settings.value(QStringLiteral("WebPort"), session.webPort).toInt();
     session.keepConnected = settings.value(QStringLiteral("KeepConnected"), session.keepConnected).toBool();
+    session.caFile = settings.value(QStringLiteral("CAFile"), session.caFile).toString();
 }
 
 bool parseServer(const QString &text, qor::Session &session)
@@ -54,6 +55,8 @@ void SaveSession(const qor::Session &session)
     settings.setValue(QStringLiteral("WebURL"), session.webUrl);
     settings.setValue(QStringLiteral("WebPort"), session.webPort);
     settings.setValue(QStringLiteral("KeepConnected"), session.keepConnected);
+    if (!session.caFile.isEmpty())
+        settings.setValue(QStringLiteral("CAFile"), session.caFile);
 }
 
 HostOptions ParseHostOptions(const QStringList &arguments)
@@ -77,7 +80,10 @@ HostOptions ParseHostOptions(const QStringList &arguments)
     const QCommandLineOption anexo(QStringLiteral("anexo-script"),
                                    "open the patch-script window of APR00100 for an activity",
                                    "BRANCH,REQUEST,PRODUCT,PROCESS");
-    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar, anexo});
+    const QCommandLineOption senha(QStringLiteral("password-stdin"), "read the password from the first line of standard input");
+    const QCommandLineOption autoridades(QStringLiteral("ca-file"), "speak TLS, checking the server against these authorities (host setting Sessao/CAFile)", "FILE");
+    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar, anexo, senha,
+                       autoridades});
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
         return options;
@@ -119,6 +125,9 @@ HostOptions ParseHostOptions(const QStringList &arguments)
             return options;
         }
     }
+    options.passwordFromStdin = parser.isSet(senha);
+    if (parser.isSet(autoridades))
+        options.session.caFile = parser.value(autoridades);
     const qor::Session &s = options.session;
     options.sessionComplete = !s.operador.isEmpty() && !s.filial.isEmpty() && !s.empresa.isEmpty() &&
                               !s.webUrl.isEmpty() && s.webPort > 0;

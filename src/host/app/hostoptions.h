@@ -15,6 +15,7 @@ struct HostOptions {
     QString screenshot;             // file to save a picture of the window to
     bool stay = false;              // keep running after the screenshot
     QStringList anexoScript;        // branch, request, product group, process for CriaAnexoScript
+    bool passwordFromStdin = false; // the password is the first line of standard input
     QString error;                  // a bad option
 };
 

@@ -1,6 +1,7 @@
 // apr-host: the suite's host application.
 #include "host/app/hostoptions.h"
 #include "host/app/hostwindow.h"
+#include "host/app/serversignin.h"
 #include "host/app/signindialog.h"
 #include "host/dialogs.h"
 #include "host/portuguese.h"
@@ -11,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -80,6 +82,51 @@ std::vector<char *> renamePlatformOption(int argc, char **argv)
     return args;
 }
 
+QString passwordFromStdin()
+{
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return {};
+    QByteArray line = input.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// Asks for what is missing and signs in; a refused password is asked again
+// with the server's message. Without anyone at the screen (or with the
+// password from standard input) a refusal ends the host. False: give up.
+bool signIn(host::HostOptions &options, bool unattended)
+{
+    QString password = options.passwordFromStdin ? passwordFromStdin() : QString();
+    const bool asking = !options.passwordFromStdin && !unattended;
+    if (!asking && (!options.sessionComplete || password.isEmpty())) {
+        std::fprintf(stderr, "apr-host: operator, branch, company, server and a password are needed (--operator "
+                             "--branch --company --server HOST:PORT --password-stdin)\n");
+        return false;
+    }
+    host::SignInDialog dialog(options.session);
+    for (;;) {
+        if (asking) {
+            if (dialog.exec() != QDialog::Accepted)
+                return false;
+            options.session = dialog.session();
+            password = dialog.password();
+            host::SaveSession(options.session);
+        }
+        const host::SignInOutcome outcome = host::SignInToServer(options.session, password);
+        if (outcome.ok()) {
+            options.session.token = outcome.token;
+            return true;
+        }
+        if (!asking) {
+            std::fprintf(stderr, "apr-host: %s\n", qUtf8Printable(outcome.error));
+            return false;
+        }
+        dialog.showRefusal(outcome.error);
+    }
+}
+
 }
 
 int main(int argc, char **argv)
@@ -100,18 +147,8 @@ int main(int argc, char **argv)
     else
         qor::SetDialogSeam(qor::CreateInteractiveSeam());
 
-    if (!options.sessionComplete) {
-        if (unattended) {
-            std::fprintf(stderr, "apr-host: operator, branch, company and server are needed (--operator "
-                                 "--branch --company --server HOST:PORT)\n");
-            return 2;
-        }
-        host::SignInDialog signIn(options.session);
-        if (signIn.exec() != QDialog::Accepted)
-            return 1;
-        options.session = signIn.session();
-        host::SaveSession(options.session);
-    }
+    if (!signIn(options, unattended))
+        return unattended || options.passwordFromStdin ? 2 : 1;
     qor::SetSession(options.session);
 
     host::HostWindow window(options);

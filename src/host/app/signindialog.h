@@ -2,6 +2,7 @@
 #include "host/services.h"
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace host {
@@ -12,6 +13,9 @@ class SignInDialog : public QDialog {
 public:
     explicit SignInDialog(const qor::Session &session, QWidget *parent = nullptr);
     qor::Session session() const;
+    QString password() const;
+    // The server refused: its message above the fields, and the password asked again.
+    void showRefusal(const QString &message);
 
 private:
     void accept() override;
@@ -21,6 +25,8 @@ private:
     QLineEdit *m_filial;
     QLineEdit *m_empresa;
     QLineEdit *m_servidor;
+    QLineEdit *m_senha;
+    QLabel *m_recusa;
 };
 
 }
