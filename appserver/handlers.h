@@ -30,4 +30,7 @@ Reply getProdSVN(CallContext &, const Args &);
 Reply getProdMercado(CallContext &, const Args &);
 Reply getParamProdSVN(CallContext &, const Args &);
 
+// methods_history.cpp
+Reply getProdAtual(CallContext &, const Args &);
+
 }

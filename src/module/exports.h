@@ -7,6 +7,10 @@ Q_DECL_EXPORT void CriaAproAtiv();
 Q_DECL_EXPORT void IniProc();
 // The activity filter of the plan, created once and shown modelessly.
 Q_DECL_EXPORT void CriaFiltroAtividade();
+// The log viewer of a file (needs the main window).
+Q_DECL_EXPORT void CriaShowHistory();
+// The network authentication; its account becomes the main window's repository account.
+Q_DECL_EXPORT void CriaAutenticacao();
 // Called by the host before it unloads the module.
 Q_DECL_EXPORT void FinalizaModulo();
 }

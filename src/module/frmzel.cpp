@@ -170,7 +170,6 @@ void TfrmZEL::SpeedButton2Click()
 }
 
 void TfrmZEL::sbtGetClick() {}
-void TfrmZEL::sbtShowHistoryClick() {}
 void TfrmZEL::statusCellClick(int row) { Q_UNUSED(row); }
 
 // ---- Version-control commands -----------------------------------------------------------
