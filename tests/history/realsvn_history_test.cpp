@@ -290,8 +290,7 @@ TEST_P(History, AFileOutsideAWorkingCopyIsRefused)
 {
     writeFile(host("solto/x.pas"), "x\n");
     choose("solto/x.pas");
-    EXPECT_TRUE(dialogs->texts().contains(history::TfrmShowHistory::Textos().Msg("ERRO_GERAL"))
-                || dialogs->texts().join('\n').contains("Subversion")) << dialogs->texts().join('\n').toStdString();
+    EXPECT_EQ(dialogs->texts(), QStringList{vcs::Recognition::logViewer().text("ERRO_GERAL")});
     EXPECT_EQ(window->cdsPadrao.recordCount(), 0);
 }
 
