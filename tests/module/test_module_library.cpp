@@ -4,6 +4,8 @@
 #include "host/services.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QLibrary>
 #include <QPointer>
 #include <QStackedWidget>
@@ -110,6 +112,43 @@ TEST_F(ModuleLibraryTest, UnloadHookRemovesTheWindow)
     finaliza();
     settle();
     EXPECT_TRUE(moduleWindows().isEmpty());
+}
+
+TEST_F(ModuleLibraryTest, ShowLogAndTheAuthenticationOpenThroughTheirExports)
+{
+    auto criaShowHistory = reinterpret_cast<Entry>(library.resolve("CriaShowHistory"));
+    auto criaAutenticacao = reinterpret_cast<Entry>(library.resolve("CriaAutenticacao"));
+    ASSERT_TRUE(criaShowHistory && criaAutenticacao);
+    // The viewer needs the main window's account: without it, a message and nothing opens.
+    criaShowHistory();
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+
+    // Accepted with no main window to take the account: nothing is written anywhere.
+    qor::SetLogonChecker([](const QString &, const QString &, const QString &) { return true; });
+    int accepted = -1;
+    dialogs->onModal = [&](QDialog &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("edtDominio"))->setText(QStringLiteral("CALBREX"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("edtSenha"))->setText(QStringLiteral("s"));
+        dialog.findChild<QAbstractButton *>(QStringLiteral("sbtConfirma"))->click();
+        accepted = dialog.result();
+        return dialog.result();
+    };
+    criaAutenticacao();
+    EXPECT_EQ(accepted, int(QDialog::Accepted));
+    EXPECT_EQ(dialogs->shown.back().title, QStringLiteral("Autenticação do Usuário da Rede"));
+
+    cria();
+    settle();
+    QWidget *window = moduleWindows().value(0);
+    ASSERT_TRUE(window);
+    window->findChild<QAbstractButton *>(QStringLiteral("btnOk"))->click();
+    criaAutenticacao();
+    EXPECT_EQ(accepted, int(QDialog::Accepted));
+    dialogs->onModal = [](QDialog &dialog) { return int(dialog.findChild<QWidget *>(QStringLiteral("dbgPadrao")) != nullptr); };
+    window->findChild<QAbstractButton *>(QStringLiteral("sbtShowHistory"))->click();
+    EXPECT_EQ(dialogs->shown.back().title, QStringLiteral("Show Log"));
+    qor::SetLogonChecker(nullptr);
 }
 
 }
