@@ -13,7 +13,7 @@ namespace {
 struct Arguments {
     QStringList titles;
     QStringList files;
-    QString screenshot;       // --screenshot FILE: save a picture and quit
+    QString screenshot;       // --screenshot FILE (or APR_DIFF_SCREENSHOT): save a picture and quit
 };
 
 Arguments parse(const QStringList &args)
@@ -48,7 +48,9 @@ int refuse(const QString &text)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const Arguments a = parse(app.arguments());
+    Arguments a = parse(app.arguments());
+    // Also when svn starts it: the picture of the window instead of the window.
+    if (a.screenshot.isEmpty()) a.screenshot = qEnvironmentVariable("APR_DIFF_SCREENSHOT");
     if (a.files.size() != 2) return refuse(history::DiffWindow::text("USO"));
     QStringList left, right;
     for (int i = 0; i < 2; ++i)
