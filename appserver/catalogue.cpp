@@ -54,7 +54,7 @@ const std::vector<MethodEntry> methods = {
                           {"produto inicial", T}, {"produto final", T}}},
      getPlanAtivTare},
     {"GetProcAtend", {{filial}}, nullptr},
-    {"GetProdAtual", {{{"plataforma", I}}}, nullptr},
+    {"GetProdAtual", {{{"plataforma", I}}}, getProdAtual},
     {"GetProdMercado", {{{"grupo de produto", T}}}, getProdMercado},
     {"GetProdSubv", {{produto}}, getProdSubv},
     {"GetProdSVN", {{{"produto inicial", T}, {"produto final", T}}}, getProdSVN},

@@ -43,6 +43,8 @@ Reply setReleaseAtuSVN(CallContext &, const Args &);
 Reply getProdSubv(CallContext &, const Args &);
 Reply releaseMetaDados(CallContext &, const Args &);
 
+// methods_history.cpp
+Reply getProdAtual(CallContext &, const Args &);
 }
 
 // methods_session.cpp

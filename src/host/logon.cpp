@@ -72,9 +72,14 @@ QString DomainAccountLine(const QString &domain, const QString &user, const QStr
 
 void SetLogonChecker(LogonChecker c) { checker() = std::move(c); }
 
+bool DomainFileLogonUser(const QString &domain, const QString &user, const QString &password)
+{
+    return checkPasswdFile(domain, user, password);
+}
+
 bool SSPLogonUser(const QString &domain, const QString &user, const QString &password)
 {
-    return checker() ? checker()(domain, user, password) : checkPasswdFile(domain, user, password);
+    return checker() ? checker()(domain, user, password) : SystemLogonUser(domain, user, password);
 }
 
 }

@@ -124,13 +124,27 @@ QString CriptoShared(const QString &plain);  // empty when plain does not fit
 
 // ---- Authentication --------------------------------------------------------------
 using LogonChecker = std::function<bool(const QString &domain, const QString &user, const QString &password)>;
-// An empty checker restores the default: the host-side file of domain accounts
-// DomainPasswdPath() ($APR_HOME/domain/passwd, APR_HOME defaulting to
+// An empty checker restores the default (SystemLogonUser). DomainFileLogonUser
+// checks the host-side file of domain accounts DomainPasswdPath() ($APR_HOME/domain/passwd, APR_HOME defaulting to
 // $HOME/.apr), one line per account "DOMAIN\user:<salt>$<hex>", where hex is
 // the SHA-256 of salt + password in lower-case hex; domain and user match in
 // any case; lines starting with "#" are ignored.
 void SetLogonChecker(LogonChecker checker);
+// Without a checker set: SystemLogonUser.
 bool SSPLogonUser(const QString &domain, const QString &user, const QString &password);
+// The machine's own check: the domain must be DomainShortName() (in any case)
+// and the PAM service PamService() must accept user and password.
+bool SystemLogonUser(const QString &domain, const QString &user, const QString &password);
+bool PamLogonUser(const QString &user, const QString &password);
+// "apr-logon", or APR_PAM_SERVICE; APR_PAM_CONFDIR names a directory of
+// service files to use instead of the system's.
+QString PamService();
+// The network domain's short name: the machine setting "rede/DominioCurto"
+// ($APR_HOME/settings/machine/registry.ini), else the first label of the DNS
+// domain, upper-case; empty when neither is known.
+QString DomainShortName();
+// The host-side file of domain accounts described above, as a checker.
+bool DomainFileLogonUser(const QString &domain, const QString &user, const QString &password);
 QString DomainPasswdPath();
 // A line for that file (salt: printable, without "$" or ":"; random when empty).
 QString DomainAccountLine(const QString &domain, const QString &user, const QString &password,

@@ -6,6 +6,8 @@
 #include "plan/plantooltips.h"
 #include "scripts/scriptvars.h"
 #include "scripts/selscripts.h"
+#include "auth/frmautentica.h"
+#include "history/frmshowhistory.h"
 #include <QMdiSubWindow>
 
 namespace apr {
@@ -55,8 +57,38 @@ void criaAnexoScript(const QString &filial, const QString &solicitacao, const QS
                              produto, processo, &principal);
 }
 
+void criaShowHistory()
+{
+    ModuleState &modulo = Modulo();
+    // The viewer works with the main window's repository account and platform.
+    if (!modulo.frmZEL)
+        qor::MensErro(history::TfrmShowHistory::Textos().Msg(QStringLiteral("HISTORICO_SEM_JANELA")), true);
+    modulo.frmZEL->sbtShowHistoryClick();
 }
 
+void criaAutenticacao()
+{
+    // Without the main window there is no repository account to replace.
+    QPointer<TfrmZEL> janela = Modulo().frmZEL;
+    auth::CriaAutenticacao([janela](const QString &usuario, const QString &senha) {
+        if (!janela) return;
+        janela->stUsuarioSvn = usuario;
+        janela->stSenhaSvn = senha;
+    });
+}
+
+}
+
+}
+
+extern "C" void CriaShowHistory()
+{
+    qor::guarded(apr::criaShowHistory);
+}
+
+extern "C" void CriaAutenticacao()
+{
+    qor::guarded(apr::criaAutenticacao);
 }
 
 extern "C" void CriaAproAtiv()

@@ -11,6 +11,10 @@ Q_DECL_EXPORT void CriaFiltroAtividade();
 // product group and process of the activity, as UTF-8 texts.
 Q_DECL_EXPORT void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, const char *cdProdGrup,
                                    const char *cdProcesso);
+// The log viewer of a file (needs the main window).
+Q_DECL_EXPORT void CriaShowHistory();
+// The network authentication; its account becomes the main window's repository account.
+Q_DECL_EXPORT void CriaAutenticacao();
 // Called by the host before it unloads the module.
 Q_DECL_EXPORT void FinalizaModulo();
 }

@@ -83,7 +83,7 @@ void TfrmSelScripts::buildUi()
     root->addLayout(middle, 1);
 
     auto *bottom = new QHBoxLayout;
-    sbtConfirma = new QPushButton(ScriptTexts().Msg(QStringLiteral("CONFIRMAR")), this);
+    sbtConfirma = new QPushButton(ScriptTexts().Msg(QStringLiteral("BOTAO_CONFIRMAR")), this);
     sbtConfirma->setObjectName(QStringLiteral("sbtConfirma"));
     sbtConfirma->setDefault(true);
     sbtCancel = new QPushButton(ScriptTexts().Msg(QStringLiteral("CANCELAR")), this);

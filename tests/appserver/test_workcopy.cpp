@@ -34,3 +34,12 @@ TEST_F(ProductMethods, ProdMercadoAndParamProdSvnFindOneProduct)
     // A product outside version control has no parameters.
     EXPECT_EQ(column(client->result("GetParamProdSVN", {"00.03.00"}), "CDPRODUTO"), QStringList{});
 }
+
+TEST_F(ProductMethods, ProdAtualGivesTheTopDirectoryOfThePlatformsCurrentProduct)
+{
+    const QJsonValue delphi = client->result("GetProdAtual", {0});
+    EXPECT_EQ(column(delphi, "DSDIRBASEVER"), QStringList{"\\sistemas"});
+    EXPECT_EQ(column(client->result("GetProdAtual", {2}), "DSDIRBASEVER"), QStringList{"\\sistemas"});
+    // A platform the module does not offer has no product.
+    EXPECT_EQ(column(client->result("GetProdAtual", {9}), "DSDIRBASEVER"), QStringList{});
+}

@@ -175,7 +175,7 @@ TEST(SSPLogonUser, ChecksTheDomainAccountsFile)
     QTemporaryDir home;
     const QByteArray saved = qgetenv("APR_HOME");
     qputenv("APR_HOME", home.path().toUtf8());
-    SetLogonChecker(nullptr);
+    SetLogonChecker(DomainFileLogonUser);
     EXPECT_EQ(DomainPasswdPath(), home.path() + "/domain/passwd");
     EXPECT_FALSE(SSPLogonUser("CALBREX", "maria", "x")) << "no file: nobody is accepted";
 

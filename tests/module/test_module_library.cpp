@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QLibrary>
 #include <QListWidget>
 #include <QTcpSocket>
@@ -172,6 +173,43 @@ TEST_F(ModuleLibraryTest, ScriptCreatorRegistersAChosenFileOnThePatch)
     const QByteArray versao = replies.split('\n').value(1);
     // Two files on the patch now: the next sequence is 3.
     EXPECT_TRUE(versao.contains(R"("3")")) << versao.constData();
+}
+
+TEST_F(ModuleLibraryTest, ShowLogAndTheAuthenticationOpenThroughTheirExports)
+{
+    auto criaShowHistory = reinterpret_cast<Entry>(library.resolve("CriaShowHistory"));
+    auto criaAutenticacao = reinterpret_cast<Entry>(library.resolve("CriaAutenticacao"));
+    ASSERT_TRUE(criaShowHistory && criaAutenticacao);
+    // The viewer needs the main window's account: without it, a message and nothing opens.
+    criaShowHistory();
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+
+    // Accepted with no main window to take the account: nothing is written anywhere.
+    qor::SetLogonChecker([](const QString &, const QString &, const QString &) { return true; });
+    int accepted = -1;
+    dialogs->onModal = [&](QDialog &dialog) {
+        dialog.findChild<QLineEdit *>(QStringLiteral("edtDominio"))->setText(QStringLiteral("CALBREX"));
+        dialog.findChild<QLineEdit *>(QStringLiteral("edtSenha"))->setText(QStringLiteral("s"));
+        dialog.findChild<QAbstractButton *>(QStringLiteral("sbtConfirma"))->click();
+        accepted = dialog.result();
+        return dialog.result();
+    };
+    criaAutenticacao();
+    EXPECT_EQ(accepted, int(QDialog::Accepted));
+    EXPECT_EQ(dialogs->shown.back().title, QStringLiteral("Autenticação do Usuário da Rede"));
+
+    cria();
+    settle();
+    QWidget *window = moduleWindows().value(0);
+    ASSERT_TRUE(window);
+    window->findChild<QAbstractButton *>(QStringLiteral("btnOk"))->click();
+    criaAutenticacao();
+    EXPECT_EQ(accepted, int(QDialog::Accepted));
+    dialogs->onModal = [](QDialog &dialog) { return int(dialog.findChild<QWidget *>(QStringLiteral("dbgPadrao")) != nullptr); };
+    window->findChild<QAbstractButton *>(QStringLiteral("sbtShowHistory"))->click();
+    EXPECT_EQ(dialogs->shown.back().title, QStringLiteral("Show Log"));
+    qor::SetLogonChecker(nullptr);
 }
 
 }

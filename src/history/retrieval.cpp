@@ -1,0 +1,259 @@
+// The log viewer's actions on a revision: retrieval, the newest revision, comparisons.
+#include "history/frmshowhistory.h"
+#include "host/services.h"
+#include "server/remote.h"
+#include "vcs/commandline.h"
+#include "vcs/pathmap.h"
+#include "vcs/progress.h"
+#include "vcs/recognition.h"
+#include "vcs/runner.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace history {
+
+namespace {
+
+QString msg(const char *key) { return TfrmShowHistory::Textos().Msg(QString::fromLatin1(key)); }
+
+QString preenche(QString text, const QStringList &values)
+{
+    for (const QString &value : values) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"));
+        if (at < 0) break;
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
+vcs::CommandLine comando(const QString &subcommand)
+{
+    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
+    command.append(subcommand).append(QStringLiteral("--no-auth-cache"));
+    return command;
+}
+
+QString nomeDe(const QString &logical)
+{
+    return logical.mid(logical.lastIndexOf(u'\\') + 1);
+}
+
+QString diretorioDe(const QString &logical)
+{
+    return logical.left(logical.lastIndexOf(u'\\'));
+}
+
+// The busy animation and the hourglass of an action, undone in every case.
+class Ocupado {
+public:
+    Ocupado() = default;
+    void mostra()
+    {
+        qor::ActiveShowAvi(qor::HostMainWindow(), 6,
+                           vcs::Recognition::mainWindow().text(QStringLiteral("DADOS_SUBVERSION")));
+    }
+    ~Ocupado() { qor::DeactiveShowAvi(); }
+private:
+    qor::BusyCursor m_cursor;
+};
+
+}
+
+void TfrmShowHistory::btnUltimaVerClick()
+{
+    Ocupado ocupado;
+    ocupado.mostra();
+    atualizaParaUltima(arquivo(), lsbProgresso,
+                       msg("ACAO_SUBVERSION_ATUAARQ") + nomeArquivo() + msg("PARA_MAIS_ATUAL"));
+    sbtVerificarClick();
+}
+
+// "svn update ... --accept postpone TARGET": the target back at the newest revision.
+void TfrmShowHistory::atualizaParaUltima(const QString &target, QListWidget *list, const QString &caption)
+{
+    vcs::CommandLine command = comando(QStringLiteral("update"));
+    command.append(QStringLiteral("--username")).append(m_contexto.usuario)
+        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
+        .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
+        .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
+        .append(QStringLiteral("--accept")).append(QStringLiteral("postpone"))
+        .append(target.toLower());
+    Execute(caption, command, list, true);
+}
+
+void TfrmShowHistory::Diff1Click()
+{
+    diff(cdsPadrao.textOf(QStringLiteral("REVISION")));
+}
+
+bool TfrmShowHistory::procuraVersao(const QString &version)
+{
+    return cdsPadrao.locate(QStringLiteral("REVISION"), {version});
+}
+
+void TfrmShowHistory::btnDIffComp2VerClick()
+{
+    const QString v1 = edtVerComp1->text(), v2 = edtVerComp2->text();
+    if (v1.isEmpty()) qor::MensErro(msg("VER1_INF"), true);
+    if (!procuraVersao(v1)) qor::MensErro(preenche(msg("VER1_EXI"), {arquivo()}), true);
+    if (v2.isEmpty()) qor::MensErro(msg("VER2_INF"), true);
+    if (!procuraVersao(v2)) qor::MensErro(preenche(msg("VER2_EXI"), {arquivo()}), true);
+    if (v1 == v2) qor::MensErro(msg("NOT_IGUAL"), true);
+    diff(v1 + u':' + v2);
+}
+
+// The comparison tool opens with the two versions; the runner ends the action at
+// the client's first output, or says there is no difference.
+void TfrmShowHistory::diff(const QString &revisions)
+{
+    vcs::CommandLine command = comando(QStringLiteral("diff"));
+    command.append(QStringLiteral("--force")).append(QStringLiteral("-r") + revisions)
+        .append(QStringLiteral("--username")).append(m_contexto.usuario)
+        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
+        .append(arquivo().toLower())
+        .append(QStringLiteral("--diff-cmd")).append(m_contexto.ferramentaDiff);
+    Execute(vcs::Recognition::logViewer().text(QStringLiteral("VISUALIZA_DIFERENCAS")), command, lsbDiff, true);
+}
+
+// ---- GETClick ---------------------------------------------------------------------
+
+QString TfrmShowHistory::baseDirProdutoAtual()
+{
+    if (!m_contexto.server) return {};
+    m_contexto.server->load(cdsVerificaProduto, QStringLiteral("GetProdAtual"), {m_contexto.plataforma});
+    cdsVerificaProduto.first();
+    return cdsVerificaProduto.textOf(QStringLiteral("DSDIRBASEVER")).trimmed();
+}
+
+bool TfrmShowHistory::temAlteracoesLocais(const QString &alvo)
+{
+    vcs::CommandLine command = comando(QStringLiteral("status"));
+    command.append(QStringLiteral("-q")).append(QStringLiteral("--username")).append(m_contexto.usuario)
+        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha).append(alvo.toLower());
+    stlSaida.clear();
+    Execute(QString(), command, lsbAux, true);
+    const QString status = stlSaida.join(QString());
+    lsbAux->clear();
+    return !status.trimmed().isEmpty();
+}
+
+void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &revisao, const QString &caption,
+                                            const QString &tmpDir)
+{
+    const vcs::LogicalFs fs(paths());
+    const QString exportado = tmpDir + u'\\' + nomeDe(alvo);
+    vcs::CommandLine command = comando(QStringLiteral("export"));
+    command.append(QStringLiteral("-r") + revisao)
+        .append(QStringLiteral("--username")).append(m_contexto.usuario)
+        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
+        .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
+        .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
+        .append(alvo.toLower()).append(exportado);
+    Execute(caption, command, lsbProgresso, true);
+    if (!fs.copy(exportado, alvo, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    vcs::AppendLines(lsbProgresso, {vcs::ConsoleRunner::separator(),
+                                    preenche(msg("COPIA_OK"), {nomeDe(alvo), diretorioDe(alvo)})});
+    fs.remove(exportado);
+}
+
+// Copy mode, after the current copy's file was updated to the revision: its
+// content goes to the chosen file, and the current copy gets its own back.
+void TfrmShowHistory::copiaDeVolta(const QString &alvo, const QString &backup)
+{
+    const vcs::LogicalFs fs(paths());
+    const QString escolhido = arquivo();
+    if (!fs.remove(escolhido) || !fs.copy(alvo, escolhido, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    // The current copy's file back at the newest revision; it had no local
+    // changes (checked before), so nothing of the operator's is lost.
+    if (!fs.remove(alvo)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    atualizaParaUltima(diretorioDe(alvo), lsbAux, QString());
+    if (!fs.exists(alvo) && !fs.copy(backup, alvo, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    fs.remove(backup);
+}
+
+void TfrmShowHistory::GETClick()
+{
+    const QString revisao = cdsPadrao.textOf(QStringLiteral("REVISION"));
+    const QString data = cdsPadrao.textOf(QStringLiteral("DATE"));
+    const QString autor = cdsPadrao.textOf(QStringLiteral("AUTHOR"));
+    const QString escolhido = arquivo();
+    if (revisao.isEmpty() || escolhido.isEmpty()) return;
+    panlog->show();
+    lsbProgresso->clear();
+    const int resposta = qor::MsgAlertEx(preenche(msg("CONF_GETHISTORY"), {nomeArquivo(), revisao, data, autor}), 3,
+                                         {msg("CONFGET"), msg("CANCELAR")}, 1, 0, 20);
+    if (resposta != 10) return;
+
+    const vcs::LogicalFs fs(paths());
+    if (!fs.isDirectory(kTmpLogDir) && !fs.makeDirectory(kTmpLogDir)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    // A directory of this retrieval's own: two operators or two retrievals never share a copy.
+    QTemporaryDir proprio(paths().toHost(kTmpLogDir) + QStringLiteral("/ret-XXXXXX"));
+    if (!proprio.isValid()) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+    const QString tmpDir = paths().toLogical(proprio.path());
+    Ocupado ocupado;
+
+    fs.remove(escolhido);
+    atualizaParaUltima(diretorioDe(escolhido), lsbAux, QString());
+    lsbAux->clear();
+    lsbProgresso->clear();
+
+    const QString baseAtual = baseDirProdutoAtual();
+    ocupado.mostra();
+
+    const QString p = escolhido.mid(3);
+    const bool pastaVersao = p.contains(QLatin1String("workfolder\\"), Qt::CaseInsensitive);
+    QString raiz;
+    const qsizetype v = p.indexOf(QLatin1String("\\v_"), 0, Qt::CaseInsensitive);
+    if (pastaVersao && v >= 0) raiz = u'\\' + p.left(v + 3 + 4);
+    else raiz = u'\\' + p.left(p.indexOf(u'\\'));
+
+    vcs::CommandLine info = comando(QStringLiteral("info"));
+    info.append(QStringLiteral("--username")).append(m_contexto.usuario)
+        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
+        .append(escolhido.toLower()).append(QStringLiteral("-r") + revisao);
+    stlSaida.clear();
+    Execute(msg("VERIFICA_RELEASE"), info, lsbAux, true);
+    const QString infoTexto = stlSaida.join(QString());
+    lsbAux->clear();
+
+    enum class Modo { Simples, Exportacao, Copia } modo = Modo::Simples;
+    QString alvo = escolhido;
+    std::optional<bool> backupOk;
+    const QString backup = tmpDir + u'\\' + nomeArquivo();
+    if (pastaVersao) {
+        if (infoTexto.contains(QLatin1String("branches"))) modo = Modo::Exportacao;
+    } else if (infoTexto.contains(QLatin1String("trunk")) && !baseAtual.isEmpty()
+               && raiz.compare(baseAtual, Qt::CaseInsensitive) != 0) {
+        modo = Modo::Copia;
+        alvo = QStringLiteral("C:") + baseAtual + p.mid(p.indexOf(u'\\'));
+        if (fs.exists(alvo) && temAlteracoesLocais(alvo))
+            qor::MensErro(preenche(msg("COPIA_ALTERADA"), {alvo}), true);
+        backupOk = fs.copy(alvo, backup, true);
+    }
+
+    const QString caption = msg("ATUALIZANDO_VERSAO").arg(nomeDe(alvo), revisao, data, autor);
+    if (modo == Modo::Exportacao) {
+        recuperaPorExportacao(alvo, revisao, caption, tmpDir);
+    } else {
+        vcs::CommandLine update = comando(QStringLiteral("update"));
+        update.append(QStringLiteral("-r") + revisao)
+            .append(QStringLiteral("--username")).append(m_contexto.usuario)
+            .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
+            .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
+            .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
+            .append(QStringLiteral("--accept")).append(QStringLiteral("postpone"))
+            .append(alvo.toLower());
+        Execute(caption, update, lsbProgresso, true);
+    }
+    if (modo == Modo::Copia) {
+        if (!*backupOk) qor::MensErro(msg("COPIA_ARQUIVO"), true);
+        copiaDeVolta(alvo, backup);
+    }
+    sbtVerificarClick();
+}
+
+}
