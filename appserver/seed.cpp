@@ -179,7 +179,8 @@ void seedActivity(Database &db, int index, const Activity &a)
             "01." + code(index + 1, 3), "01", "fontes"});
     int seq = 0;
     for (const QString &dir : sourceDirs(index))
-        insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"}, {item, product, ++seq, dir});
+        insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"},
+               {item, product, ++seq, dir});
     const QString status = a.status;
     const bool hasPlan = a.start != 0 || a.end != 0 || monitoring;
     insert(db, "planativtare",
