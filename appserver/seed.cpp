@@ -146,6 +146,15 @@ QStringList sourceDirs(int index)
     return {"fontes\\cad" + code(index + 1, 3)};
 }
 
+bool checksOut(int index) { return index == 2 || index == 15; }
+
+// The Delphi check-out looks for the work item's files by its reduced code:
+// the demo repository names them after the product (fontes\uP401.pas, relatorios\P401.sql).
+QString reducedCode(int index, const QString &product)
+{
+    return index == 2 ? product : QString("IT%1").arg(index + 1, 3, 10, QChar('0'));
+}
+
 QString projectOf(const QString &product)
 {
     if (product.startsWith("P1"))
@@ -175,8 +184,8 @@ void seedActivity(Database &db, int index, const Activity &a)
            {branch, task, request, monitoring ? "Monitorar o andamento do projeto" : "Alterar e testar " + subject,
             code(index % 5 + 1, 3), "S"});
     insert(db, "itemtrab", {"CDITEMTRAB", "CDREDUITTRAB", "NMITEMTRAB", "CDARVITTRAB", "CDTIPOITTRAB", "DSDIRRAIZARQ"},
-           {item, QString("IT%1").arg(index + 1, 3, 10, QChar('0')), "Cadastro " + QString::number(index + 1) + " de " + product,
-            "01." + code(index + 1, 3), "01", "fontes"});
+           {item, reducedCode(index, product), "Cadastro " + QString::number(index + 1) + " de " + product,
+            "01." + code(index + 1, 3), checksOut(index) ? "03" : "01", "fontes"});
     int seq = 0;
     for (const QString &dir : sourceDirs(index))
         insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"},

@@ -42,8 +42,8 @@ TEST_F(Checkout, WorkItemItsDirectoriesAndTheProductsDirectories)
     for (const QString &item : {delphiItem, QString()}) {
         const QJsonValue p = client->result("GetItemTarefa", QJsonArray(key) << item);
         EXPECT_EQ(column(p, "CDITEMTRAB"), QStringList{delphiItem});
-        EXPECT_EQ(column(p, "CDREDUITTRAB"), QStringList{"IT003"});
-        EXPECT_EQ(column(p, "CDTIPOITTRAB"), QStringList{"01"});
+        EXPECT_EQ(column(p, "CDREDUITTRAB"), QStringList{"P401"});
+        EXPECT_EQ(column(p, "CDTIPOITTRAB"), QStringList{"03"});
     }
     EXPECT_EQ(column(client->result("GetItemTarefa", QJsonArray(key) << lumetraItem), "CDITEMTRAB"), QStringList{});
 

@@ -123,7 +123,7 @@ TEST_F(Plan, EachTextFilter)
 {
     EXPECT_EQ(column(plan({.project = "0000000002"}), "NRTAREFA").size(), 5);
     EXPECT_EQ(column(plan({.request = "0000012002"}), "NRTAREFA"), QStringList{"0000005002"});
-    EXPECT_EQ(column(plan({.workItem = "IT003"}), "NRTAREFA"), QStringList{"0000005003"});
+    EXPECT_EQ(column(plan({.workItem = "IT004"}), "NRTAREFA"), QStringList{"0000005004"});
     EXPECT_EQ(column(plan({.workItem = "0000000103"}), "NRTAREFA"), QStringList{"0000005003"});
     EXPECT_EQ(column(plan({.process = "0000011054"}), "NRTAREFA").size(), 6);
     EXPECT_EQ(column(plan({.process = "corretiva"}), "NRTAREFA").size(), 6);
