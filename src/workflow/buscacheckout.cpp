@@ -147,7 +147,8 @@ QStringList BuscaCheckout::AjustaDiretorios(const QString &path) const
 // Each marker is worked off one level at a time; ".svn" is never followed.
 void BuscaCheckout::expande(const QString &path, QStringList &out, int depth) const
 {
-    if (depth > kProfundidadeMaxima)
+    // A path that climbs out of its drive maps to no host directory at all.
+    if (depth > kProfundidadeMaxima || vcs::PathMap::leavesDrive(path))
         return;
     const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
     const int todos = vcs::LogicalFs::All;
@@ -216,6 +217,8 @@ void BuscaCheckout::ProcuraArquivos(const QString &entry, QStringList &candidato
     const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
     const int todos = vcs::LogicalFs::All;
     QString dir, mascara;
+    if (vcs::PathMap::leavesDrive(entry))
+        return;
     if (!temPonto(entry)) {
         dir = comBarra(entry);
     } else {

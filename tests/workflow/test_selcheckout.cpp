@@ -131,6 +131,9 @@ TEST_P(RealSelection, NoWorkingCopyOffersNothingAndNoEntryIsAnError)
 {
     EXPECT_TRUE(procura("c:\\solto\\").isEmpty());
     EXPECT_TRUE(procura("c:\\solto\\*.pas").isEmpty());
+    // Climbing out of the drive reaches no directory of the host.
+    EXPECT_THROW(procura("c:\\..\\..\\*\\"), qor::EAbort);
+    EXPECT_EQ(statusRuns(*bench), 2);
     try {
         procura("c:\\nada\\aqui\\");
         ADD_FAILURE() << "no error";
