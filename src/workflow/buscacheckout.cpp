@@ -271,8 +271,10 @@ QStringList BuscaCheckout::Filtra_Arq_Controlados(QString dir)
     for (const QString &line : statusDe(dir)) {
         if (line.startsWith(u'?')) {
             const qsizetype at = line.toUpper().indexOf(unidade);
+            // The rest of the line is the path; past a blank or a quote in a
+            // name the runner leaves the host's separators in it.
             if (at >= 0)
-                barrados << line.mid(at).toLower();
+                barrados << line.mid(at).replace(u'/', u'\\').toLower();
         } else if (const QString lower = line.toLower(); lower.contains(u"aviso:") || lower.contains(u"warning:")) {
             const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
             for (const vcs::LogicalFs::Entry &e : fs.list(dir, {}, vcs::LogicalFs::Files | vcs::LogicalFs::Hidden))

@@ -57,11 +57,11 @@ protected:
         bench->svn({"checkout", bench->repo("sel/trunk"), bench->host("c:\\prod\\x")});
         for (const char *f : {"uCad.pas", "uCad.dfm", "a.p", "b.pas", "Makefile", "leia.txt", "forms\\fCad.dfm",
                               "forms\\fCad.pas", "forms\\fLista.dfm", "forms\\deep\\uDeep.pas", "abc_cad\\x.pas",
-                              "outro\\y.pas"})
+                              "outro\\y.pas", "com espaco\\v.pas"})
             bench->write(kSrc + f, "x\n");
         bench->svn({"add", "--force", bench->host("c:\\prod\\x\\src")});
         bench->svn({"commit", "-m", "SOL:1 fontes", bench->host("c:\\prod\\x")});
-        for (const char *f : {"novo.pas", "b.pas.bak", "naoversionado\\z.pas"})
+        for (const char *f : {"novo.pas", "b.pas.bak", "naoversionado\\z.pas", "com espaco\\n'o.pas"})
             bench->write(kSrc + f, "x\n");
         bench->write("c:\\solto\\s.pas", "x\n");
     }
@@ -81,6 +81,7 @@ TEST_P(RealSelection, PlainDirectoryOffersVersionedFilesOfThePlatformOnly)
     // part of "*.pas"; an unversioned "b.pas.bak" does not hide "b.pas".
     EXPECT_EQ(procura(kSrc), sob({"a.p", "b.pas", "ucad.dfm", "ucad.pas"}));
     EXPECT_EQ(statusRuns(*bench), 1);
+    EXPECT_EQ(procura(kSrc + "com espaco\\"), sob({"com espaco\\v.pas"}));
     for (const vcs::CommandResult &r : bench->runner->runner().results())
         EXPECT_FALSE(r.shownCommand.contains(kPass));
 }
@@ -90,12 +91,12 @@ TEST_P(RealSelection, EachMarkerExpandsAsItSays)
     const QStringList todos = sob({"a.p", "b.pas", "ucad.dfm", "ucad.pas"});
     // Any depth, unversioned directories (naoversionado) excluded as a whole.
     QStringList fundo = todos + sob({"abc_cad\\x.pas", "forms\\deep\\udeep.pas", "forms\\fcad.dfm",
-                                     "forms\\fcad.pas", "forms\\flista.dfm", "outro\\y.pas"});
+                                     "forms\\fcad.pas", "forms\\flista.dfm", "outro\\y.pas", "com espaco\\v.pas"});
     fundo.sort();
     EXPECT_EQ(procura(kSrc + "...\\"), fundo);
     // One level: forms\deep stays out.
     QStringList umNivel = todos + sob({"abc_cad\\x.pas", "forms\\fcad.dfm", "forms\\fcad.pas", "forms\\flista.dfm",
-                                       "outro\\y.pas"});
+                                       "outro\\y.pas", "com espaco\\v.pas"});
     umNivel.sort();
     EXPECT_EQ(procura(kSrc + "*\\"), umNivel);
     // Directories whose name holds the fragment, in any case, and the files beside them.
@@ -111,9 +112,9 @@ TEST_P(RealSelection, OneStatusRunPerDirectoryForTheSameCandidates)
     BuscaCheckout busca(bench->fluxo, PlataformaProduto::Delphi, valores());
     const QStringList candidatos = busca.Procura(kSrc + "...\\");
     // Every file is an entry of its own, yet each directory is listed once:
-    // src, forms, deep, abc_cad, outro and naoversionado.
+    // src, forms, deep, abc_cad, outro, naoversionado and "com espaco".
     EXPECT_GT(busca.cdsAux().size(), 12);
-    EXPECT_EQ(statusRuns(*bench), 6);
+    EXPECT_EQ(statusRuns(*bench), 7);
     // The same answer as listing entry by entry.
     QStringList umPorUm;
     for (const QString &entry : busca.cdsAux()) {
@@ -124,7 +125,7 @@ TEST_P(RealSelection, OneStatusRunPerDirectoryForTheSameCandidates)
     EXPECT_EQ(candidatos, umPorUm);
     // A new search asks again.
     busca.Procura(kSrc + "...\\");
-    EXPECT_EQ(statusRuns(*bench), 6 + int(busca.cdsAux().size()) + 6);
+    EXPECT_EQ(statusRuns(*bench), 7 + int(busca.cdsAux().size()) + 7);
 }
 
 TEST_P(RealSelection, NoWorkingCopyOffersNothingAndNoEntryIsAnError)
