@@ -16,6 +16,7 @@
 #include "workcopy/workcopycontext.h"
 #include "workflow/gravarelease.h"
 #include <QDateTime>
+#include <QSet>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -557,10 +558,15 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
     const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
                                                                             : workcopy::BackupWorkdir::raizPadrao());
     const vcs::Recognition &textos = vcs::Recognition::mainWindow();
+    // Renomeia_Arq repairs the letter case of every file of the file's
+    // directory at once: once per directory is enough.
+    QSet<QString> diretoriosReparados;
     for (const QString &arquivo : arquivos) {
         const QString alvo = arquivo.toLower();
-        if (!script)
+        if (!script && !diretoriosReparados.contains(alvo.left(alvo.lastIndexOf(u'\\')))) {
+            diretoriosReparados.insert(alvo.left(alvo.lastIndexOf(u'\\')));
             operacoes.Renomeia_Arq(arquivo);
+        }
         if (modificados.contains(arquivo, Qt::CaseInsensitive))
             guardaAlterado(arquivo, pedido);
         const QStringList revert = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("revert")}

@@ -248,3 +248,31 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
 
 INSTANTIATE_TEST_SUITE_P(Languages, RealCheckout, ::testing::Values("C", "pt_BR.UTF-8"),
                          [](const auto &info) { return std::string(info.param[0] == 'C' ? "C" : "pt_BR"); });
+
+TEST_P(RealCheckout, APendingActivityUpdatesTheProductsCopiesFirstAndChecksThem)
+{
+    bench->svn({"checkout", bench->repo("chk/trunk"), bench->host("c:\\outra")});
+    bench->write("c:\\outra\\Fontes\\Cad\\uCadCli.dfm", "from another copy\n");
+    bench->svn({"commit", "-m", "SOL:2 outra", bench->host("c:\\outra")});
+    bench->remote.answers["Getativpen"] = Packet({"IDALTSTATUSPEND"}, {{"S"}});
+    const QString repo = bench->repo("chk/trunk");
+    bench->remote.answers["GetDirProd"] = Packet({"DSDIRBASEVER", "DSDIRVSS"}, {{"\\prod\\chk", repo}});
+    janela->escolha.clear();
+    ASSERT_EQ(realiza(), "") << bench->progresso.join('\n').toStdString();
+    EXPECT_EQ(wctest::ReadAll(bench->host(dir + "uCadCli.dfm")), "from another copy\n");
+    const QList<vcs::CommandResult> &feitos = bench->runner->runner().results();
+    const auto update = std::find_if(feitos.begin(), feitos.end(),
+                                     [](const vcs::CommandResult &r) { return r.shownCommand.startsWith("svn update"); });
+    ASSERT_NE(update, feitos.end());
+    EXPECT_EQ(update->caption, workcopy::Msg("ACAO_SUBVERSION_ATUALARQ") + " c:\\prod\\chk");
+    EXPECT_TRUE(update->shownCommand.endsWith(" --force --no-auth-cache --depth infinity --accept postpone c:\\prod\\chk"));
+    EXPECT_EQ(janela->barra.mid(0, 2), (QList<int>{0, 1000000}));
+
+    bench->remote.answers["GetDirProd"] = Packet({"DSDIRBASEVER", "DSDIRVSS"}, {{"c:\\prod\\chk", bench->repo("outro/trunk")}});
+    EXPECT_EQ(realiza(), workcopy::MsgF("Atu_canc_rep_erro", {"c:\\prod\\chk"}));
+    bench->remote.answers["GetDirProd"] = Packet({"DSDIRBASEVER", "DSDIRVSS"}, {{"c:\\nada", repo}});
+    EXPECT_EQ(realiza(), workcopy::MsgF("Atu_canc_cop_n_existe", {"c:\\nada"}));
+    // Both before the check-out proper: nothing to undo.
+    EXPECT_EQ(bench->remote.count("ClearArqCheckout"), 0);
+    EXPECT_TRUE(bench->dirRenomeados.isEmpty());
+}
