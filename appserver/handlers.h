@@ -14,12 +14,25 @@ Reply getInicial(CallContext &, const Args &);
 // methods_activities.cpp
 Reply getAtivAndamento(CallContext &, const Args &);
 Reply getItemTarefaOperador(CallContext &, const Args &);
+Reply setPlanAtivTare(CallContext &, const Args &);
 
 // methods_checkout.cpp
 Reply getArqCheckout(CallContext &, const Args &);
 Reply getArqCheck(CallContext &, const Args &);
 Reply setArqCheckout(CallContext &, const Args &);
 Reply clearArqCheckout(CallContext &, const Args &);
+Reply getVdArqCheckout(CallContext &, const Args &);
+
+// methods_workitem.cpp
+Reply getItemTarefa(CallContext &, const Args &);
+Reply getDirItemTrab(CallContext &, const Args &);
+Reply getVdsolitemtrab(CallContext &, const Args &);
+Reply setStatusAtivPen(CallContext &, const Args &);
+Reply getativpen(CallContext &, const Args &);
+Reply getVdRelacItTrabProd(CallContext &, const Args &);
+Reply getOperador(CallContext &, const Args &);
+Reply getDirProd(CallContext &, const Args &);
+Reply setCheckout(CallContext &, const Args &);
 
 // methods_options.cpp
 Reply getProgOperOpc(CallContext &, const Args &);

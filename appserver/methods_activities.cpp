@@ -1,6 +1,8 @@
 #include "database.h"
 #include "handlers.h"
+#include "args.h"
 #include "packet.h"
+#include "rpcerror.h"
 
 namespace apr {
 
@@ -38,6 +40,58 @@ Reply getItemTarefaOperador(CallContext &ctx, const Args &args)
         {args.text(0), args.text(1)});
     packet.addRows(q);
     return packet.toJson();
+}
+
+namespace {
+
+// Only one activity of an operator runs: starting one pauses the others and
+// ends their open appropriations.
+void startActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
+{
+    db.run("UPDATE planativtare SET IDSITATIVTAR = 'I' WHERE CDOPERRESP = ? AND IDSITATIVTAR = 'A'"
+           " AND NOT (CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?)",
+           QVariantList{op} + key);
+    db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND DTFIM IS NULL", {now, op});
+    db.run("UPDATE planativtare SET IDSITATIVTAR = 'A', IDATIVPEND = NULL, DTATIVPEND = NULL"
+           " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
+           key);
+    // A start in the same second as the last one replaces that empty stretch.
+    db.run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO)"
+           " VALUES (?, ?, ?, ?, ?) ON CONFLICT (CDOPERADOR, DTINICIO) DO UPDATE SET CDFILIAL = excluded.CDFILIAL,"
+           " NRTAREFA = excluded.NRTAREFA, NRPLATIVTARE = excluded.NRPLATIVTARE, DTFIM = NULL",
+           QVariantList{op} + key + QVariantList{now});
+}
+
+void pauseActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
+{
+    db.run("UPDATE planativtare SET IDSITATIVTAR = 'I' WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?", key);
+    db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND CDFILIAL = ? AND NRTAREFA = ?"
+           " AND NRPLATIVTARE = ? AND DTFIM IS NULL",
+           QVariantList{now, op} + key);
+}
+
+}
+
+// Switches the activity between running and paused and books the time of
+// its responsible operator. A concluded or cancelled activity stays as it is.
+Reply setPlanAtivTare(CallContext &ctx, const Args &args)
+{
+    const QVariantList key{args.text(0).trimmed(), args.text(1).trimmed(), args.text(2).trimmed()};
+    QSqlQuery q = ctx.db.run("SELECT IDSITATIVTAR, CDOPERRESP FROM planativtare"
+                             " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
+                             key);
+    if (!q.next())
+        throw appError("Atividade não encontrada no plano.",
+                       QString("SetPlanAtivTare: no activity %1/%2/%3").arg(args.text(0), args.text(1), args.text(2)));
+    const QString status = q.value(0).toString().trimmed();
+    const QString op = q.value(1).toString();
+    q.finish();
+    const QString now = formatStamp(QDateTime::currentDateTime());
+    if (status == "A")
+        pauseActivity(ctx.db, op, key, now);
+    else if (status.isEmpty() || status == "P" || status == "I")
+        startActivity(ctx.db, op, key, now);
+    return {};
 }
 
 }

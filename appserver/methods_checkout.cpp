@@ -61,6 +61,16 @@ Reply setArqCheckout(CallContext &ctx, const Args &args)
     return {};
 }
 
+// The files an earlier check-out of the activity left recorded.
+Reply getVdArqCheckout(CallContext &ctx, const Args &args)
+{
+    Packet packet({str("CODIGO", 5), str("ARQUIVO", 250)});
+    QSqlQuery q = ctx.db.run(QString("SELECT CODIGO, ARQUIVO FROM arqcheckout") + byActivity + " ORDER BY CODIGO",
+                             activityKey(args));
+    packet.addRows(q);
+    return packet.toJson();
+}
+
 Reply clearArqCheckout(CallContext &ctx, const Args &args)
 {
     ctx.db.run(QString("DELETE FROM arqcheckout") + byActivity, activityKey(args));

@@ -125,12 +125,20 @@ const QStringList signIn = {
     "CREATE TABLE falha_entrada (CDOPERADOR TEXT PRIMARY KEY, QTFALHAS INTEGER NOT NULL, DTBLOQUEIO TEXT)",
 };
 
+// Version 6: an activity marked pending while other requests work on its
+// work item, and the plan's activities by work item for that look-up.
+const QStringList pendingActivities = {
+    "ALTER TABLE planativtare ADD COLUMN IDATIVPEND TEXT",
+    "ALTER TABLE planativtare ADD COLUMN DTATIVPEND TEXT",
+    "CREATE INDEX ix_plan_item ON planativtare (CDITEMTRAB)",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
     static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases,
-                                                   signIn};
+                                                   signIn, pendingActivities};
     return steps;
 }
 

@@ -134,6 +134,18 @@ void seedReferenceData(Database &db, const QString &osLogin)
            {"0000000003", demoOperator, "Treinamento da equipe", "Concluída", stamp(-10), stamp(-9)});
 }
 
+// The planned development activities of the first Delphi product (index 2)
+// and of the first Lumetra product (index 15) are the ones to check out: their
+// work items' directories hold the files the demo repository has there.
+QStringList sourceDirs(int index)
+{
+    if (index == 2)
+        return {"\\fontes\\", "relatorios"};
+    if (index == 15)
+        return {"fontes"};
+    return {"fontes\\cad" + code(index + 1, 3)};
+}
+
 QString projectOf(const QString &product)
 {
     if (product.startsWith("P1"))
@@ -165,8 +177,10 @@ void seedActivity(Database &db, int index, const Activity &a)
     insert(db, "itemtrab", {"CDITEMTRAB", "CDREDUITTRAB", "NMITEMTRAB", "CDARVITTRAB", "CDTIPOITTRAB", "DSDIRRAIZARQ"},
            {item, QString("IT%1").arg(index + 1, 3, 10, QChar('0')), "Cadastro " + QString::number(index + 1) + " de " + product,
             "01." + code(index + 1, 3), "01", "fontes"});
-    insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"},
-           {item, product, 1, "fontes\\cad" + code(index + 1, 3)});
+    int seq = 0;
+    for (const QString &dir : sourceDirs(index))
+        insert(db, "itemtrab_dir", {"CDITEMTRAB", "CDPRODUTO", "NRSEQDIR", "DSDIRARQFONTIT"},
+               {item, product, ++seq, dir});
     const QString status = a.status;
     const bool hasPlan = a.start != 0 || a.end != 0 || monitoring;
     insert(db, "planativtare",
@@ -188,6 +202,40 @@ void seedActivity(Database &db, int index, const Activity &a)
                {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDITEMTRAB", "NRCPLXITTARE", "DSDIRARQFONT", "IDSITCHECKOUT"},
                {branch, task, "00001", item, double(index % 4 + 1), "c:\\sistemas\\prod\\" + product + "\\fontes",
                 status == "A" ? "S" : "N"});
+}
+
+// The check-out states of work items: the one of the planned development
+// activity of P610 (index 8) is held by another operator; the Lumetra one
+// (index 15) was checked out once and given back. A colleague's activity of
+// another request works on the item of the planned development activity of
+// P150 (index 10), so that one cannot be put in progress either.
+void seedCheckouts(Database &db)
+{
+    // The running activity of P401 (index 0) holds its work item.
+    insert(db, "itemtrab_prod", {"CDITEMTRAB", "CDPRODUTO", "IDSITCHECKOUT", "CDOPCHECKOUT"},
+           {code(101, 10), "P401", "S", demoOperator});
+    insert(db, "itemtrab_prod", {"CDITEMTRAB", "CDPRODUTO", "IDSITCHECKOUT", "CDOPCHECKOUT"},
+           {code(101 + 8, 10), "P610", "S", "000000000002"});
+    insert(db, "itemtrab_prod", {"CDITEMTRAB", "CDPRODUTO", "IDSITCHECKOUT", "CDOPCHECKOUT"},
+           {code(101 + 15, 10), "T001", "N", QVariant()});
+    const QString task = code(5101, 10);
+    const QString request = code(12101, 10);
+    const QString item = code(101 + 10, 10);
+    insert(db, "solicitacao",
+           {"NRSOLISERV", "CDFILIAL", "CDPROJETO", "CDPRODGRUP", "CDCLIENTE", "DSREFESOLI", "DSSOLISERV",
+            "NMOPERSOLI", "NMASSUNTO", "DTPREVENCSOL", "DTCOMPROMISS", "DSSTFASETRAM"},
+           {request, branch, projectOf("P150"), "P150", code(1, 10), "Correção no cadastro 11 do produto P150",
+            QString("%1 / %2").arg(request, task), "Maria Souza", "Manutenção", stamp(5), stamp(12), phases[0]});
+    insert(db, "tarefa", {"CDFILIAL", "NRTAREFA", "NRSOLISERV", "DSREFETAREFA", "NRPRIOTAREFA", "IDORIGTARE"},
+           {branch, task, request, "Corrigir o cadastro 11 do produto P150", "001", "S"});
+    insert(db, "planativtare",
+           {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "CDITEMTRAB", "IDSITATIVTAR", "NRPRIOATIVTR",
+            "CDOPERRESP", "CDOPERINCL", "DTINCATIVTAR", "DTINPATIVTAR", "DTFIPATIVTAR", "DSTEMPLAITAR"},
+           {branch, task, "00001", "0000011054", item, "I", "001", "000000000003", "000000000002", stamp(-4, 9),
+            stamp(-2, 8), stamp(3, 18), "04:00"});
+    insert(db, "itemtarefa", {"CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDITEMTRAB", "NRCPLXITTARE", "DSDIRARQFONT",
+                              "IDSITCHECKOUT"},
+           {branch, task, "00001", item, 1.0, "c:\\sistemas\\prod\\P150\\fontes", "N"});
 }
 
 // The first request's patch already holds one script; the first form-framework
@@ -214,6 +262,7 @@ void seedDemo(Database &db, const QString &osLogin)
     for (const Activity &a : activities)
         seedActivity(db, index++, a);
     seedPatches(db);
+    seedCheckouts(db);
     insert(db, "atendimento",
            {"CDFILIAL", "CDOPERADOR", "DTINIATEND", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "IDATENDIMENTO",
             "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},
