@@ -96,6 +96,8 @@ const qor::TMessages &CheckoutTexts()
 Checkout::Checkout(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, CheckoutHooks hooks)
     : m_fluxo(fluxo), m_copias(copias), m_hooks(std::move(hooks))
 {
+    if (!m_hooks.selecao)
+        m_hooks.selecao = CriaSelectFiles;
 }
 
 bool Checkout::ProcessoScript(const QString &processo)
@@ -525,8 +527,6 @@ bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
         fechaAnimacao();
         valores.tipoItem = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
     }
-    if (!m_hooks.selecao)
-        throw std::logic_error("Checkout: no file selection");
     // Closing the dialog's window leaves the flag as it was: it starts cleared.
     m_boConfirmaCheckout = false;
     m_hooks.selecao(m_fluxo, m_hooks.plataforma(), valores, m_boConfirmaCheckout);

@@ -34,7 +34,7 @@ struct CheckoutHooks {
     std::function<void()> reabilitaGrade = [] {};
     // Where Grava_Backup_Workdir writes ("H:\Workdir\" unless the host says otherwise).
     std::function<QString()> raizBackup;
-    // CriaSelectFiles; the default is the selection dialog itself.
+    // CriaSelectFiles; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckout &, bool &)> selecao;
     // The classifier of the main runner is told whose check-out its reactions undo.
     std::function<void(const ActivityKey &)> nomeiaAtividade = [](const ActivityKey &) {};
