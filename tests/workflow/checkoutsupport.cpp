@@ -12,7 +12,8 @@ QString AbortOf(const std::function<void()> &action)
     return {};
 }
 
-Janela::Janela(Bench &b) : bench(b), ctx{b.fluxo, stDirArqSV, escolhida, cdsOperDesenv, cdsParamVersao}
+Janela::Janela(Bench &b, workflow::WorkflowContext *fluxo)
+    : bench(b), ctx{fluxo ? *fluxo : b.fluxo, stDirArqSV, escolhida, cdsOperDesenv, cdsParamVersao}
 {
     ctx.progresso = b.sink;
     ctx.paths = b.paths;

@@ -17,8 +17,9 @@ inline const QString kTask = "0000005001", kActivity = "00001", kRequest = "0000
 QString AbortOf(const std::function<void()> &action);
 
 struct Janela {
-    explicit Janela(Bench &b);
-    std::unique_ptr<workflow::Checkout> novo() { return std::make_unique<workflow::Checkout>(bench.fluxo, ctx, hooks); }
+    // fluxo: the workflow context, the bench's own (over its scripted server) by default.
+    explicit Janela(Bench &b, workflow::WorkflowContext *fluxo = nullptr);
+    std::unique_ptr<workflow::Checkout> novo() { return std::make_unique<workflow::Checkout>(ctx.fluxo, ctx, hooks); }
     workflow::PedidoCheckout pedido(const QString &processo = "0000011045") const;
 
     Bench &bench;

@@ -1,6 +1,13 @@
 // The check-out against the real client and Apache + mod_dav_svn: the locks
 // it takes, the backups it writes, and that every failure gives them back.
 #include "checkoutsupport.h"
+#include "server/connectionuses.h"
+#include "server/netconnection.h"
+#include "server/netremoteserver.h"
+#include "serverprocess.h"
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
 #include <csignal>
@@ -275,4 +282,125 @@ TEST_P(RealCheckout, APendingActivityUpdatesTheProductsCopiesFirstAndChecksThem)
     // Both before the check-out proper: nothing to undo.
     EXPECT_EQ(bench->remote.count("ClearArqCheckout"), 0);
     EXPECT_TRUE(bench->dirRenomeados.isEmpty());
+}
+
+namespace {
+
+// One operator's way to the real application server.
+struct Link {
+    server::TNetConnection connection;
+    server::ConnectionUses uses;
+    server::NetRemoteServer remote{connection, uses};
+    Link(const testsupport::ServerProcess &process, const QString &token)
+    {
+        connection.Host = process.host();
+        connection.Port = process.port();
+        connection.Token = token;
+    }
+};
+
+const QString kItem = "0000000900", kRaceTask = "0000009000", kRaceRequest = "0000019000";
+
+// One request, one work item of P502 under the test's repository, and one
+// planned development activity on it for each of two operators.
+QString SeedRace(const QString &database, const QString &repository)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "race");
+    db.setDatabaseName(database);
+    if (!db.open())
+        return db.lastError().text();
+    const QList<QPair<QString, QVariantList>> rows = {
+        {"UPDATE produto_dir SET DSDIRBASEVER = ?, DSDIRVSS = ? WHERE CDPRODUTO = 'P502'", {"c:\\prod\\chk", repository}},
+        {"INSERT INTO itemtrab (CDITEMTRAB, CDREDUITTRAB, NMITEMTRAB, CDTIPOITTRAB) VALUES (?, 'CADCLI', 'Cadastro', '03')",
+         {kItem}},
+        {"INSERT INTO itemtrab_dir (CDITEMTRAB, CDPRODUTO, NRSEQDIR, DSDIRARQFONTIT) VALUES (?, 'P502', 1, '\\Fontes\\Cad')",
+         {kItem}},
+        {"INSERT INTO solicitacao (NRSOLISERV, CDFILIAL, CDPRODGRUP) VALUES (?, '0001', 'P502')", {kRaceRequest}},
+        {"INSERT INTO tarefa (CDFILIAL, NRTAREFA, NRSOLISERV) VALUES ('0001', ?, ?)", {kRaceTask, kRaceRequest}},
+    };
+    QString why;
+    auto exec = [&](const QString &sql, const QVariantList &binds) {
+        QSqlQuery q(db);
+        q.prepare(sql);
+        for (const QVariant &b : binds)
+            q.addBindValue(b);
+        if (!q.exec() && why.isEmpty())
+            why = q.lastError().text() + " in " + sql;
+    };
+    for (const auto &row : rows)
+        exec(row.first, row.second);
+    for (const QString &activity : {"00001", "00002"}) {
+        const QString op = activity == "00001" ? "000000000001" : "000000000002";
+        exec("INSERT INTO planativtare (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO, CDITEMTRAB, CDOPERRESP)"
+             " VALUES ('0001', ?, ?, '0000011045', ?, ?)",
+             {kRaceTask, activity, kItem, op});
+        exec("INSERT INTO itemtarefa (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDITEMTRAB) VALUES ('0001', ?, ?, ?)",
+             {kRaceTask, activity, kItem});
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase("race");
+    return why;
+}
+
+}
+
+// Two operators take the same work item at the same moment: the second one
+// starts while the first one's lock runs, and both lock different files.
+TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNothing)
+{
+    ASSERT_TRUE(AddOtherUser());
+    testsupport::ServerProcess process;
+    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    const QString tokenB = process.tokenFor("000000000002");
+    ASSERT_FALSE(tokenB.isEmpty());
+    ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
+    Link linkA(process, process.token()), linkB(process, tokenB);
+
+    // Operator B works in a working copy of his own, as Subversion user svn_x.
+    Bench benchB(GetParam());
+    benchB.usuario = kOutro;
+    benchB.senha = kSenhaOutro;
+    benchB.svn({"checkout", bench->repo("chk/trunk"), benchB.host("c:\\prod\\chk")});
+    QDir().mkpath(benchB.host("h:\\workdir\\x"));
+    qputenv("APR_DRIVE_C", bench->paths.root('c').toLocal8Bit());
+
+    QStringList a1, a2, a3, a4, a5, b1, b2, b3, b4, b5;
+    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, {bench->usuario, bench->senha}, {a1, a2, a3, a4, a5});
+    fluxoA.setRunner(bench->runner.get());
+    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, {benchB.usuario, benchB.senha}, {b1, b2, b3, b4, b5});
+    fluxoB.setRunner(benchB.runner.get());
+    Janela A(*bench, &fluxoA), B(benchB, &fluxoB);
+    A.repositorio = B.repositorio = bench->repo("chk/trunk");
+    A.escolha = {dir + "uCadCli.pas"};
+    B.escolha = {dir + "uCadCliB.pas"};
+    B.operador = "000000000002";
+    workflow::PedidoCheckout pedidoA{"P502", "0000011045", "0001", kRaceRequest, kRaceTask, "00001", kItem,
+                                     A.repositorio, "c:\\prod\\chk"};
+    workflow::PedidoCheckout pedidoB = pedidoA;
+    pedidoB.atividade = "00002";
+
+    QString mensagemB = "<not run>";
+    bool started = false;
+    bench->runner->runner().setCommandLog([&](const QString &shown) {
+        if (started || !shown.startsWith("svn lock"))
+            return;
+        started = true;
+        mensagemB = AbortOf([&] { B.novo()->Realiza_Checkout(pedidoB); });
+    });
+    const QString mensagemA = AbortOf([&] { A.novo()->Realiza_Checkout(pedidoA); });
+    bench->runner->runner().setCommandLog({});
+    fluxoA.setRunner(nullptr);
+    fluxoB.setRunner(nullptr);
+
+    EXPECT_EQ(mensagemB, "") << benchB.progresso.join('\n').toStdString();
+    EXPECT_TRUE(mensagemA.startsWith(workcopy::Msg("Arq_Checkout_Usu"))) << mensagemA.toStdString();
+    EXPECT_TRUE(mensagemA.contains("000000000002"));
+    EXPECT_EQ(dono("uCadCli.pas"), "");          // A gave his lock back
+    EXPECT_EQ(dono("uCadCliB.pas"), kOutro);
+    const QJsonObject relacao = linkB.remote.call("GetVdRelacItTrabProd", {"P502", kItem}).toObject();
+    EXPECT_EQ(relacao["rows"].toArray().at(0).toArray().at(3).toString(), "000000000002");
+    const QJsonObject arquivosA = linkA.remote.call("GetArqCheck", {"0001", kRaceTask, "00001"}).toObject();
+    EXPECT_TRUE(arquivosA["rows"].toArray().isEmpty());
+    bench->svn({"unlock", "--force", bench->repo("chk/trunk/Fontes/Cad/uCadCliB.pas")});
 }
