@@ -404,3 +404,70 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
     EXPECT_TRUE(arquivosA["rows"].toArray().isEmpty());
     bench->svn({"unlock", "--force", bench->repo("chk/trunk/Fontes/Cad/uCadCliB.pas")});
 }
+
+namespace {
+
+QStringList Column(const QJsonObject &packet, const QString &name)
+{
+    int at = -1;
+    const QJsonArray fields = packet["fields"].toArray();
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].toObject()["name"].toString() == name)
+            at = i;
+    QStringList values;
+    for (const QJsonValue &row : packet["rows"].toArray())
+        values << row.toArray().at(at).toVariant().toString();
+    return values;
+}
+
+}
+
+TEST_P(RealCheckout, TheApplicationServerHoldsTheFilesAndReleasesOrNothingAfterAFailure)
+{
+    ASSERT_TRUE(AddOtherUser());
+    testsupport::ServerProcess process;
+    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
+    Link link(process, process.token());
+    QStringList l1, l2, l3, l4, l5;
+    workflow::WorkflowContext fluxo(bench->modulo, link.remote, {bench->usuario, bench->senha}, {l1, l2, l3, l4, l5});
+    fluxo.setRunner(bench->runner.get());
+    Janela A(*bench, &fluxo);
+    A.repositorio = bench->repo("chk/trunk");
+    // The selection registers each chosen file on the server, as the dialog does.
+    A.hooks.selecao = [&](workflow::WorkflowContext &f, workflow::PlataformaProduto, const workflow::SelecaoCheckout &v,
+                          bool &ok) {
+        for (int i = 0; i < arquivos.size(); ++i)
+            link.remote.call("SetArqCheckout", {v.filial, v.tarefa, v.plano, QString::number(i), arquivos[i]});
+        f.listas().arqCheckout = arquivos;
+        ok = true;
+    };
+    const workflow::PedidoCheckout pedido{"P502", "0000011045", "0001", kRaceRequest, kRaceTask, "00001", kItem,
+                                          A.repositorio, "c:\\prod\\chk"};
+    ASSERT_EQ(AbortOf([&] { A.novo()->Realiza_Checkout(pedido); }), "") << bench->progresso.join('\n').toStdString();
+    const QJsonObject registrados = link.remote.call("GetArqCheck", {"0001", kRaceTask, "00001"}).toObject();
+    EXPECT_EQ(Column(registrados, "ARQUIVO"), arquivos);
+    const QString revisao =
+        bench->svn({"info", "--show-item", "last-changed-revision", bench->host(dir + "uCadCli.pas")}).trimmed();
+    EXPECT_EQ(Column(registrados, "CDRELEASEARQANT"), (QStringList{revisao, revisao, revisao}));
+    for (const QString &nome : {"uCadCli.pas", "uCadCli.dfm", "uCadCliB.pas"})
+        EXPECT_EQ(dono(nome), wctest::kUser);
+
+    // Again, with one file now another user's: the server's list ends empty.
+    bench->svn({"unlock", bench->host(dir + "uCadCli.pas"), bench->host(dir + "uCadCli.dfm"), bench->host(dir + "uCadCliB.pas")});
+    ASSERT_TRUE(lockAs(kOutro, kSenhaOutro, "uCadCliB.pas").contains(kOutro));
+    link.remote.call("ClearArqCheckout", {"0001", kRaceTask, "00001"});
+    {   // The work item given back, as a check-in would.
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "devolve");
+        db.setDatabaseName(process.databasePath());
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec("UPDATE itemtrab_prod SET IDSITCHECKOUT = 'N' WHERE CDITEMTRAB = '" + kItem + "'");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("devolve");
+    EXPECT_EQ(AbortOf([&] { A.novo()->Realiza_Checkout(pedido); }), workcopy::Msg("ERRO_TRAVA"));
+    EXPECT_TRUE(link.remote.call("GetArqCheck", {"0001", kRaceTask, "00001"}).toObject()["rows"].toArray().isEmpty());
+    EXPECT_EQ(dono("uCadCli.pas"), "");
+    EXPECT_EQ(dono("uCadCli.dfm"), "");
+    fluxo.setRunner(nullptr);
+}
