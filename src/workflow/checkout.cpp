@@ -96,8 +96,18 @@ const qor::TMessages &CheckoutTexts()
 Checkout::Checkout(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, CheckoutHooks hooks)
     : m_fluxo(fluxo), m_copias(copias), m_hooks(std::move(hooks))
 {
+    // A hook the window leaves empty keeps its default.
+    const CheckoutHooks padrao;
     if (!m_hooks.selecao)
         m_hooks.selecao = CriaSelectFiles;
+    if (!m_hooks.plataforma)
+        m_hooks.plataforma = padrao.plataforma;
+    if (!m_hooks.painelVisivel)
+        m_hooks.painelVisivel = padrao.painelVisivel;
+    if (!m_hooks.reabilitaGrade)
+        m_hooks.reabilitaGrade = padrao.reabilitaGrade;
+    if (!m_hooks.nomeiaAtividade)
+        m_hooks.nomeiaAtividade = padrao.nomeiaAtividade;
 }
 
 bool Checkout::ProcessoScript(const QString &processo)
