@@ -89,6 +89,8 @@ public:
 
     // The child's environment (the module's own when not set).
     void setEnvironment(const QProcessEnvironment &environment) { m_environment = environment; m_hasEnvironment = true; }
+    // The environment set, or null for the module's own.
+    const QProcessEnvironment *environment() const { return m_hasEnvironment ? &m_environment : nullptr; }
     void setCommandLog(CommandLog log) { m_log = std::move(log); }
     // The wait of one poll; the window's default is the point's (1000 ms).
     void setPollInterval(int ms) { m_points.waitMs = ms; }

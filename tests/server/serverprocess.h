@@ -86,6 +86,8 @@ public:
         return signIn(operador, password);
     }
     int port() const { return m_port; }
+    // The SQLite file, for a test that sets up rows the seed lacks.
+    QString databasePath() const { return m_dir.filePath(QStringLiteral("apr.db")); }
     QString why() const { return m_why; }
 
 private:

@@ -1,0 +1,754 @@
+#include "workflow/checkout.h"
+#include "host/dialogs.h"
+#include "host/messages.h"
+#include "host/services.h"
+#include "module/modulestate.h"
+#include "server/remote.h"
+#include "vcs/drive.h"
+#include "vcs/recognition.h"
+#include "vcs/runners.h"
+#include "workcopy/atualizacaoproduto.h"
+#include "workcopy/backupworkdir.h"
+#include "workcopy/infocopia.h"
+#include "workcopy/operacoesproduto.h"
+#include "workcopy/renomeiadiretorios.h"
+#include "workcopy/textos.h"
+#include "workcopy/workcopycontext.h"
+#include "workflow/gravarelease.h"
+#include <QDateTime>
+#include <QSet>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+static void initCheckoutTexts()
+{
+    Q_INIT_RESOURCE(checkout);
+}
+
+namespace workflow {
+
+namespace {
+
+const QString kCR = QStringLiteral("\r");
+constexpr int kFim = 1000000;
+// Files per `svn status` of the check for local changes.
+constexpr int kPorStatus = 50;
+
+QString msg(const char *key)
+{
+    return workcopy::Msg(QLatin1String(key));
+}
+
+QString proprio(const char *key)
+{
+    return CheckoutTexts().Msg(QLatin1String(key));
+}
+
+QString nomeDoArquivo(const QString &path)
+{
+    const qsizetype barra = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return path.mid(barra + 1);
+}
+
+QString semBarraInicial(const QString &relativo)
+{
+    return relativo.startsWith(u'\\') ? relativo.mid(1) : relativo;
+}
+
+// The text between two literal markers of an --xml answer, or empty.
+QString entre(const QString &texto, const QString &inicio, const QString &fim)
+{
+    const qsizetype de = texto.indexOf(inicio);
+    if (de < 0)
+        return {};
+    const qsizetype ate = texto.indexOf(fim, de + inicio.size());
+    return ate < 0 ? QString() : texto.mid(de + inicio.size(), ate - de - inicio.size());
+}
+
+// Runs the unlocks of the recovery: nothing of it reacts, ends the operation
+// or asks; what each command did is read from its output afterwards.
+class HostDaRecuperacao : public vcs::RunnerHost {};
+
+// Restores a flag when the scope ends, however it ends.
+class Desliga {
+public:
+    explicit Desliga(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~Desliga() { m_flag = false; }
+    Desliga(const Desliga &) = delete;
+    Desliga &operator=(const Desliga &) = delete;
+private:
+    bool &m_flag;
+};
+
+}
+
+const qor::TMessages &CheckoutTexts()
+{
+    static const qor::TMessages texts = [] {
+        initCheckoutTexts();
+        return qor::TMessages(QStringLiteral(":/workflow/checkout.msg"));
+    }();
+    return texts;
+}
+
+Checkout::Checkout(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, CheckoutHooks hooks)
+    : m_fluxo(fluxo), m_copias(copias), m_hooks(std::move(hooks))
+{
+    // A hook the window leaves empty keeps its default.
+    const CheckoutHooks padrao;
+    if (!m_hooks.selecao)
+        m_hooks.selecao = CriaSelectFiles;
+    if (!m_hooks.plataforma)
+        m_hooks.plataforma = padrao.plataforma;
+    if (!m_hooks.painelVisivel)
+        m_hooks.painelVisivel = padrao.painelVisivel;
+    if (!m_hooks.reabilitaGrade)
+        m_hooks.reabilitaGrade = padrao.reabilitaGrade;
+    if (!m_hooks.nomeiaAtividade)
+        m_hooks.nomeiaAtividade = padrao.nomeiaAtividade;
+}
+
+bool Checkout::ProcessoScript(const QString &processo)
+{
+    static const QStringList codes = {"0000011270", "0000000663", "0000011669", "0000013015"};
+    return codes.contains(processo);
+}
+
+bool Checkout::ProcessoDesenvolvimento(const QString &processo)
+{
+    static const QStringList codes = {"0000011045", "0000011054", "0000011077", "0000011080",
+                                      "0000010196", "0000011633", "0000010706", "0000010712",
+                                      "0000011329", "0000011262", "0000011263", "0000011264"};
+    return codes.contains(processo);
+}
+
+QString Checkout::ComBarraFinal(QString url)
+{
+    if (!url.isEmpty() && !url.endsWith(u'/'))
+        url += u'/';
+    return url;
+}
+
+QString Checkout::BaseDaCopia(QString base)
+{
+    if (base.isEmpty())
+        return base;
+    if (!base.endsWith(u'\\'))
+        base += u'\\';
+    // Only a base without a drive is taken on C:; "d:\x" stays on D:.
+    return vcs::ComUnidade(base);
+}
+
+QString Checkout::filial() const
+{
+    return m_hooks.filial ? m_hooks.filial() : qor::FiliProc();
+}
+
+QString Checkout::operador() const
+{
+    return m_hooks.operador ? m_hooks.operador() : qor::Operador();
+}
+
+void Checkout::animacao(const QString &texto)
+{
+    if (m_hooks.mostraAnimacao)
+        m_hooks.mostraAnimacao(texto);
+    else
+        qor::ActiveShowAvi(nullptr, 6, texto);
+}
+
+void Checkout::fechaAnimacao()
+{
+    if (m_hooks.fechaAnimacao)
+        m_hooks.fechaAnimacao();
+    else
+        qor::DeactiveShowAvi();
+}
+
+void Checkout::progresso(const QStringList &lines) const
+{
+    if (m_copias.progresso)
+        m_copias.progresso(lines);
+}
+
+vcs::CommandLine Checkout::svn(const QStringList &antes, const QStringList &depois) const
+{
+    const RepositoryAccount &conta = m_fluxo.conta();
+    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
+    for (const QString &a : antes)
+        command.append(a);
+    command.append(QStringLiteral("--username")).append(conta.usuario);
+    command.append(QStringLiteral("--password")).appendMasked(conta.senha);
+    for (const QString &d : depois)
+        command.append(d);
+    return command;
+}
+
+// The runner keeps a command's output only when its lines go somewhere.
+vcs::LineSink Checkout::sink() const
+{
+    if (m_copias.progresso)
+        return m_copias.progresso;
+    return [](const QStringList &) {};
+}
+
+void Checkout::executa(const QString &caption, const vcs::CommandLine &command)
+{
+    const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
+    m_fluxo.runner().Execute(caption, command, sink(), true);
+}
+
+// ---- A. The entry point ------------------------------------------------------------------
+
+void Checkout::Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
+                                const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                                const QString &itemTrab, const QString &repositorio, const QString &base)
+{
+    Realiza_Checkout({produto, processo, filial, solicitacao, tarefa, atividade, itemTrab, repositorio, base});
+}
+
+void Checkout::Realiza_Checkout(const PedidoCheckout &pedido)
+{
+    // Also after a failure: the plan's timer stays silent only while a workflow runs.
+    const Desliga operando(m_fluxo.modulo().boOperaSubversion);
+    const ActivityKey chave{pedido.filial, pedido.tarefa, pedido.atividade};
+    const WorkflowContext::Run run = m_fluxo.begin(chave);
+    m_hooks.nomeiaAtividade(chave);
+    m_naoLiberadas.clear();
+    m_fluxo.listas().arqCheckout.clear();
+    m_tentados.clear();
+    Vd_Arq_Checkout(pedido.produto, pedido.processo, pedido.solicitacao, pedido.tarefa, pedido.atividade,
+                    pedido.itemTrab);
+    workcopy::AtualizacaoProduto(m_copias).Atualiza_Arq_Prod_Merc(pedido.produto);
+    Apaga_ArqCheckOutAtiv(pedido.filial, pedido.tarefa, pedido.atividade);
+    DoCheckOut(pedido);
+    try {
+        registraCheckout(pedido);
+    } catch (...) {
+        // The work item is not recorded as ours (another operator got it
+        // first, or the server failed): the locks are given back.
+        recupera(pedido);
+        throw;
+    }
+}
+
+void Checkout::registraCheckout(const PedidoCheckout &pedido)
+{
+    if (m_stIdProdSvn != u"S" || pedido.itemTrab.isEmpty())
+        return;
+    server::RemoteServer &servidor = m_fluxo.server();
+    cdsVdRelacItTrabProd.close();
+    servidor.load(cdsVdRelacItTrabProd, QStringLiteral("GetVdRelacItTrabProd"), {pedido.produto, pedido.itemTrab});
+    const QString modo = cdsVdRelacItTrabProd.isEmpty() ? QStringLiteral("I") : QStringLiteral("U");
+    servidor.call(QStringLiteral("SetCheckout"),
+                  {operador(), pedido.itemTrab, QStringLiteral("S"), pedido.produto, modo});
+}
+
+void Checkout::Apaga_ArqCheckOutAtiv(const QString &filial, const QString &tarefa, const QString &atividade)
+{
+    server::RemoteServer &servidor = m_fluxo.server();
+    cdsVdArqCheckOut.close();
+    servidor.load(cdsVdArqCheckOut, QStringLiteral("GetVdArqCheckout"), {filial, tarefa, atividade});
+    if (!cdsVdArqCheckOut.isEmpty())
+        servidor.call(QStringLiteral("ClearArqCheckout"), {filial, tarefa, atividade});
+}
+
+// ---- B. The checks and the update before the check-out -----------------------------------
+
+void Checkout::Vd_Arq_Checkout(const QString &produto, const QString &processo, const QString &solicitacao,
+                               const QString &tarefa, const QString &atividade, const QString &itemTrab)
+{
+    server::RemoteServer &servidor = m_fluxo.server();
+    m_stIdProdSvn = GravaRelease(m_fluxo, servidor, {}).Get_ID_Prod_SVN(produto);
+    if (m_stIdProdSvn != u"S")
+        return;
+    QStringList &renomeados = m_fluxo.listas().dirRenomeados;
+    renomeados.clear();
+    struct Libera {
+        QStringList &lista;
+        ~Libera() { lista.clear(); }
+    } libera{renomeados};
+    const server::RemoteServer::Use use(servidor);
+    if (!ProcessoDesenvolvimento(processo))
+        return;
+    cdsVdsolitemtrab.close();
+    servidor.load(cdsVdsolitemtrab, QStringLiteral("GetVdsolitemtrab"), {solicitacao, produto, itemTrab});
+    if (!cdsVdsolitemtrab.isEmpty())
+        outrasSolicitacoes(tarefa, atividade);
+    itemBloqueado(produto, itemTrab);
+    cdsStativpen.close();
+    servidor.load(cdsStativpen, QStringLiteral("Getativpen"), {tarefa, atividade});
+    cdsStativpen.first();
+    if (cdsStativpen.isEmpty() || cdsStativpen.textOf(QStringLiteral("IDALTSTATUSPEND")) != u"S")
+        return;
+    atualizaCopias(produto);
+}
+
+void Checkout::outrasSolicitacoes(const QString &tarefa, const QString &atividade)
+{
+    m_fluxo.server().call(QStringLiteral("SetStatusAtivPen"), {tarefa, atividade});
+    // Each line names the other request's activity: that is what holds the work item.
+    QString linhas;
+    for (int row = 0; row < cdsVdsolitemtrab.recordCount(); ++row)
+        linhas += " Solicitação: " + cdsVdsolitemtrab.textAt(QStringLiteral("NRSOLISERV"), row) + "  Tarefa: "
+                  + cdsVdsolitemtrab.textAt(QStringLiteral("NRTAREFA"), row) + "  Atividade: "
+                  + cdsVdsolitemtrab.textAt(QStringLiteral("NRPLATIVTARE"), row) + "  Status: "
+                  + cdsVdsolitemtrab.textAt(QStringLiteral("STATUSATIV"), row) + kCR;
+    QString texto;
+    if (cdsVdsolitemtrab.recordCount() == 1) {
+        linhas.chop(1);
+        texto = msg("ITEM_INDI") + kCR + kCR + linhas + kCR + kCR + msg("MSG_VDSOLITTRAB1");
+    } else {
+        texto = msg("ITEM_INDIS") + kCR + kCR + linhas + kCR + kCR + msg("MSG_VDSOLITTRAB2");
+    }
+    qor::DialogRequest caixa;
+    caixa.kind = qor::DialogRequest::Error;
+    caixa.title = qor::ApplicationTitle();
+    caixa.text = texto;
+    caixa.buttons = {QStringLiteral("OK")};
+    m_fluxo.dialogs().show(caixa);
+    qor::Abort();
+}
+
+void Checkout::itemBloqueado(const QString &produto, const QString &itemTrab)
+{
+    server::RemoteServer &servidor = m_fluxo.server();
+    cdsVdRelacItTrabProd.close();
+    servidor.load(cdsVdRelacItTrabProd, QStringLiteral("GetVdRelacItTrabProd"), {produto, itemTrab});
+    cdsVdRelacItTrabProd.first();
+    if (cdsVdRelacItTrabProd.isEmpty() || cdsVdRelacItTrabProd.textOf(QStringLiteral("IDSITCHECKOUT")) != u"S")
+        return;
+    cdsOperador.close();
+    servidor.load(cdsOperador, QStringLiteral("GetOperador"),
+                  {cdsVdRelacItTrabProd.textOf(QStringLiteral("CDOPCHECKOUT"))});
+    cdsOperador.first();
+    qor::MensErro(msg("Arq_Checkout_Usu") + "\r\n" + cdsOperador.textOf(QStringLiteral("CDOPERADOR")) + " - "
+                  + cdsOperador.textOf(QStringLiteral("NMOPERADOR")));
+}
+
+void Checkout::atualizaCopias(const QString &produto)
+{
+    cdsDirProd.close();
+    m_fluxo.server().load(cdsDirProd, QStringLiteral("GetDirProd"), {produto});
+    cdsDirProd.first();
+    workcopy::AtualizacaoProduto atualizacao(m_copias);
+    atualizacao.Preenche_Diretorios_Atualiza(cdsDirProd.textOf(QStringLiteral("DSDIRBASEVER")),
+                                             cdsDirProd.textOf(QStringLiteral("DSDIRVSS")));
+    qor::RecordSet &pares = atualizacao.cdsDiretoriosGet;
+    if (pares.isEmpty())
+        return;
+    const vcs::LogicalFs fs(m_copias.paths);
+    workcopy::InfoCopia info(m_fluxo);
+    QStringList copias;
+    for (int row = 0; row < pares.recordCount(); ++row) {
+        const QString copia = pares.textAt(QStringLiteral("DIRCOPTRAB"), row);
+        if (!fs.isDirectory(copia))
+            qor::MensErro(workcopy::MsgF(QStringLiteral("Atu_canc_cop_n_existe"), {copia}));
+        if (!info.Verifica_Copia_Trabalho(copia, pares.textAt(QStringLiteral("DIRREPSVN"), row)))
+            qor::MensErro(workcopy::MsgF(QStringLiteral("Atu_canc_rep_erro"), {copia}));
+        copias << copia;
+    }
+    const int passo = int(std::lround(double(kFim) / copias.size()));
+    m_copias.desabilitaBotoes();
+    int posicao = 0;
+    m_copias.barra(posicao);
+    m_copias.confirmacao(false);
+    const qor::BusyCursor cursor;
+    animacao(msg("DADOS_SUBVERSION"));
+    const bool lumetra = m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra;
+    workcopy::RenomeiaDiretorios renomeia(m_copias);
+    for (const QString &copia : copias) {
+        if (lumetra)
+            renomeia.RenomeiaDirSemSVN_AntesGet(copia);
+        executa(msg("ACAO_SUBVERSION_ATUALARQ") + u' ' + copia,
+                svn({QStringLiteral("update"), QStringLiteral("--no-auth-cache")},
+                    {QStringLiteral("--force"), QStringLiteral("--no-auth-cache"), QStringLiteral("--depth"),
+                     QStringLiteral("infinity"), QStringLiteral("--accept"), QStringLiteral("postpone")})
+                    .appendPath(copia.toLower()));
+        if (lumetra && !m_fluxo.listas().dirRenomeados.isEmpty())
+            renomeia.RenomeiaDirSemSVN_DepoisGet();
+        posicao += passo;
+        m_copias.barra(posicao);
+    }
+    fechaAnimacao();
+    m_copias.confirmacao(true);
+}
+
+// ---- C. The check-out proper ---------------------------------------------------------------
+
+void Checkout::DoCheckOut(const PedidoCheckout &pedido)
+{
+    m_fluxo.listas().arqCheckout.clear();
+    m_tentados.clear();
+    try {
+        checkout(pedido);
+    } catch (...) {
+        recupera(pedido);
+        throw;
+    }
+}
+
+void Checkout::checkout(const PedidoCheckout &pedido)
+{
+    server::RemoteServer &servidor = m_fluxo.server();
+    cdsProdSubv.close();
+    servidor.load(cdsProdSubv, QStringLiteral("GetProdSubv"), {pedido.produto});
+    cdsProdSubv.first();
+    if (cdsProdSubv.isEmpty() || cdsProdSubv.textOf(QStringLiteral("IDPRODCONTRSUBV")) != u"S")
+        return;
+    cdsDirItemTrab.close();
+    cdsItemTarefa.close();
+    {
+        const server::RemoteServer::Use use(servidor);
+        servidor.load(cdsItemTarefa, QStringLiteral("GetItemTarefa"),
+                      {filial(), operador(), pedido.tarefa, pedido.atividade, pedido.produto, pedido.itemTrab});
+        servidor.load(cdsDirItemTrab, QStringLiteral("GetDirItemTrab"), {pedido.itemTrab, pedido.produto});
+    }
+    cdsItemTarefa.first();
+    cdsDirItemTrab.first();
+    verificaSql();
+    const bool script = ProcessoScript(pedido.processo);
+    const Fim novoScript = perguntaScript(script);
+    if (perguntaRelatorio(pedido) == Fim::Termina || novoScript == Fim::Termina)
+        return;
+    preparaDiretorios(pedido);
+    if (cdsDirItemTrab.isEmpty() && !script)
+        qor::MensErro(msg("Dir_Item_Trab"));
+    if (!script && percorreDiretorios(pedido, true))
+        return;   // a new work item has nothing to check out
+    if (!selecionaArquivos(pedido, script))
+        return;
+    bloqueiaArquivos(pedido, script);
+    GravaRelease(m_fluxo, servidor, {[this] { m_copias.confirmacao(true); }, m_copias.progresso, {}})
+        .Grava_Release_Antiga(pedido.filial, pedido.tarefa, pedido.atividade);
+    m_copias.confirmacao(true);
+    m_copias.barra(kFim);
+    fechaAnimacao();
+}
+
+void Checkout::verificaSql()
+{
+    if (cdsDirItemTrab.isEmpty())
+        return;
+    if (!cdsDirItemTrab.textAt(QStringLiteral("DSDIRARQFONTIT"), 0).toUpper().contains(QLatin1String("SQL\\")))
+        return;
+    qor::RecordSet &oper = m_copias.cdsOperDesenv;
+    QString grupo;
+    if (oper.active() && !oper.isEmpty())
+        grupo = oper.textAt(QStringLiteral("CDGRUPOPER"), 0);
+    if (grupo != u"25" && grupo != u"68")
+        qor::MensErro(msg("Ativ_SQL"));
+}
+
+void Checkout::cancelado()
+{
+    if (!m_hooks.painelVisivel())
+        m_hooks.reabilitaGrade();
+    qor::Abort();
+}
+
+Checkout::Fim Checkout::perguntaScript(bool script)
+{
+    if (!script)
+        return Fim::Continua;
+    const int resposta =
+        qor::MsgAlertEx(msg("SCRIPT"), 3, {msg("BOTAO3"), msg("BOTAO4"), msg("CANCEL")}, 1, 0, 20);
+    if (resposta == 10)
+        return Fim::Termina;
+    if (resposta != 11)
+        cancelado();
+    return Fim::Continua;
+}
+
+Checkout::Fim Checkout::perguntaRelatorio(const PedidoCheckout &pedido)
+{
+    if (cdsItemTarefa.isEmpty() || cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0) != u"01")
+        return Fim::Continua;
+    const int resposta =
+        qor::MsgAlertEx(msg("RELATORIO"), 3, {msg("BOTAO5"), msg("BOTAO6"), msg("CANCEL")}, 1, 0, 20);
+    if (resposta == 11)
+        return Fim::Continua;
+    if (resposta != 10)
+        cancelado();
+    preparaDiretorios(pedido);
+    if (cdsDirItemTrab.isEmpty() && !ProcessoScript(pedido.processo))
+        qor::MensErro(msg("Dir_Item_Trab"));
+    percorreDiretorios(pedido, false);
+    return Fim::Termina;
+}
+
+void Checkout::preparaDiretorios(const PedidoCheckout &pedido)
+{
+    apr::ModuleState &modulo = m_fluxo.modulo();
+    modulo.stDirVss = pedido.repositorio;
+    if (modulo.stDirVss.isEmpty())
+        qor::MensErro(msg("Dir_Rep_SV"));
+    modulo.stDirVss = ComBarraFinal(modulo.stDirVss);
+    modulo.stDiretorio = pedido.base;
+    if (modulo.stDiretorio.isEmpty())
+        qor::MensErro(msg("Dir_CopTrab_SV"));
+    modulo.stDiretorio = BaseDaCopia(modulo.stDiretorio);
+}
+
+bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
+{
+    const vcs::LogicalFs fs(m_copias.paths);
+    const QString &base = m_fluxo.modulo().stDiretorio;
+    const bool delphi = m_hooks.plataforma() == PlataformaProduto::Delphi;
+    const QString tipo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
+    const QString campo = tipo == u"02" ? QStringLiteral("NMITEMTRAB") : QStringLiteral("CDREDUITTRAB");
+    const QString codigo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(campo, 0).left(6);
+    bool novoItem = false;
+    for (int row = 0; row < cdsDirItemTrab.recordCount(); ++row) {
+        const QString relativo = cdsDirItemTrab.textAt(QStringLiteral("DSDIRARQFONTIT"), row);
+        if (relativo.contains(u'*') || relativo.contains(u'.'))
+            continue;
+        const QString dir = base + semBarraInicial(relativo);
+        if (!fs.isDirectory(dir)) {
+            const QString pergunta = msg("Dir_Nao_Enc") + dir + proprio("DIR_NAO_ENC_OPCAO");
+            if (qor::MsgAlertEx(pergunta, 3, {msg("BOTAO7"), msg("BOTAO8")}, 1, 0, 20) != 10)
+                qor::Abort();
+            criaDiretorioItem(relativo, pedido.solicitacao);
+            novoItem = true;
+        } else if (comBusca && delphi) {
+            // "*CODE*.*" of the host's search: any name holding the code.
+            const bool achou = !fs.list(dir, u'*' + codigo + u'*', vcs::LogicalFs::All).isEmpty();
+            if (achou || relativo.toUpper().contains(QLatin1String("XDB")))
+                continue;
+            if (!qor::AskYesNo(msg("Local_Arq") + u' ' + relativo + u'.' + msg("ATIV_ITEM")))
+                qor::MensErro(msg("Dir_Copia_Trab_Inv"));
+            novoItem = true;
+        }
+    }
+    return novoItem;
+}
+
+bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
+{
+    const QString &base = m_fluxo.modulo().stDiretorio;
+    SelecaoCheckout valores{pedido.produto, base, QString(), pedido.itemTrab, QString(),
+                            pedido.filial, pedido.tarefa, pedido.atividade};
+    if (script) {
+        valores.modo = QStringLiteral("MODELAGEM");
+        valores.tipoItem = QStringLiteral("04");
+    } else {
+        fechaAnimacao();
+        valores.tipoItem = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
+    }
+    // Closing the dialog's window leaves the flag as it was: it starts cleared.
+    m_boConfirmaCheckout = false;
+    m_hooks.selecao(m_fluxo, m_hooks.plataforma(), valores, m_boConfirmaCheckout);
+    if (m_boConfirmaCheckout)
+        return true;
+    if (!m_hooks.painelVisivel())
+        m_hooks.reabilitaGrade();
+    m_copias.confirmacao(true);
+    m_copias.barra(kFim);
+    if (!script)
+        qor::Abort();
+    return false;
+}
+
+void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
+{
+    animacao(msg("DADOS_SUBVERSION"));
+    m_boConfirmaCheckout = false;
+    const QStringList arquivos = m_fluxo.listas().arqCheckout;
+    const double passo = arquivos.isEmpty() ? double(kFim) : double(kFim) / arquivos.size();
+    m_copias.desabilitaBotoes();
+    m_copias.confirmacao(false);
+    const qor::BusyCursor cursor;
+    int posicao = 100000;
+    m_copias.barra(posicao);
+    const QStringList modificados = alterados(arquivos);
+    workcopy::OperacoesProduto operacoes(m_copias);
+    const QString usuario = m_fluxo.conta().usuario;
+    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
+                                                                            : workcopy::BackupWorkdir::raizPadrao());
+    const vcs::Recognition &textos = vcs::Recognition::mainWindow();
+    // Renomeia_Arq repairs the letter case of every file of the file's
+    // directory at once: once per directory is enough.
+    QSet<QString> diretoriosReparados;
+    for (const QString &arquivo : arquivos) {
+        const QString alvo = arquivo.toLower();
+        if (!script && !diretoriosReparados.contains(alvo.left(alvo.lastIndexOf(u'\\')))) {
+            diretoriosReparados.insert(alvo.left(alvo.lastIndexOf(u'\\')));
+            operacoes.Renomeia_Arq(arquivo);
+        }
+        if (modificados.contains(arquivo, Qt::CaseInsensitive))
+            guardaAlterado(arquivo, pedido);
+        const QStringList revert = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("revert")}
+                                          : QStringList{QStringLiteral("revert"), QStringLiteral("--no-auth-cache")};
+        executa(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo), svn(revert).appendPath(alvo));
+        const QStringList lock = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("lock")}
+                                        : QStringList{QStringLiteral("lock"), QStringLiteral("--no-auth-cache")};
+        m_tentados << arquivo;
+        const QString caption = msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo);
+        executa(caption, svn(lock).appendPath(alvo));
+        // A client that ended without saying so (killed, crashed) has not
+        // necessarily locked anything: only the client's own word counts.
+        const QList<vcs::CommandResult> &feitos = m_fluxo.runner().runner().results();
+        if (feitos.isEmpty() || feitos.last().caption != caption
+            || !textos.successIn(QStringLiteral("TRAVAREALIZADA"), feitos.last().output))
+            qor::MensErro(proprio("TRAVA_NAO_CONFIRMADA").arg(arquivo));
+        backup.Grava_Backup_Workdir(arquivo, usuario.mid(4), pedido.solicitacao, pedido.tarefa, pedido.atividade);
+        posicao += int(std::lround(passo));
+        m_copias.barra(posicao);
+    }
+}
+
+// The chosen files that hold local changes, by one `svn status` per group of files.
+QStringList Checkout::alterados(const QStringList &arquivos)
+{
+    QStringList out;
+    for (qsizetype de = 0; de < arquivos.size(); de += kPorStatus) {
+        vcs::CommandLine status = svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
+        for (const QString &arquivo : arquivos.mid(de, kPorStatus))
+            status.appendPath(arquivo.toLower());
+        QStringList linhas;
+        const vcs::LineSink sink = [this, &linhas](const QStringList &lines) {
+            linhas << lines;
+            progresso(lines);
+        };
+        const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
+        m_fluxo.runner().Execute(proprio("VERIFICA_ALTERADOS"), status, sink, true);
+        for (const QString &linha : linhas)
+            if (linha.size() > 8 && QStringLiteral("MCR").contains(linha.at(0)))
+                out << linha.mid(8).trimmed();
+    }
+    return out;
+}
+
+void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido)
+{
+    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
+                                                                            : workcopy::BackupWorkdir::raizPadrao());
+    const QString usuario = m_fluxo.conta().usuario.mid(4);
+    const QString raizUsuario = backup.raiz() + usuario;
+    const vcs::LogicalFs fs(m_copias.paths);
+    if (!fs.isDirectory(raizUsuario))
+        qor::MensErro(workcopy::MsgF(QStringLiteral("DIR_BACKUP_NAO_EXISTE"), {raizUsuario}));
+    const QString dir = backup.diretorioAtividade(usuario, pedido.solicitacao, pedido.tarefa, pedido.atividade);
+    // Beside the backup the check-out writes afterwards, never over it.
+    const QString copia =
+        dir + nomeDoArquivo(arquivo) + ".local-" + m_copias.agora().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!fs.makeDirectory(dir) || !fs.copy(arquivo, copia))
+        qor::MensErro(proprio("COPIA_LOCAL_FALHOU").arg(arquivo, dir));
+    progresso({proprio("COPIA_LOCAL").arg(arquivo, copia)});
+}
+
+// ---- D and E. A missing work-item directory ---------------------------------------------------
+
+void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicitacao)
+{
+    animacao(msg("DADOS_SUBVERSION"));
+    m_copias.desabilitaBotoes();
+    m_copias.confirmacao(false);
+    const qor::BusyCursor cursor;
+    m_copias.barra(0);
+    const QString caminho = m_fluxo.modulo().stDiretorio + semBarraInicial(relativo);
+    const vcs::LogicalFs fs(m_copias.paths);
+    for (qsizetype at = caminho.indexOf(u'\\'); at >= 0 && at < caminho.size() - 1; at = caminho.indexOf(u'\\', at + 1)) {
+        const QString nivel = caminho.left(at + 1);
+        if (!fs.isDirectory(nivel))
+            criaDiretorio(nivel, solicitacao);
+    }
+    criaDiretorio(caminho, solicitacao);
+    m_copias.confirmacao(true);
+    fechaAnimacao();
+}
+
+void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
+{
+    executa(msg("ACAO_SUBVERSION_CRIADIR"),
+            svn({QStringLiteral("mkdir"), QStringLiteral("--no-auth-cache"), QStringLiteral("--parents")}).appendPath(dir));
+    m_copias.barra(500000);
+    QString mensagem = "-mSOL:" + solicitacao.trimmed();
+    if (m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra)
+        mensagem += " - Release metadados: " + QString::number(m_fluxo.modulo().stReleaseMetaDados.trimmed().toLongLong());
+    executa(msg("ACAO_SUBVERSION_ATUADIR"),
+            svn({QStringLiteral("commit"), QStringLiteral("--no-auth-cache"), mensagem}).appendPath(dir));
+    m_copias.barra(kFim);
+}
+
+// ---- The recovery --------------------------------------------------------------------------
+
+void Checkout::recupera(const PedidoCheckout &pedido)
+{
+    m_naoLiberadas.clear();
+    HostDaRecuperacao host;
+    const vcs::Recognition &textos = vcs::Recognition::mainWindow();
+    std::unique_ptr<vcs::ConsoleRunner> runner;
+    if (m_fluxo.hasRunner()) {
+        const vcs::ConsoleRunner &principal = m_fluxo.runner().runner();
+        runner = std::make_unique<vcs::ConsoleRunner>(vcs::RunnerPoints::mainWindow(), host, textos, principal.paths());
+        if (const QProcessEnvironment *ambiente = principal.environment())
+            runner->setEnvironment(*ambiente);
+        runner->setPollInterval(principal.pollInterval());
+    }
+    for (const QString &arquivo : m_fluxo.listas().arqCheckout) {
+        if (!runner)
+            break;
+        if (liberado(*runner, arquivo))
+            continue;
+        if (m_tentados.contains(arquivo, Qt::CaseInsensitive))
+            m_naoLiberadas << arquivo;
+    }
+    try {
+        server::RemoteServer &servidor = m_fluxo.server();
+        const server::RemoteServer::Use use(servidor);
+        const qor::RemoteResult limpo = servidor.callRaw(QStringLiteral("ClearArqCheckout"),
+                                                         {filial(), pedido.tarefa, pedido.atividade});
+        if (limpo.isError)
+            progresso({proprio("LISTA_NAO_LIMPA").arg(limpo.errorMessage)});
+    } catch (const std::exception &e) {
+        progresso({proprio("LISTA_NAO_LIMPA").arg(QString::fromUtf8(e.what()))});
+    }
+    if (!m_naoLiberadas.isEmpty())
+        progresso(QStringList{vcs::ConsoleRunner::separator(), proprio("TRAVAS_NAO_LIBERADAS")} + m_naoLiberadas);
+    m_copias.confirmacao(true);
+    fechaAnimacao();
+}
+
+// Unlocks the file; true when no lock of ours is left on it.
+bool Checkout::liberado(vcs::ConsoleRunner &runner, const QString &arquivo)
+{
+    const vcs::Recognition &textos = runner.texts();
+    try {
+        const QString alvo = arquivo.toLower();
+        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
+                       svn({QStringLiteral("unlock"), QStringLiteral("--no-auth-cache")}).appendPath(alvo),
+                       sink(), true);
+        if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output))
+            return true;
+        if (!m_tentados.contains(arquivo, Qt::CaseInsensitive))
+            return true;   // never asked for: a lock of ours cannot be there
+        // A client stopped between the server's grant and its own record
+        // leaves a lock the working copy does not know: ask the repository.
+        const QString info = msg("EXEC_SVN_INFO");
+        const vcs::LineSink nada = [](const QStringList &) {};
+        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")})
+                                 .appendPath(alvo), nada, true);
+        const QString url = workcopy::InfoCopia::Le(runner.results().last().output).url;
+        if (url.isEmpty())
+            return false;
+        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")},
+                                 {url}), nada, true);
+        const QString dono = entre(entre(runner.results().last().output, "<lock>", "</lock>"), "<owner>", "</owner>");
+        if (dono.isEmpty())
+            return true;
+        if (dono.compare(m_fluxo.conta().usuario, Qt::CaseInsensitive) != 0)
+            return true;   // another user's lock is not ours to break
+        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
+                       svn({QStringLiteral("unlock"), QStringLiteral("--force"), QStringLiteral("--no-auth-cache")},
+                           {url}),
+                       sink(), true);
+        return textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output);
+    } catch (...) {
+        return false;
+    }
+}
+
+}
