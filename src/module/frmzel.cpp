@@ -172,8 +172,6 @@ void TfrmZEL::SpeedButton2Click()
     m_indicador->watch(plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto));
 }
 
-void TfrmZEL::statusCellClick(int row) { Q_UNUSED(row); }
-
 // ---- Version-control commands -----------------------------------------------------------
 
 void TfrmZEL::criaExecutor()

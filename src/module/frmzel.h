@@ -35,7 +35,7 @@ class PlanLoader;
 struct PlanContext;
 }
 namespace vcs { class MainRunner; }
-namespace workflow { class WorkflowContext; struct ActivityKey; class GravaRelease; }
+namespace workflow { class WorkflowContext; struct ActivityKey; class GravaRelease; enum class PlataformaProduto; }
 namespace workcopy { struct WorkCopyContext; }
 
 namespace apr {
@@ -94,10 +94,17 @@ public:
     // "Atualizar" (F5): the plan, then the work items.
     void MenuAtualizarClick();
 
-    // Later workflows fill these; until then they do nothing.
     void sbtGetClick();
     void sbtShowHistoryClick();
+    // The plan's status cell: a planned activity of a check-out process is
+    // checked out first; then the server switches the activity's state.
     void statusCellClick(int row);
+
+    // ---- Check-out of an activity's work item (src/workflow/checkout) -----------------
+    void Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
+                          const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                          const QString &itemTrab, const QString &repositorio, const QString &base);
+    workflow::PlataformaProduto plataformaProduto() const;
 
     // ---- Version-control commands ------------------------------------------------------
     // Runs one command line into list, framed and classified; false when it could not start.

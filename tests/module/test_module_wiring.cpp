@@ -616,3 +616,34 @@ TEST_F(WiredWindowTest, UpdateVersionListsTheProductsAndAPickedOneAsksFirst)
     EXPECT_FALSE(apr::Modulo().boOperaSubversion);
     EXPECT_FALSE(w.emExecucao());
 }
+
+// The status cell: a planned development activity whose work item another
+// operator holds is refused before anything is locked and stays planned; a
+// paused activity is put in progress by the server and the running one paused.
+TEST_F(WiredWindowTest, StatusCellChecksOutPlannedDevelopmentActivitiesAndSwitchesTheOthers)
+{
+    TfrmZEL &w = openOnPlan();
+    const int held = rowOf(w, QStringLiteral("0000005009"), QStringLiteral("00001"));
+    ASSERT_GE(held, 0) << "the P610 development activity is in the Delphi plan";
+    ASSERT_EQ(textAt(w, held, "IDSITATIVTAR"), QStringLiteral("P"));
+    dialogs->shown.clear();
+    qor::guarded([&] { w.statusCellClick(held); });
+    settle();
+    ASSERT_FALSE(dialogs->shown.empty());
+    EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("000000000002 - Maria Souza")))
+        << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(textAt(w, rowOf(w, QStringLiteral("0000005009"), QStringLiteral("00001")), "IDSITATIVTAR"),
+              QStringLiteral("P"));
+    EXPECT_TRUE(w.dbgPadrao->isEnabled());
+    EXPECT_FALSE(apr::Modulo().boOperaSubversion);
+
+    const int paused = rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001"));
+    ASSERT_GE(paused, 0);
+    ASSERT_EQ(textAt(w, paused, "IDSITATIVTAR"), QStringLiteral("I"));
+    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(paused); }));
+    settle();
+    EXPECT_EQ(textAt(w, rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001")), "IDSITATIVTAR"),
+              QStringLiteral("A"));
+    EXPECT_EQ(textAt(w, rowOf(w, QStringLiteral("0000005001"), QStringLiteral("00001")), "IDSITATIVTAR"),
+              QStringLiteral("I"));
+}
