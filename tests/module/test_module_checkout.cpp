@@ -1,0 +1,161 @@
+// A click on the status cell of the demo's planned development activity, the
+// way an operator does it: the main window against the real application server
+// with the demo seed and a real repository over HTTP holding the product.
+#include "../server/serverprocess.h"
+#include "support.h"
+#include "host/dialogs.h"
+#include "host/services.h"
+#include "module/frmzel.h"
+#include "module/modulestate.h"
+#include "workflow/frmselcheckout.h"
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+
+namespace {
+
+using apr::TfrmZEL;
+using wctest::DavServer;
+
+const QString kTask = QStringLiteral("0000005003");
+const QString kActivity = QStringLiteral("00001");
+
+class DemoCheckoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
+            GTEST_SKIP() << "svn is not installed";
+        if (!DavServer::instance().ok())
+            GTEST_SKIP() << DavServer::instance().why.toStdString();
+        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
+            GTEST_SKIP() << qPrintable(server.why());
+        qputenv("APR_HOME", home.path().toUtf8());
+        qputenv("USER", "demo");
+        qputenv("LANG", "C");
+        // The server keeps the product's location as "/P401/trunk", below the repository's root.
+        root = DavServer::instance().url;
+        qputenv("APR_SVN_ROOT", root.toUtf8());
+        qor::Session session;
+        session.operador = QStringLiteral("000000000001");
+        session.filial = QStringLiteral("0001");
+        session.empresa = QStringLiteral("0001");
+        session.webUrl = server.host();
+        session.webPort = server.port();
+        session.token = server.token();
+        qor::SetSession(session);
+        apr::Modulo() = apr::ModuleState{};
+        product();
+        QDir().mkpath(home.path() + QStringLiteral("/drives/h/Workdir/w"));
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        apr::Modulo().filtro.reset();
+        qor::SetApplicationExceptionHandler({});
+    }
+
+    QString svn(QStringList args) const
+    {
+        QProcess svn;
+        svn.setProcessChannelMode(QProcess::MergedChannels);
+        args << QStringLiteral("--non-interactive") << QStringLiteral("--no-auth-cache") << QStringLiteral("--username")
+             << wctest::kUser << QStringLiteral("--password-from-stdin");
+        svn.start(QStringLiteral("svn"), args);
+        svn.waitForStarted();
+        svn.write((wctest::kPass + u'\n').toUtf8());
+        svn.closeWriteChannel();
+        svn.waitForFinished(120000);
+        return QString::fromUtf8(svn.readAll());
+    }
+    // The product as the demo imports it, and its working copy on the C: drive.
+    void product()
+    {
+        QTemporaryDir sample;
+        QDir(sample.path()).mkpath(QStringLiteral("fontes"));
+        QDir(sample.path()).mkpath(QStringLiteral("relatorios"));
+        write(sample.path() + QStringLiteral("/fontes/uP401.pas"), "unit uP401;\n\nend.\n");
+        write(sample.path() + QStringLiteral("/fontes/default.asp"), "<% %>\n");
+        write(sample.path() + QStringLiteral("/relatorios/P401.sql"), "select 1;\n");
+        svn({QStringLiteral("import"), QStringLiteral("-q"), QStringLiteral("-m"), QStringLiteral("Produto P401"),
+             sample.path(), root + QStringLiteral("/P401/trunk")});
+        copy = home.path() + QStringLiteral("/drives/c/sistemas/prod/P401");
+        QDir().mkpath(copy);
+        svn({QStringLiteral("checkout"), QStringLiteral("-q"), root + QStringLiteral("/P401/trunk"), copy});
+    }
+    static void write(const QString &path, const QByteArray &text)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    TfrmZEL &openOnPlan()
+    {
+        window = new TfrmZEL;
+        window->show();
+        QApplication::processEvents();
+        window->rbtProdDelphi->setChecked(true);
+        window->btnOk->click();
+        window->stUsuarioSvn = wctest::kUser;
+        window->stSenhaSvn = wctest::kPass;
+        return *window;
+    }
+    int rowOf(const TfrmZEL &w) const
+    {
+        const qor::RecordSet &plan = w.cdsPlanAtivTare;
+        for (int r = 0; r < plan.recordCount(); ++r)
+            if (plan.fieldByName(QStringLiteral("NRTAREFA")).valueAt(r).toString() == kTask)
+                return r;
+        return -1;
+    }
+    QString status(const TfrmZEL &w) const
+    {
+        return w.cdsPlanAtivTare.fieldByName(QStringLiteral("IDSITATIVTAR")).valueAt(rowOf(w)).toString();
+    }
+
+    testsupport::ServerProcess server;
+    QTemporaryDir home;
+    QString root, copy;
+    qor::ScopedScriptedDialogs dialogs;
+    QPointer<TfrmZEL> window;
+};
+
+TEST_F(DemoCheckoutTest, TheOperatorPicksTheWorkItemsFilesAndTheyAreLockedAndRecorded)
+{
+    TfrmZEL &w = openOnPlan();
+    ASSERT_GE(rowOf(w), 0);
+    ASSERT_EQ(status(w), QStringLiteral("P"));
+    QStringList candidatos;
+    dialogs->onModal = [&](QDialog &dialog) {
+        auto *selecao = qobject_cast<workflow::TfrmSelCheckout *>(&dialog);
+        if (!selecao)
+            return 0;
+        selecao->btnSelDirClick();
+        selecao->ClicaPopMenu(0);   // c:\sistemas\prod\P401\fontes\ (the Delphi masks leave the .asp out)
+        for (int i = 0; i < selecao->lsbArquivos->count(); ++i) {
+            candidatos << selecao->lsbArquivos->item(i)->text();
+            selecao->AddFile(candidatos.last());
+        }
+        selecao->sbtConfirmaClick();   // "Sim" to the question
+        return selecao->result();
+    };
+    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(rowOf(w)); })) << qPrintable(dialogs->texts().join('\n'));
+    QApplication::processEvents();
+
+    EXPECT_EQ(candidatos, QStringList{QStringLiteral("c:\\sistemas\\prod\\p401\\fontes\\up401.pas")});
+    const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+    EXPECT_TRUE(info.contains(QStringLiteral("Lock Owner: ") + wctest::kUser)) << qPrintable(info);
+    const QJsonArray files = w.Servidor()
+                                 .call(QStringLiteral("GetArqCheckout"), {QStringLiteral("0001"), kTask, kActivity})
+                                 .toObject().value(QStringLiteral("rows")).toArray();
+    EXPECT_EQ(files.size(), 1);
+    EXPECT_EQ(status(w), QStringLiteral("A")) << "the activity runs once its files are checked out";
+    EXPECT_FALSE(w.lsbProgresso->findItems(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ..."),
+                                           Qt::MatchStartsWith).isEmpty());
+}
+
+}
