@@ -1,4 +1,5 @@
 #include "history/frmshowhistory.h"
+#include "vcs/extensoes.h"
 #include "host/dialogs.h"
 #include "host/recordsetmodel.h"
 #include "host/services.h"
@@ -30,14 +31,10 @@ namespace history {
 
 namespace {
 
-// The file patterns offered per platform; each unit keeps its own copy.
-const QString stExtDelphi = QStringLiteral("*.sql;*.pas;*.dfm;*.dof;*.dpk;*.res;*.dpr;*.tlb;*.cds;*.qr2;*.ico;*.cfg;*.rc;*.inc;");
-const QString stExtAsp = QStringLiteral("*.pas;*.dfm;*.dof;*.res;*.dpr;*.tlb;*.qr2;*.ico;*.cfg;*.css;*.html;*.htm;*.png;"
-                                        "*.jpg;*.jpeg;*.xml;*.gif;*.js;*.swf;*.asp;*.rc;");
-const QString stExtProdLumetra = QStringLiteral("*.ini;*.sql;*.json;*.php;*.css;*.html;*.htm;*.png;*.jpg;*.twig;*.xml;"
-                                                "*.gif;*.js;*.swf;*.ico;*.jpeg;*.less;*.qr2;*.rptdesign;*.htaccess;"
-                                                "*.svg;*.sh;*.dat;*.properties;");
-const QString stExtLumetra = stExtProdLumetra;
+const QString &stExtDelphi = vcs::extensoes::Delphi();
+const QString &stExtAsp = vcs::extensoes::Asp();
+const QString &stExtProdLumetra = vcs::extensoes::Lumetra();
+const QString &stExtLumetra = vcs::extensoes::Lumetra();
 
 QString msg(const char *key) { return TfrmShowHistory::Textos().Msg(QString::fromLatin1(key)); }
 

@@ -1,4 +1,5 @@
 #include "workflow/buscacheckout.h"
+#include "vcs/extensoes.h"
 #include "host/services.h"
 #include "server/remote.h"
 #include "vcs/commandline.h"
@@ -16,14 +17,10 @@ namespace workflow {
 
 namespace {
 
-const QString stExtDelphi = QStringLiteral("*.sql;*.pas;*.dfm;*.dof;*.dpk;*.res;*.dpr;*.tlb;*.cds;*.qr2;*.ico;*.cfg;"
-                                           "*.rc;*.inc;");
-const QString stExtAsp = QStringLiteral("*.pas;*.dfm;*.dof;*.res;*.dpr;*.tlb;*.qr2;*.ico;*.cfg;*.css;*.html;*.htm;*.png;"
-                                        "*.jpg;*.jpeg;*.xml;*.gif;*.js;*.swf;*.asp;*.rc;");
-const QString stExtProdLumetra = QStringLiteral("*.ini;*.sql;*.json;*.php;*.css;*.html;*.htm;*.png;*.jpg;*.twig;*.xml;"
-                                                "*.gif;*.js;*.swf;*.ico;*.jpeg;*.less;*.qr2;*.rptdesign;*.htaccess;"
-                                                "*.svg;*.sh;*.dat;*.properties;");
-const QString stExtLumetra = stExtProdLumetra;
+const QString &stExtDelphi = vcs::extensoes::Delphi();
+const QString &stExtAsp = vcs::extensoes::Asp();
+const QString &stExtProdLumetra = vcs::extensoes::Lumetra();
+const QString &stExtLumetra = vcs::extensoes::Lumetra();
 
 const QString kResultado = QStringLiteral("Resultado :");
 // Deeper than any product tree; only a directory link that loops reaches it.
@@ -288,12 +285,8 @@ QStringList BuscaCheckout::Filtra_Arq_Controlados(QString dir)
 // svn's own lines: what follows the runner's "Resultado :" lines.
 QStringList BuscaCheckout::statusDe(const QString &dir)
 {
-    const RepositoryAccount &conta = m_ctx.conta();
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    command.append(QStringLiteral("status")).append(QStringLiteral("--no-auth-cache"))
-        .append(QStringLiteral("--username")).append(conta.usuario)
-        .append(QStringLiteral("--password")).appendMasked(conta.senha)
-        .appendPath(dir);
+    vcs::CommandLine command = m_ctx.svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
+    command.appendPath(dir);
     QStringList lsbRenameFile;
     const vcs::LineSink sink = [&lsbRenameFile](const QStringList &lines) { lsbRenameFile << lines; };
     {

@@ -175,15 +175,7 @@ void Checkout::progresso(const QStringList &lines) const
 
 vcs::CommandLine Checkout::svn(const QStringList &antes, const QStringList &depois) const
 {
-    const RepositoryAccount &conta = m_fluxo.conta();
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    for (const QString &a : antes)
-        command.append(a);
-    command.append(QStringLiteral("--username")).append(conta.usuario);
-    command.append(QStringLiteral("--password")).appendMasked(conta.senha);
-    for (const QString &d : depois)
-        command.append(d);
-    return command;
+    return m_fluxo.svn(antes, depois);
 }
 
 // The runner keeps a command's output only when its lines go somewhere.

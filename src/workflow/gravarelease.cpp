@@ -140,12 +140,8 @@ void GravaRelease::Adiciona_Arquivo(const QString &filial, const QString &tarefa
 
 QStringList GravaRelease::statusDe(const QString &path)
 {
-    const RepositoryAccount &conta = m_fluxo.conta();
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    command.append(QStringLiteral("status")).append(QStringLiteral("--no-auth-cache"))
-        .append(QStringLiteral("--username")).append(conta.usuario)
-        .append(QStringLiteral("--password")).appendMasked(conta.senha)
-        .appendPath(path);
+    vcs::CommandLine command = m_fluxo.svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
+    command.appendPath(path);
     QStringList lsbRenameFile;
     const vcs::LineSink sink = [&lsbRenameFile](const QStringList &lines) { lsbRenameFile << lines; };
     const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());

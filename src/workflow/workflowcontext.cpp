@@ -44,4 +44,16 @@ void WorkflowContext::end()
         m_onRunEnded(idle);
 }
 
+vcs::CommandLine WorkflowContext::svn(const QStringList &antes, const QStringList &depois) const
+{
+    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
+    for (const QString &a : antes)
+        command.append(a);
+    command.append(QStringLiteral("--username")).append(m_conta.usuario);
+    command.append(QStringLiteral("--password")).appendMasked(m_conta.senha);
+    for (const QString &d : depois)
+        command.append(d);
+    return command;
+}
+
 }

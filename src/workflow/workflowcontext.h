@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include "vcs/commandline.h"
 
 namespace apr { struct ModuleState; }
 namespace qor { class DialogSeam; }
@@ -50,6 +51,8 @@ public:
     qor::DialogSeam &dialogs() const;
     const RepositoryAccount &conta() const { return m_conta; }
     const FileLists &listas() const { return m_listas; }
+    // "svn" + before + the account (the password masked) + after.
+    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
 
     // The main runner: the window sets it whenever it builds one.
     void setRunner(vcs::MainRunner *runner) { m_runner = runner; }
