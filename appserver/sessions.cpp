@@ -31,10 +31,13 @@ void ConnectionSessions::forget(quint64 connection)
     m_sessions.remove(connection);
 }
 
-ConnectionSession ConnectionSessions::take(quint64 connection) const
+std::optional<ConnectionSession> ConnectionSessions::take(quint64 connection) const
 {
     std::lock_guard lock(m_mutex);
-    return m_sessions.value(connection);
+    const auto it = m_sessions.constFind(connection);
+    if (it == m_sessions.constEnd())
+        return std::nullopt;
+    return *it;
 }
 
 void ConnectionSessions::put(quint64 connection, const ConnectionSession &session)

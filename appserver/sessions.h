@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <mutex>
+#include <optional>
 
 namespace apr {
 
@@ -36,7 +37,8 @@ class ConnectionSessions {
 public:
     void open(quint64 connection);
     void forget(quint64 connection);
-    ConnectionSession take(quint64 connection) const;
+    // Empty when the connection closed before its call ran.
+    std::optional<ConnectionSession> take(quint64 connection) const;
     void put(quint64 connection, const ConnectionSession &session);
 
 private:

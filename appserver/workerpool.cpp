@@ -84,10 +84,15 @@ void WorkerPool::run(std::shared_ptr<StartState> state)
         QElapsedTimer timer;
         timer.start();
         CallOutcome outcome;
-        ConnectionSession session = m_sessions.take(job.peer);
-        CallContext context{*db, &session, &m_policy};
+        std::optional<ConnectionSession> session = m_sessions.take(job.peer);
+        if (!session) {
+            // The client left before its call ran: it would act without his session.
+            m_deliver(job.peer, QByteArray());
+            continue;
+        }
+        CallContext context{*db, &*session, &m_policy};
         QByteArray reply = answerLine(context, job.line, &outcome);
-        m_sessions.put(job.peer, session);
+        m_sessions.put(job.peer, *session);
         if (db->inTransaction())
             db->rollback();
         db->endCall();
