@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -21,10 +22,12 @@ const QString kBranch = QStringLiteral("0001");
 const QString kOperator = QStringLiteral("000000000001");
 constexpr int kPlanRows = 50;
 
+const QString kPassword = QStringLiteral("demo-entrada");   // the demo seed's
+
+// Thrown, not exited, so the servers started so far are stopped on the way out.
 [[noreturn]] void fail(const QString &why)
 {
-    std::fprintf(stderr, "bench_server: %s\n", qPrintable(why));
-    std::exit(1);
+    throw std::runtime_error(why.toStdString());
 }
 
 class ServerProcess {
@@ -56,14 +59,15 @@ private:
     QProcess m_process;
 };
 
-QJsonObject call(quint16 port, const QString &method, const QJsonArray &params)
+QByteArray requestLine(const QString &method, const QJsonArray &params)
 {
-    QTcpSocket socket;
-    socket.connectToHost("127.0.0.1", port);
-    if (!socket.waitForConnected(10000))
-        fail("cannot connect to apr-server");
     const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
-    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QJsonObject exchange(QTcpSocket &socket, const QString &method, const QJsonArray &params)
+{
+    socket.write(requestLine(method, params));
     QByteArray reply;
     while (!reply.contains('\n') && socket.waitForReadyRead(30000))
         reply += socket.readAll();
@@ -73,14 +77,32 @@ QJsonObject call(quint16 port, const QString &method, const QJsonArray &params)
     return object;
 }
 
+// One call on a connection of its own, in the session of token.
+QJsonObject call(quint16 port, const QString &token, const QString &method, const QJsonArray &params)
+{
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", port);
+    if (!socket.waitForConnected(10000))
+        fail("cannot connect to apr-server");
+    if (!token.isEmpty())
+        exchange(socket, "Resume", {token});
+    return exchange(socket, method, params);
+}
+
+// The demo operator signs in once; every connection resumes that session.
+QString signIn(quint16 port)
+{
+    return call(port, {}, "SignIn", {kOperator, kPassword, kBranch, "0001"}).value("result").toString();
+}
+
 QJsonArray planArguments()
 {
     return {kBranch, kOperator, 0, "", "", "", "", "", "", ""};
 }
 
-QJsonArray planRows(quint16 port)
+QJsonArray planRows(quint16 port, const QString &token)
 {
-    return call(port, "GetPlanAtivTare", planArguments()).value("result").toObject().value("rows").toArray();
+    return call(port, token, "GetPlanAtivTare", planArguments()).value("result").toObject().value("rows").toArray();
 }
 
 // Copies open activities of the operator (with their tasks) under new task
@@ -160,17 +182,19 @@ void measure(const QString &label, const QString &database, const bench::LoadPla
 {
     {
         ServerProcess seeding(database, {"--seed", "demo", "--log-level", "error"});
-        const int seeded = int(planRows(seeding.port).size());
+        const int seeded = int(planRows(seeding.port, signIn(seeding.port)).size());
         growPlan(database, kPlanRows - seeded);
     }
     ServerProcess server(database, {"--log-level", "error"});
-    const QJsonArray plan = planRows(server.port);
+    const QString token = signIn(server.port);
+    const QJsonArray plan = planRows(server.port, token);
     if (plan.size() != kPlanRows)
         fail(QString("the plan holds %1 rows, not %2").arg(plan.size()).arg(kPlanRows));
-    const qsizetype open = call(server.port, "GetAtivAndamento", {kBranch, kOperator})
+    const qsizetype open = call(server.port, token, "GetAtivAndamento", {kBranch, kOperator})
                                .value("result").toObject().value("rows").toArray().size();
     bench::LoadPlan load = shape;
     load.port = server.port;
+    load.greeting = requestLine("Resume", {token});
     const bench::LoadResult r = bench::runLoad(load, workingDay(plan, open));
     if (!r.firstFailure.isEmpty())
         std::fprintf(stderr, "bench_server: first failure: %s\n", qPrintable(r.firstFailure));
@@ -192,9 +216,8 @@ QString freshPostgresDatabase(const QString &admin)
 
 }
 
-int main(int argc, char **argv)
+int run(const QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool postgresOnly = args.removeAll("--postgresql") > 0;
     bench::LoadPlan shape;
@@ -205,18 +228,16 @@ int main(int argc, char **argv)
         else if (args[i] == "--clients") shape.connections = int(value);
         else fail("usage: bench_server [--rate CALLS_PER_S] [--seconds S] [--clients N]");
     }
-    try {
-        if (postgresOnly) {
-            const QString admin = qEnvironmentVariable("APR_TEST_PG_ADMIN");
-            if (admin.isEmpty())
-                fail("--postgresql needs APR_TEST_PG_ADMIN");
-            measure("server postgresql", freshPostgresDatabase(admin), shape);
-            return 0;
-        }
+    if (postgresOnly) {
+        const QString admin = qEnvironmentVariable("APR_TEST_PG_ADMIN");
+        if (admin.isEmpty())
+            fail("--postgresql needs APR_TEST_PG_ADMIN");
+        measure("server postgresql", freshPostgresDatabase(admin), shape);
+        return 0;
+    }
+    {
         QTemporaryDir dir;
         measure("server", "sqlite:" + dir.filePath("apr.db"), shape);
-    } catch (const std::exception &e) {
-        fail(QString::fromLocal8Bit(e.what()));
     }
     // The same load on PostgreSQL, in a cluster of its own.
     QProcess postgres;
@@ -233,4 +254,15 @@ int main(int argc, char **argv)
     if (postgres.exitCode() == 77)
         std::fprintf(stderr, "bench_server: no PostgreSQL could be started; its line is left out\n");
     return postgres.exitCode() == 0 || postgres.exitCode() == 77 ? 0 : 1;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        return run(app);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench_server: %s\n", e.what());
+        return 1;
+    }
 }

@@ -33,7 +33,25 @@ struct Connection {
     Clock::time_point next;            // when the next call is due
 };
 
-int connectTo(quint16 port)
+void greet(int fd, const QByteArray &greeting)
+{
+    if (greeting.isEmpty())
+        return;
+    if (::send(fd, greeting.constData(), size_t(greeting.size()), 0) != greeting.size())
+        throw std::runtime_error("cannot send the greeting");
+    QByteArray reply;
+    char buffer[4096];
+    while (!reply.contains('\n')) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            throw std::runtime_error("the server closed a connection at its greeting");
+        reply.append(buffer, n);
+    }
+    if (!reply.contains("\"result\""))
+        throw std::runtime_error("the greeting was refused: " + reply.toStdString());
+}
+
+int connectTo(quint16 port, const QByteArray &greeting)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -44,6 +62,7 @@ int connectTo(quint16 port)
         throw std::runtime_error(std::string("cannot connect: ") + std::strerror(errno));
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    greet(fd, greeting);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     return fd;
 }
@@ -61,7 +80,7 @@ public:
         std::uniform_real_distribution<double> spread(0, period);
         for (size_t i = 0; i < m_connections.size(); ++i) {
             Connection &c = m_connections[i];
-            c.fd = connectTo(plan.port);
+            c.fd = connectTo(plan.port, plan.greeting);
             c.next = start + toDuration(spread(m_random));
             epoll_event event{};
             event.events = EPOLLIN;

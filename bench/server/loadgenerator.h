@@ -29,6 +29,9 @@ struct LoadPlan {
     double rate = 6000;      // calls per second over all connections
     double warmup = 1;       // seconds not counted
     double duration = 10;    // seconds counted
+    // Sent first on each connection (the session's Resume), its reply read
+    // before the load starts.
+    QByteArray greeting;
 };
 
 LoadResult runLoad(const LoadPlan &plan, const std::vector<CallKind> &mix);
