@@ -139,12 +139,44 @@ QJsonArray planArguments()
     return {kBranch, kOperator, 0, "", "", "", "", "", "", ""};
 }
 
+QByteArray requestLine(const QString &method, const QJsonArray &params)
+{
+    const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
+    return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QByteArray exchange(QTcpSocket &socket, const QByteArray &line)
+{
+    socket.write(line);
+    QByteArray reply;
+    while (!reply.endsWith('\n') && socket.waitForReadyRead(30000))
+        reply += socket.readAll();
+    return reply;
+}
+
+// The demo operator's session (the seed's password), for every connection of the run.
+QString signIn(int port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), quint16(port));
+    if (!socket.waitForConnected(10000))
+        qFatal("cannot connect to apr-server");
+    const QByteArray reply = exchange(socket, requestLine(QStringLiteral("SignIn"),
+                                                          {kOperator, QStringLiteral("demo-entrada"), kBranch,
+                                                           QStringLiteral("0001")}));
+    const QString token = QJsonDocument::fromJson(reply).object().value(QStringLiteral("result")).toString();
+    if (token.isEmpty())
+        qFatal("the demo operator could not sign in: %s", reply.constData());
+    return token;
+}
+
 int planRows(int port)
 {
     server::TNetConnection connection;
     server::ConnectionUses uses;
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = port;
+    connection.Token = signIn(port);
     server::NetRemoteServer remote(connection, uses);
     const QJsonValue packet = remote.call(QStringLiteral("GetPlanAtivTare"), planArguments());
     return int(packet.toObject().value(QStringLiteral("rows")).toArray().size());
@@ -174,6 +206,7 @@ struct Fixture {
         server = std::make_unique<ServerProcess>(path, false);
         connection.Host = QStringLiteral("127.0.0.1");
         connection.Port = server->port;
+        connection.Token = signIn(server->port);
         remote = std::make_unique<server::NetRemoteServer>(connection, uses);
         remote->acquire();          // one permanent use, as the window keeps it
         plan::DefinePlanFields(plan);
@@ -196,13 +229,9 @@ struct Fixture {
             raw.connectToHost(QStringLiteral("127.0.0.1"), quint16(server->port));
             if (!raw.waitForConnected(10000))
                 qFatal("cannot connect to apr-server");
+            exchange(raw, requestLine(QStringLiteral("Resume"), {connection.Token}));
         }
-        const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "GetPlanAtivTare"}, {"params", arguments()}};
-        raw.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
-        QByteArray reply;
-        while (!reply.endsWith('\n') && raw.waitForReadyRead(30000))
-            reply += raw.readAll();
-        return reply;
+        return exchange(raw, requestLine(QStringLiteral("GetPlanAtivTare"), arguments()));
     }
 
     void clientShare(const QByteArray &reply)
