@@ -2,6 +2,7 @@
 // way an operator does it: the main window against the real application server
 // with the demo seed and a real repository over HTTP holding the product.
 #include "../server/serverprocess.h"
+#include "demosession.h"
 #include "support.h"
 #include "host/dialogs.h"
 #include "host/services.h"
@@ -40,13 +41,7 @@ protected:
         // The server keeps the product's location as "/P401/trunk", below the repository's root.
         root = DavServer::instance().url;
         qputenv("APR_SVN_ROOT", root.toUtf8());
-        qor::Session session;
-        session.operador = QStringLiteral("000000000001");
-        session.filial = QStringLiteral("0001");
-        session.empresa = QStringLiteral("0001");
-        session.webUrl = server.host();
-        session.webPort = server.port();
-        session.token = server.token();
+        qor::Session session = DemoSession(server);
         qor::SetSession(session);
         apr::Modulo() = apr::ModuleState{};
         product();

@@ -1,5 +1,6 @@
 // The module loaded the way the host loads it: QLibrary and its exports.
 #include "../server/serverprocess.h"
+#include "demosession.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include <QAbstractButton>
@@ -44,13 +45,7 @@ protected:
         if (!server.start(QStringLiteral(APR_SERVER_BIN)))
             GTEST_SKIP() << qPrintable(server.why());
         qputenv("APR_HOME", home.path().toUtf8());
-        qor::Session session;
-        session.operador = QStringLiteral("000000000001");
-        session.filial = QStringLiteral("0001");
-        session.empresa = QStringLiteral("0001");
-        session.webUrl = server.host();
-        session.webPort = server.port();
-        session.token = server.token();
+        qor::Session session = DemoSession(server);
         qor::SetSession(session);
         library.setFileName(QStringLiteral(APR_MODULE_LIBRARY));
         ASSERT_TRUE(library.load()) << qPrintable(library.errorString());

@@ -1,5 +1,6 @@
 // The main window of the module against the real application server.
 #include "../server/serverprocess.h"
+#include "demosession.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include "vcs/account.h"
@@ -70,13 +71,7 @@ protected:
     }
     void setSession(bool keep)
     {
-        qor::Session session;
-        session.operador = QStringLiteral("000000000001");
-        session.filial = QStringLiteral("0001");
-        session.empresa = QStringLiteral("0001");
-        session.webUrl = g_server->host();
-        session.webPort = g_server->port();
-        session.token = g_server->token();
+        qor::Session session = DemoSession(*g_server);
         session.keepConnected = keep;
         qor::SetSession(session);
     }

@@ -1,6 +1,7 @@
 // The main window with its plan grid, filter, layout store and command runner,
 // against the real application server with the demo seed.
 #include "../server/serverprocess.h"
+#include "demosession.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include "module/frmzel.h"
@@ -61,13 +62,7 @@ QStringList lines(const QListWidget *list)
 
 qor::Session demoSession()
 {
-    qor::Session session;
-    session.operador = QStringLiteral("000000000001");
-    session.filial = QStringLiteral("0001");
-    session.empresa = QStringLiteral("0001");
-    session.webUrl = g_wiringServer->host();
-    session.webPort = g_wiringServer->port();
-    session.token = g_wiringServer->token();
+    qor::Session session = DemoSession(*g_wiringServer);
     return session;
 }
 
