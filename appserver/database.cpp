@@ -6,10 +6,30 @@
 #include <QSqlError>
 #include <QThread>
 #include <QUrl>
+#include <QFileInfo>
 #include <QUuid>
+#include <map>
 #include <stdexcept>
 
 namespace apr {
+
+namespace {
+
+std::shared_ptr<std::timed_mutex> writeTurnOf(const QString &path)
+{
+    static std::mutex registry;
+    static std::map<QString, std::weak_ptr<std::timed_mutex>> turns;
+    const QString key = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(registry);
+    std::shared_ptr<std::timed_mutex> turn = turns[key].lock();
+    if (!turn) {
+        turn = std::make_shared<std::timed_mutex>();
+        turns[key] = turn;
+    }
+    return turn;
+}
+
+}
 
 DatabaseUrl DatabaseUrl::parse(const QString &text)
 {
@@ -46,6 +66,7 @@ Database::Database(const DatabaseUrl &url)
         m_db = QSqlDatabase::addDatabase("QSQLITE", m_connection);
         m_db.setDatabaseName(url.path);
         m_db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=10000");
+        m_writeTurn = writeTurnOf(url.path);
     } else {
         m_db = QSqlDatabase::addDatabase("QPSQL", m_connection);
         m_db.setHostName(url.host);
@@ -182,8 +203,43 @@ bool Database::execute(QSqlQuery &query, const QString &sql, const QVariantList 
 
 void Database::transaction(bool writing)
 {
-    run(writing && !isPostgres() ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (writing && m_writeTurn) {
+        // As long as SQLite's own busy timeout would wait.
+        m_writing = std::unique_lock(*m_writeTurn, std::chrono::seconds(10));
+        if (!m_writing.owns_lock())
+            throw appError("Falha no acesso ao banco de dados.", "database is locked [BEGIN IMMEDIATE]");
+    }
+    try {
+        if (isPostgres())
+            run("BEGIN");
+        else
+            control(writing ? "BEGIN IMMEDIATE" : "BEGIN");
+    } catch (...) {
+        releaseWriteTurn();
+        throw;
+    }
     m_inTransaction = true;
+}
+
+void Database::releaseWriteTurn()
+{
+    if (m_writing.owns_lock())
+        m_writing.unlock();
+}
+
+// BEGIN, COMMIT and ROLLBACK on SQLite, on statements kept like the others.
+void Database::control(const char *sql)
+{
+    QString failure;
+    sqlite3_stmt *statement = sqliteStatement(QString::fromLatin1(sql), failure);
+    if (statement) {
+        const int rc = sqlite3_step(statement);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            failure = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(statement)));
+        sqlite3_reset(statement);
+    }
+    if (!failure.isEmpty())
+        throw appError("Falha no acesso ao banco de dados.", failure + " [" + sql + "]");
 }
 
 void Database::commit()
@@ -191,19 +247,36 @@ void Database::commit()
     // The transaction is over whether COMMIT succeeds or not; a failed one
     // is reported, never taken for success.
     m_inTransaction = false;
-    QSqlQuery query(m_db);
-    QString failure;
-    if (!execute(query, "COMMIT", {}, failure)) {
+    try {
+        if (isPostgres()) {
+            QSqlQuery query(m_db);
+            QString failure;
+            if (!execute(query, "COMMIT", {}, failure))
+                throw appError("Falha no acesso ao banco de dados.", failure + " [COMMIT]");
+        } else {
+            control("COMMIT");
+        }
+    } catch (...) {
         rollback();
-        throw appError("Falha no acesso ao banco de dados.", failure + " [COMMIT]");
+        throw;
     }
+    releaseWriteTurn();
 }
 
 void Database::rollback()
 {
     m_inTransaction = false;
-    QSqlQuery query(m_db);
-    query.exec("ROLLBACK");
+    if (isPostgres()) {
+        QSqlQuery query(m_db);
+        query.exec("ROLLBACK");
+    } else {
+        try {
+            control("ROLLBACK");
+        } catch (const RpcError &) {
+            // nothing was open
+        }
+    }
+    releaseWriteTurn();
 }
 
 sqlite3_stmt *Database::sqliteStatement(const QString &sql, QString &error)
@@ -223,11 +296,17 @@ sqlite3_stmt *Database::sqliteStatement(const QString &sql, QString &error)
         sqlite3_finalize(statement);
         return nullptr;
     }
-    // Filters combine into a few dozen texts at most; past that, start again.
+    // Filters combine into a few dozen texts at most; past that, start
+    // again, keeping those that are being read now.
     if (m_sqliteStatements.size() >= 128) {
-        for (sqlite3_stmt *old : std::as_const(m_sqliteStatements))
-            sqlite3_finalize(old);
-        m_sqliteStatements.clear();
+        for (auto it = m_sqliteStatements.begin(); it != m_sqliteStatements.end();) {
+            if (sqlite3_stmt_busy(*it)) {
+                ++it;
+            } else {
+                sqlite3_finalize(*it);
+                it = m_sqliteStatements.erase(it);
+            }
+        }
     }
     m_sqliteStatements.insert(sql, statement);
     return statement;

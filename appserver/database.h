@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <memory>
+#include <mutex>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -56,6 +58,8 @@ public:
 
 private:
     void useWriteAheadLog();
+    void releaseWriteTurn();
+    void control(const char *sql);
     QSqlQuery statement(const QString &sql, bool &prepared);
     bool bindAndRun(QSqlQuery &query, const QVariantList &binds, QString &failure);
     bool alive();
@@ -67,6 +71,11 @@ private:
     bool m_inTransaction = false;
     QHash<QString, QSqlQuery> m_statements;
     QHash<QString, sqlite3_stmt *> m_sqliteStatements;
+    // The writers of one SQLite file in this process take turns here, so
+    // that SQLite's busy handler (which sleeps for milliseconds at a time)
+    // is only met by writers of other processes.
+    std::shared_ptr<std::timed_mutex> m_writeTurn;
+    std::unique_lock<std::timed_mutex> m_writing;
 };
 
 // A query run on SQLite's own interface, for large results: the Qt driver
