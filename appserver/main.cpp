@@ -219,6 +219,7 @@ int main(int argc, char **argv)
     if (parser.isSet(tlsCert)) {
         QString tlsError;
         options.createSocket = apr::tlsSocketFactory(parser.value(tlsCert), parser.value(tlsKey), tlsError);
+        options.tls = true;
         if (!options.createSocket)
             fail(tlsError);
     }

@@ -1,5 +1,6 @@
 #include "rpcserver.h"
 #include "database.h"
+#include "epollserver.h"
 #include "rpcerror.h"
 #include "workerpool.h"
 #include <algorithm>
@@ -278,6 +279,10 @@ void IoLoop::closeIdle()
 RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, QObject *parent)
     : QTcpServer(parent), m_options(options), m_log(log)
 {
+    if (!m_options.tls) {
+        m_epoll = std::make_unique<EpollServer>(url, m_options, log);
+        return;
+    }
     m_pool = std::make_unique<WorkerPool>(url, options.workers, log, [this](quint64 peer, QByteArray reply) {
         IoLoop *loop = loopOf(peer);
         QMetaObject::invokeMethod(loop, [loop, peer, reply = std::move(reply)] { loop->answered(peer, reply); },
@@ -294,6 +299,7 @@ RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallL
 RpcServer::~RpcServer()
 {
     close();
+    m_epoll.reset();
     m_pool.reset(); // workers stop before the connections they answer go
     for (size_t i = 0; i < m_loops.size(); ++i) {
         if (m_threads[i]->isRunning()) {
@@ -308,7 +314,7 @@ RpcServer::~RpcServer()
 
 bool RpcServer::start(const QHostAddress &address, quint16 port)
 {
-    if (!m_pool->start(m_error))
+    if (!(m_epoll ? m_epoll->start(m_error) : m_pool->start(m_error)))
         return false;
     for (auto &thread : m_threads)
         thread->start();
@@ -321,6 +327,10 @@ bool RpcServer::start(const QHostAddress &address, quint16 port)
 
 void RpcServer::incomingConnection(qintptr descriptor)
 {
+    if (m_epoll) {
+        m_epoll->adopt(descriptor);
+        return;
+    }
     const quint64 id = m_nextPeer++;
     m_sessions.open(id);
     IoLoop *loop = loopOf(id);

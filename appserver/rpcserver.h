@@ -20,6 +20,7 @@ class QThread;
 
 namespace apr {
 
+class EpollServer;
 class WorkerPool;
 
 // Answers one JSON-RPC request line; never throws. Empty when the line is blank.
@@ -36,6 +37,9 @@ struct ServerOptions {
     int workers = 2;
     int ioThreads = 2;
     qint64 idleTimeoutMs = 10 * 60 * 1000;
+    // TLS sockets are made by createSocket and served on Qt's event loops;
+    // plain ones go straight to the epoll threads.
+    bool tls = false;
     SocketFactory createSocket = createPlainSocket;
     SessionPolicy sessions;
 };
@@ -98,10 +102,11 @@ private:
     QTimer *m_idleCheck = nullptr;
 };
 
-// Line-framed JSON-RPC over TCP. This thread accepts; each connection is
-// handed to one of the I/O threads, which read and write its socket, and a
-// pool of workers answers its lines, so a slow call holds up only the
-// client that made it.
+// Line-framed JSON-RPC over TCP. This thread accepts. A plain connection
+// goes to the epoll threads, which read, answer and write it themselves; a
+// TLS one to one of the I/O threads, which read and write its socket while
+// a pool of workers answers its lines. Either way a slow call holds up only
+// the client that made it.
 class RpcServer : public QTcpServer {
     Q_OBJECT
 public:
@@ -120,6 +125,7 @@ private:
     ServerOptions m_options;
     CallLog &m_log;
     ConnectionSessions m_sessions;  // the caller of each connection, for the workers
+    std::unique_ptr<EpollServer> m_epoll;
     std::unique_ptr<WorkerPool> m_pool;
     std::vector<std::unique_ptr<QThread>> m_threads;
     std::vector<std::unique_ptr<IoLoop>> m_loops;

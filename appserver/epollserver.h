@@ -1,0 +1,68 @@
+#pragma once
+#include "calllog.h"
+#include "database.h"
+#include "sessions.h"
+#include <QByteArray>
+#include <QtGlobal>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+class QThread;
+
+namespace apr {
+
+struct ServerOptions;
+
+// Plain TCP connections served by threads that share one epoll set: the
+// thread that finds a connection ready reads its lines, answers them on its
+// own database connection and writes the replies itself, so a call is never
+// handed from one thread to another. A connection is with one thread at a
+// time (EPOLLONESHOT), which keeps its replies in the order of its requests;
+// a slow call holds up only the client that made it.
+class EpollServer {
+public:
+    EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log);
+    ~EpollServer();
+    EpollServer(const EpollServer &) = delete;
+    EpollServer &operator=(const EpollServer &) = delete;
+
+    // Starts the threads once each has opened its database connection;
+    // false with `error` when one cannot.
+    bool start(QString &error);
+    // Takes over an accepted socket; from any thread.
+    void adopt(qintptr descriptor);
+
+private:
+    struct Peer;
+    struct StartState;
+
+    void run(const std::shared_ptr<StartState> &state);
+    void serve(Database &db);
+    Peer *claim(quint64 id);
+    void release(Peer &peer);
+    void close(Peer &peer);
+    bool handle(Peer &peer, Database &db, quint32 events);
+    void readAvailable(Peer &peer);
+    void consume(Peer &peer, const char *data, qsizetype size);
+    bool flush(Peer &peer);
+    QByteArray answer(Peer &peer, Database &db, const QByteArray &line);
+    void sweepWhenDue();
+
+    const DatabaseUrl m_url;
+    const ServerOptions &m_options;
+    CallLog &m_log;
+    int m_epoll = -1;
+    int m_wake = -1;                  // an eventfd, readable once the server stops
+    std::atomic<bool> m_stopping{false};
+    std::atomic<qint64> m_lastSweep{0};
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::mutex m_mutex;               // the table, and who has which connection
+    std::unordered_map<quint64, std::unique_ptr<Peer>> m_peers;
+    quint64 m_nextId = 1;
+};
+
+}
