@@ -4,6 +4,7 @@
 #include "rpcerror.h"
 #include <QHash>
 #include <QSqlRecord>
+#include <optional>
 
 namespace apr {
 
@@ -213,20 +214,64 @@ QVariant textOf(const Cell &cell)
     return {};
 }
 
+// A product's directories as the plan shows them, looked up on SQLite the
+// first time a row of the product comes (a plan names a few products).
+class SqliteProductDirs {
+public:
+    explicit SqliteProductDirs(Database &db) : m_db(db) {}
+
+    // Null when the product has no directories.
+    const QPair<QByteArray, QByteArray> *find(QByteArrayView product)
+    {
+        auto it = m_known.find(product.toByteArray());
+        if (it == m_known.end())
+            it = m_known.insert(product.toByteArray(), lookUp(product));
+        return it->has_value() ? &**it : nullptr;
+    }
+
+private:
+    std::optional<QPair<QByteArray, QByteArray>> lookUp(QByteArrayView product)
+    {
+        SqliteRows q(m_db, "SELECT DSDIRBASEVER, DSDIRVSS FROM produto_dir WHERE CDPRODUTO = ? ORDER BY NRSEQDIR",
+                     {QString::fromUtf8(product)});
+        QByteArrayList bases, vss;
+        while (q.next()) {
+            bases << textOf(q.cell(0)).toString().toUtf8();
+            vss << textOf(q.cell(1)).toString().toUtf8();
+        }
+        if (bases.isEmpty())
+            return std::nullopt;
+        return QPair<QByteArray, QByteArray>{bases.join(';'), vss.join(';')};
+    }
+
+    Database &m_db;
+    QHash<QByteArray, std::optional<QPair<QByteArray, QByteArray>>> m_known;
+};
+
+// Where each plan field is among the query's columns: the select list is
+// the same whatever the filters.
+const std::vector<int> &planSources(const SqliteRows &q)
+{
+    static const std::vector<int> sources = [&q] {
+        std::vector<int> found;
+        for (const Field &field : planFieldList())
+            found.push_back(q.columnIndex(field.name));
+        return found;
+    }();
+    return sources;
+}
+
 // The same packet read on SQLite's own interface, texts passed on as UTF-8.
 QByteArray planThroughSqlite(Database &db, const PlanFilter &f)
 {
+    static const QByteArray fieldsText = PacketWriter::fieldsJson(planFieldList());
     const std::vector<Field> &fields = planFieldList();
     const PlanColumns &columns = planColumns();
     const PlanQuery query = planQuery(db, f);
-    QHash<QByteArray, QPair<QByteArray, QByteArray>> dirs;
-    for (const auto &[product, paths] : productDirs(db).asKeyValueRange())
-        dirs.insert(product.toUtf8(), {paths.first.toUtf8(), paths.second.toUtf8()});
+    SqliteProductDirs dirs(db);
     SqliteRows q(db, query.sql, query.binds);
-    std::vector<int> source;
-    for (const Field &field : fields)
-        source.push_back(q.columnIndex(field.name));
-    PacketWriter plan(fields);
+    const std::vector<int> &source = planSources(q);
+    PacketWriter plan(fields, fieldsText);
     std::vector<Cell> row(fields.size());
     std::vector<QVariant> texts(fields.size());
     const bool filtered = filtersText(f);
@@ -240,10 +285,9 @@ QByteArray planThroughSqlite(Database &db, const PlanFilter &f)
                 continue;
         }
         const Cell &group = row[size_t(columns.group)];
-        const auto it = group.kind == Cell::Text ? dirs.constFind(group.text.toByteArray()) : dirs.constEnd();
-        if (it != dirs.constEnd()) {
-            row[size_t(columns.base)] = Cell{Cell::Text, it->first};
-            row[size_t(columns.vss)] = Cell{Cell::Text, it->second};
+        if (const auto *paths = group.kind == Cell::Text ? dirs.find(group.text) : nullptr) {
+            row[size_t(columns.base)] = Cell{Cell::Text, paths->first};
+            row[size_t(columns.vss)] = Cell{Cell::Text, paths->second};
         }
         plan.addRow(row.data());
     }

@@ -174,9 +174,20 @@ static QJsonArray fieldList(const std::vector<Field> &fields)
     return list;
 }
 
-PacketWriter::PacketWriter(const std::vector<Field> &fields) : m_fields(fields)
+QByteArray PacketWriter::fieldsJson(const std::vector<Field> &fields)
 {
-    put("{\"fields\":" + QJsonDocument(fieldList(m_fields)).toJson(QJsonDocument::Compact) + ",\"rows\":[");
+    return QJsonDocument(fieldList(fields)).toJson(QJsonDocument::Compact);
+}
+
+PacketWriter::PacketWriter(const std::vector<Field> &fields) : PacketWriter(fields, fieldsJson(fields))
+{
+}
+
+PacketWriter::PacketWriter(const std::vector<Field> &fields, QByteArrayView fieldsText) : m_fields(fields)
+{
+    put("{\"fields\":");
+    put(fieldsText);
+    put(",\"rows\":[");
 }
 
 // The buffer grows in big steps and is written through a pointer: appending

@@ -61,6 +61,10 @@ struct Cell {
 class PacketWriter {
 public:
     explicit PacketWriter(const std::vector<Field> &fields);
+    // With the packet's "fields" text made once by fieldsJson(), for a
+    // packet sent again and again.
+    PacketWriter(const std::vector<Field> &fields, QByteArrayView fieldsText);
+    static QByteArray fieldsJson(const std::vector<Field> &fields);
     // One value per field, in field order.
     void addRow(const QVariant *values);
     // The same from cells; the text of a string field must be valid UTF-8.
