@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -65,12 +66,18 @@ QByteArray requestLine(const QString &method, const QJsonArray &params)
     return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
 }
 
-QJsonObject exchange(QTcpSocket &socket, const QString &method, const QJsonArray &params)
+QByteArray exchangeLine(QTcpSocket &socket, const QString &method, const QJsonArray &params)
 {
     socket.write(requestLine(method, params));
     QByteArray reply;
     while (!reply.contains('\n') && socket.waitForReadyRead(30000))
         reply += socket.readAll();
+    return reply.left(reply.indexOf('\n'));
+}
+
+QJsonObject exchange(QTcpSocket &socket, const QString &method, const QJsonArray &params)
+{
+    const QByteArray reply = exchangeLine(socket, method, params);
     const QJsonObject object = QJsonDocument::fromJson(reply).object();
     if (!object.contains("result"))
         fail(method + " failed: " + QString::fromUtf8(reply));
@@ -145,35 +152,65 @@ QJsonObject parsed(const QByteArray &reply)
     return QJsonDocument::fromJson(reply).object();
 }
 
-std::vector<bench::CallKind> workingDay(const QJsonArray &plan, qsizetype openAttendances)
+using ReplyCheck = std::function<bool(const QByteArray &reply)>;
+
+// The reply after its id: the same for every call of a kind, since the load
+// writes back the queue positions the plan already has.
+QByteArrayView afterId(const QByteArray &reply)
 {
-    const auto text = [](const QJsonArray &params) { return QJsonDocument(params).toJson(QJsonDocument::Compact); };
+    const qsizetype comma = reply.indexOf(',');
+    return comma < 0 ? QByteArrayView() : QByteArrayView(reply).sliced(comma + 1);
+}
+
+// A call of the mix, with the reply it must get every time: one reply is
+// read now and checked field by field, and each reply of the load must be
+// that one byte for byte.
+bench::CallKind callKind(quint16 port, const QString &token, const QString &method, const QJsonArray &params,
+                         const ReplyCheck &sound, int weight)
+{
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", port);
+    if (!socket.waitForConnected(10000))
+        fail("cannot connect to apr-server");
+    exchange(socket, "Resume", {token});
+    const QByteArray reference = exchangeLine(socket, method, params);
+    if (!sound(reference))
+        fail(method + " gave a wrong reply: " + QString::fromUtf8(reference.left(300)));
+    const QByteArray expected = afterId(reference).toByteArray();
+    return {method.toUtf8(), QJsonDocument(params).toJson(QJsonDocument::Compact),
+            [expected](const QByteArray &reply) { return afterId(reply) == expected; }, weight};
+}
+
+std::vector<bench::CallKind> workingDay(quint16 port, const QString &token, const QJsonArray &plan,
+                                        qsizetype openAttendances)
+{
     std::vector<bench::CallKind> mix;
-    mix.push_back({"GetAtivAndamento", text({kBranch, kOperator}),
-                   [openAttendances](const QByteArray &reply) {
-                       const QJsonObject r = parsed(reply).value("result").toObject();
-                       return r.value("fields").toArray().size() == 5
-                              && r.value("rows").toArray().size() == openAttendances;
-                   },
-                   70});
-    mix.push_back({"GetPlanAtivTare", text(planArguments()),
-                   [](const QByteArray &reply) {
-                       const QJsonObject r = parsed(reply).value("result").toObject();
-                       const QJsonArray rows = r.value("rows").toArray();
-                       return rows.size() == kPlanRows && rows.at(kPlanRows - 1).toArray().size() == 50;
-                   },
-                   20});
+    mix.push_back(callKind(port, token, "GetAtivAndamento", {kBranch, kOperator},
+                           [openAttendances](const QByteArray &reply) {
+                               const QJsonObject r = parsed(reply).value("result").toObject();
+                               return r.value("fields").toArray().size() == 5
+                                      && r.value("rows").toArray().size() == openAttendances;
+                           },
+                           70));
+    mix.push_back(callKind(port, token, "GetPlanAtivTare", planArguments(),
+                           [](const QByteArray &reply) {
+                               const QJsonObject r = parsed(reply).value("result").toObject();
+                               const QJsonArray rows = r.value("rows").toArray();
+                               return rows.size() == kPlanRows && rows.at(kPlanRows - 1).toArray().size() == 50;
+                           },
+                           20));
     // Queue positions of a few activities of the plan, over and over.
     const QJsonArray first = plan.at(0).toArray();
     const QJsonArray last = plan.at(plan.size() - 1).toArray();
     for (const QJsonArray &row : {first, last}) {
         const QJsonArray params{row.at(4), row.at(1), row.at(2), row.at(0).toString()};
-        mix.push_back({"SetFila_PlanAtiv", text(params),
-                       [](const QByteArray &reply) {
-                           const QJsonObject r = parsed(reply);
-                           return r.contains("result") && r.value("result").isNull() && !r.contains("error");
-                       },
-                       5});
+        mix.push_back(callKind(port, token, "SetFila_PlanAtiv", params,
+                               [](const QByteArray &reply) {
+                                   const QJsonObject r = parsed(reply);
+                                   return r.contains("result") && r.value("result").isNull()
+                                          && !r.contains("error");
+                               },
+                               5));
     }
     return mix;
 }
@@ -195,9 +232,12 @@ void measure(const QString &label, const QString &database, const bench::LoadPla
     bench::LoadPlan load = shape;
     load.port = server.port;
     load.greeting = requestLine("Resume", {token});
-    const bench::LoadResult r = bench::runLoad(load, workingDay(plan, open));
+    const bench::LoadResult r = bench::runLoad(load, workingDay(server.port, token, plan, open));
     if (!r.firstFailure.isEmpty())
         std::fprintf(stderr, "bench_server: first failure: %s\n", qPrintable(r.firstFailure));
+    for (const auto &kind : r.kinds)
+        std::fprintf(stderr, "  %s: %ld calls, p50 %.2f ms, p99 %.2f ms\n", kind.method.constData(), kind.calls,
+                     kind.p50, kind.p99);
     std::printf("%s %d clients: %.0f calls/s, p50 %.2f ms, p99 %.2f ms, %ld failed\n", qPrintable(label),
                 load.connections, r.calls / r.seconds, r.p50, r.p99, r.failed);
     std::fflush(stdout);
@@ -220,13 +260,14 @@ int run(const QCoreApplication &app)
 {
     QStringList args = app.arguments().mid(1);
     const bool postgresOnly = args.removeAll("--postgresql") > 0;
+    const bool sqliteOnly = args.removeAll("--sqlite") > 0;
     bench::LoadPlan shape;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         const double value = args[i + 1].toDouble();
         if (args[i] == "--rate") shape.rate = value;
         else if (args[i] == "--seconds") shape.duration = value;
         else if (args[i] == "--clients") shape.connections = int(value);
-        else fail("usage: bench_server [--rate CALLS_PER_S] [--seconds S] [--clients N]");
+        else fail("usage: bench_server [--sqlite | --postgresql] [--rate CALLS_PER_S] [--seconds S] [--clients N]");
     }
     if (postgresOnly) {
         const QString admin = qEnvironmentVariable("APR_TEST_PG_ADMIN");
@@ -239,6 +280,8 @@ int run(const QCoreApplication &app)
         QTemporaryDir dir;
         measure("server", "sqlite:" + dir.filePath("apr.db"), shape);
     }
+    if (sqliteOnly)
+        return 0;
     // The same load on PostgreSQL, in a cluster of its own.
     QProcess postgres;
     postgres.setProcessChannelMode(QProcess::ForwardedErrorChannel);

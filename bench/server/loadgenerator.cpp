@@ -181,7 +181,10 @@ private:
         const bool right = c.waiting && reply.startsWith(idPrefix) && c.waiting->check(reply);
         if (counted) {
             ++m_result.calls;
-            m_latencies.push_back(std::chrono::duration<double, std::milli>(now - c.sent).count());
+            const double ms = std::chrono::duration<double, std::milli>(now - c.sent).count();
+            m_latencies.push_back(ms);
+            if (c.waiting)
+                m_kindLatencies[size_t(c.waiting - m_mix.data())].push_back(ms);
             if (!right)
                 fail(QString::fromLatin1(c.waiting ? c.waiting->method : QByteArray("?")) + ": "
                      + QString::fromUtf8(reply.left(300)));
@@ -200,13 +203,23 @@ private:
             m_result.firstFailure = why;
     }
 
+    static void percentiles(std::vector<double> &latencies, double &p50, double &p99)
+    {
+        if (latencies.empty())
+            return;
+        std::sort(latencies.begin(), latencies.end());
+        p50 = latencies[latencies.size() / 2];
+        p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
+    }
+
     LoadResult finish()
     {
         m_result.seconds = m_plan.duration;
-        if (!m_latencies.empty()) {
-            std::sort(m_latencies.begin(), m_latencies.end());
-            m_result.p50 = m_latencies[m_latencies.size() / 2];
-            m_result.p99 = m_latencies[std::min(m_latencies.size() - 1, m_latencies.size() * 99 / 100)];
+        percentiles(m_latencies, m_result.p50, m_result.p99);
+        for (size_t i = 0; i < m_mix.size(); ++i) {
+            LoadResult::Kind kind{m_mix[i].method, long(m_kindLatencies[i].size())};
+            percentiles(m_kindLatencies[i], kind.p50, kind.p99);
+            m_result.kinds.push_back(kind);
         }
         // Calls still unanswered at the end are failures too.
         for (const Connection &c : m_connections)
@@ -224,6 +237,7 @@ private:
     long m_lastId = 0;
     Clock::time_point m_start;
     std::vector<double> m_latencies;
+    std::vector<std::vector<double>> m_kindLatencies = std::vector<std::vector<double>>(m_mix.size());
     LoadResult m_result;
 };
 

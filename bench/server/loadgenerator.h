@@ -20,6 +20,8 @@ struct LoadResult {
     long failed = 0;
     double seconds = 0;
     double p50 = 0, p99 = 0; // ms
+    struct Kind { QByteArray method; long calls = 0; double p50 = 0, p99 = 0; };
+    std::vector<Kind> kinds;  // the same figures per kind of call
     QString firstFailure;
 };
 
