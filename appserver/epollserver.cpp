@@ -1,4 +1,5 @@
 #include "epollserver.h"
+#include "checkpointer.h"
 #include "rpcerror.h"
 #include "rpcserver.h"
 #include <QElapsedTimer>
@@ -103,6 +104,8 @@ void EpollServer::run(const std::shared_ptr<StartState> &state)
     std::unique_ptr<Database> db;
     try {
         db = std::make_unique<Database>(m_url);
+        if (!db->isPostgres())
+            WalCheckpointer::leaveCheckpoints(*db);
     } catch (const std::exception &e) {
         std::lock_guard lock(state->mutex);
         state->error = QString::fromLocal8Bit(e.what());

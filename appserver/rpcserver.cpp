@@ -1,4 +1,5 @@
 #include "rpcserver.h"
+#include "checkpointer.h"
 #include "database.h"
 #include "epollserver.h"
 #include "rpcerror.h"
@@ -279,6 +280,8 @@ void IoLoop::closeIdle()
 RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, QObject *parent)
     : QTcpServer(parent), m_options(options), m_log(log)
 {
+    if (url.kind == DatabaseUrl::Sqlite)
+        m_checkpointer = std::make_unique<WalCheckpointer>(url, log);
     if (!m_options.tls) {
         m_epoll = std::make_unique<EpollServer>(url, m_options, log);
         return;
@@ -314,6 +317,8 @@ RpcServer::~RpcServer()
 
 bool RpcServer::start(const QHostAddress &address, quint16 port)
 {
+    if (m_checkpointer && !m_checkpointer->start(m_error))
+        return false;
     if (!(m_epoll ? m_epoll->start(m_error) : m_pool->start(m_error)))
         return false;
     for (auto &thread : m_threads)

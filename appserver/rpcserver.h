@@ -21,6 +21,7 @@ class QThread;
 namespace apr {
 
 class EpollServer;
+class WalCheckpointer;
 class WorkerPool;
 
 // Answers one JSON-RPC request line; never throws. Empty when the line is blank.
@@ -125,6 +126,7 @@ private:
     ServerOptions m_options;
     CallLog &m_log;
     ConnectionSessions m_sessions;  // the caller of each connection, for the workers
+    std::unique_ptr<WalCheckpointer> m_checkpointer;  // SQLite only
     std::unique_ptr<EpollServer> m_epoll;
     std::unique_ptr<WorkerPool> m_pool;
     std::vector<std::unique_ptr<QThread>> m_threads;

@@ -1,5 +1,6 @@
 #include "workerpool.h"
 #include "calllog.h"
+#include "checkpointer.h"
 #include "rpcserver.h"
 #include <QElapsedTimer>
 
@@ -68,6 +69,8 @@ void WorkerPool::run(std::shared_ptr<StartState> state)
     std::unique_ptr<Database> db;
     try {
         db = std::make_unique<Database>(m_url);
+        if (!db->isPostgres())
+            WalCheckpointer::leaveCheckpoints(*db);
     } catch (const std::exception &e) {
         std::lock_guard lock(state->mutex);
         state->error = QString::fromLocal8Bit(e.what());
