@@ -19,6 +19,7 @@
 #include <memory>
 #include <iostream>
 #include <pwd.h>
+#include <sqlite3.h>
 #include <string>
 #include <sys/socket.h>
 #include <termios.h>
@@ -156,6 +157,9 @@ int setPassword(QCoreApplication &app)
 
 int main(int argc, char **argv)
 {
+    // Each database connection belongs to one thread, so SQLite need not
+    // lock a connection around every call made on it.
+    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
     QCoreApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "passwd") == 0)
         return setPassword(app);
