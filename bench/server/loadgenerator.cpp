@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace bench {
@@ -30,8 +31,22 @@ struct Connection {
     const CallKind *waiting = nullptr; // the call whose reply is awaited
     long id = 0;
     Clock::time_point sent;
+    timespec sentWall{};               // the same on the clock of the kernel's timestamps
+    timespec arrived{};                // when the kernel received the last bytes read
     Clock::time_point next;            // when the next call is due
 };
+
+timespec wallNow()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+double millisecondsBetween(const timespec &from, const timespec &to)
+{
+    return double(to.tv_sec - from.tv_sec) * 1e3 + double(to.tv_nsec - from.tv_nsec) / 1e6;
+}
 
 void greet(int fd, const QByteArray &greeting)
 {
@@ -63,6 +78,9 @@ int connectTo(quint16 port, const QByteArray &greeting)
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     greet(fd, greeting);
+    // When a reply reached the socket, apart from when this thread (which
+    // shares the cores with the server) got round to reading it.
+    ::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &one, sizeof one);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     return fd;
 }
@@ -78,6 +96,7 @@ public:
         const auto start = Clock::now();
         const double period = plan.connections / plan.rate;
         std::uniform_real_distribution<double> spread(0, period);
+        m_pause = std::exponential_distribution<double>(1 / period);
         for (size_t i = 0; i < m_connections.size(); ++i) {
             Connection &c = m_connections[i];
             c.fd = connectTo(plan.port, plan.greeting);
@@ -117,6 +136,18 @@ private:
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     }
 
+    // The kernel's receive time of the last bytes read (now, should it give none).
+    static timespec arrivalOf(msghdr &message)
+    {
+        for (cmsghdr *header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header))
+            if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
+                timespec at{};
+                std::memcpy(&at, CMSG_DATA(header), sizeof at);
+                return at;
+            }
+        return wallNow();
+    }
+
     const CallKind &pick()
     {
         int roll = std::uniform_int_distribution<int>(0, m_totalWeight - 1)(m_random);
@@ -140,21 +171,30 @@ private:
                                     + ",\"method\":\"" + kind.method + "\",\"params\":" + kind.params + "}\n";
             if (::send(c.fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL) != line.size()) {
                 fail("send failed: " + QString::fromLocal8Bit(std::strerror(errno)));
-                c.next = now + toDuration(m_plan.connections / m_plan.rate);
+                c.next = now + toDuration(m_pause(m_random));
                 continue;
             }
             c.waiting = &kind;
             c.sent = Clock::now();
+            c.sentWall = wallNow();
         }
     }
 
     void readFrom(Connection &c)
     {
         char buffer[64 * 1024];
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
         for (;;) {
-            const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, 0);
+            iovec part{buffer, sizeof buffer};
+            msghdr message{};
+            message.msg_iov = &part;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            const ssize_t n = ::recvmsg(c.fd, &message, 0);
             if (n > 0) {
                 c.input.append(buffer, n);
+                c.arrived = arrivalOf(message);
                 continue;
             }
             if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
@@ -183,6 +223,7 @@ private:
             ++m_result.calls;
             const double ms = std::chrono::duration<double, std::milli>(now - c.sent).count();
             m_latencies.push_back(ms);
+            m_socketLatencies.push_back(millisecondsBetween(c.sentWall, c.arrived));
             if (c.waiting)
                 m_kindLatencies[size_t(c.waiting - m_mix.data())].push_back(ms);
             if (!right)
@@ -190,8 +231,11 @@ private:
                      + QString::fromUtf8(reply.left(300)));
         }
         c.waiting = nullptr;
-        // The next call at the operator's pace, or at once when this one was late.
-        c.next = std::max(c.next + toDuration(m_plan.connections / m_plan.rate), now);
+        // The next call at the operator's pace, or at once when this one was
+        // late. The pauses are random, as between operators who do not wait
+        // for each other: fixed ones would keep the connections delayed
+        // together by one slow moment calling together from then on.
+        c.next = std::max(c.next + toDuration(m_pause(m_random)), now);
     }
 
     void fail(const QString &why)
@@ -216,6 +260,7 @@ private:
     {
         m_result.seconds = m_plan.duration;
         percentiles(m_latencies, m_result.p50, m_result.p99);
+        percentiles(m_socketLatencies, m_result.socketP50, m_result.socketP99);
         for (size_t i = 0; i < m_mix.size(); ++i) {
             LoadResult::Kind kind{m_mix[i].method, long(m_kindLatencies[i].size())};
             percentiles(m_kindLatencies[i], kind.p50, kind.p99);
@@ -234,9 +279,11 @@ private:
     int m_epoll = -1;
     std::vector<Connection> m_connections;
     std::mt19937 m_random{20261208};
+    std::exponential_distribution<double> m_pause;  // between two calls of a connection, s
     long m_lastId = 0;
     Clock::time_point m_start;
     std::vector<double> m_latencies;
+    std::vector<double> m_socketLatencies;  // until the reply reached the socket
     std::vector<std::vector<double>> m_kindLatencies = std::vector<std::vector<double>>(m_mix.size());
     LoadResult m_result;
 };

@@ -19,7 +19,11 @@ struct LoadResult {
     long calls = 0;
     long failed = 0;
     double seconds = 0;
-    double p50 = 0, p99 = 0; // ms
+    // From a request's send until the generator read its reply, ms.
+    double p50 = 0, p99 = 0;
+    // The same until the reply reached the client's socket (the kernel's
+    // receive time): without the generator's own wait for a core.
+    double socketP50 = 0, socketP99 = 0;
     struct Kind { QByteArray method; long calls = 0; double p50 = 0, p99 = 0; };
     std::vector<Kind> kinds;  // the same figures per kind of call
     QString firstFailure;
