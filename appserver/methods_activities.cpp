@@ -6,18 +6,25 @@
 
 namespace apr {
 
-// The operator's attendance in progress (at most one open row).
+// The operator's attendance in progress (at most one open row). Asked on
+// every focus change of every operator, so written straight to text.
 Reply getAtivAndamento(CallContext &ctx, const Args &args)
 {
-    Packet packet({str("CDFILIAL", 4), str("NRTAREFA", 10), str("NRPLATIVTARE", 5), str("CDPROCESSO", 10),
-                   str("IDATENDIMENTO", 1)});
+    static const std::vector<Field> fields{str("CDFILIAL", 4), str("NRTAREFA", 10), str("NRPLATIVTARE", 5),
+                                           str("CDPROCESSO", 10), str("IDATENDIMENTO", 1)};
+    static const QByteArray fieldsText = PacketWriter::fieldsJson(fields);
     QSqlQuery q = ctx.db.run("SELECT CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO, IDATENDIMENTO"
                              " FROM atendimento WHERE CDFILIAL = ? AND CDOPERADOR = ? AND DTFIMATEND IS NULL"
                              " ORDER BY DTINIATEND DESC",
                              {args.text(0), args.text(1)});
-    if (q.next())
-        packet.addRow(q);
-    return packet.toJson();
+    PacketWriter packet(fields, fieldsText);
+    if (q.next()) {
+        QVariant row[5];
+        for (int i = 0; i < 5; ++i)
+            row[i] = q.value(i);
+        packet.addRow(row);
+    }
+    return Reply::json(packet.finish());
 }
 
 // Work items of the activities the operator is responsible for and still works on.
