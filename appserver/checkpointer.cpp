@@ -1,5 +1,6 @@
 #include "checkpointer.h"
 #include "calllog.h"
+#include "dbthreads.h"
 #include "rpcerror.h"
 #include <QThread>
 #include <chrono>
@@ -21,35 +22,14 @@ WalCheckpointer::~WalCheckpointer()
         m_stopping = true;
     }
     m_changed.notify_all();
-    if (m_thread)
-        m_thread->wait();
+    for (auto &thread : m_threads)
+        thread->wait();
 }
 
 bool WalCheckpointer::start(QString &error)
 {
-    m_thread.reset(QThread::create([this] {
-        std::unique_ptr<Database> db;
-        try {
-            db = std::make_unique<Database>(m_url);
-        } catch (const std::exception &e) {
-            std::lock_guard lock(m_mutex);
-            m_error = QString::fromLocal8Bit(e.what());
-            m_changed.notify_all();
-            return;
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_opened = true;
-            m_changed.notify_all();
-        }
-        run(*db);
-    }));
-    m_thread->setObjectName("apr-checkpoint");
-    m_thread->start();
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_opened || !m_error.isEmpty(); });
-    error = m_error;
-    return error.isEmpty();
+    return startDatabaseThreads(m_threads, 1, "apr-checkpoint", m_url, false, [this](Database &db) { run(db); },
+                                error);
 }
 
 void WalCheckpointer::leaveCheckpoints(Database &db)

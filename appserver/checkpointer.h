@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QThread;
 
@@ -30,12 +31,10 @@ private:
 
     const DatabaseUrl m_url;
     CallLog &m_log;
-    std::unique_ptr<QThread> m_thread;
+    std::vector<std::unique_ptr<QThread>> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_stopping = false;
-    bool m_opened = false;
-    QString m_error;
 };
 
 }

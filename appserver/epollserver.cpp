@@ -1,14 +1,12 @@
 #include "epollserver.h"
-#include "checkpointer.h"
-#include "rpcerror.h"
+#include "dbthreads.h"
+#include "linesplitter.h"
 #include "rpcserver.h"
-#include <QElapsedTimer>
 #include <QJsonValue>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -39,9 +37,10 @@ struct EpollServer::Peer {
     int fd = -1;
     quint64 id = 0;
     bool busy = false;               // with a thread; guarded by m_mutex
-    QByteArray pending;              // the start of a line not yet complete
+    explicit Peer(qint64 maxLine) : splitter(maxLine) {}
+
+    LineSplitter splitter;
     std::deque<QByteArray> lines;    // read, not answered; a null one was too long
-    bool skipping = false;           // inside an oversized line
     bool readClosed = false;         // the client hung up or the socket failed
     QByteArray out;                  // replies not yet taken by the socket
     qsizetype outSent = 0;
@@ -49,13 +48,6 @@ struct EpollServer::Peer {
     ConnectionSession session;
 
     qsizetype unsent() const { return out.size() - outSent; }
-};
-
-struct EpollServer::StartState {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int opened = 0;
-    QString error;
 };
 
 EpollServer::EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log)
@@ -86,38 +78,8 @@ EpollServer::~EpollServer()
 
 bool EpollServer::start(QString &error)
 {
-    auto state = std::make_shared<StartState>();
-    const int count = std::max(1, m_options.workers);
-    for (int i = 0; i < count; ++i) {
-        m_threads.emplace_back(QThread::create([this, state] { run(state); }));
-        m_threads.back()->setObjectName(QString("apr-worker-%1").arg(i + 1));
-        m_threads.back()->start();
-    }
-    std::unique_lock lock(state->mutex);
-    state->changed.wait(lock, [&] { return state->opened == count || !state->error.isEmpty(); });
-    error = state->error;
-    return error.isEmpty();
-}
-
-void EpollServer::run(const std::shared_ptr<StartState> &state)
-{
-    std::unique_ptr<Database> db;
-    try {
-        db = std::make_unique<Database>(m_url);
-        if (!db->isPostgres())
-            WalCheckpointer::leaveCheckpoints(*db);
-    } catch (const std::exception &e) {
-        std::lock_guard lock(state->mutex);
-        state->error = QString::fromLocal8Bit(e.what());
-        state->changed.notify_all();
-        return;
-    }
-    {
-        std::lock_guard lock(state->mutex);
-        ++state->opened;
-        state->changed.notify_all();
-    }
-    serve(*db);
+    return startDatabaseThreads(m_threads, std::max(1, m_options.workers), "apr-worker", m_url, true,
+                                [this](Database &db) { serve(db); }, error);
 }
 
 void EpollServer::adopt(qintptr descriptor)
@@ -127,7 +89,7 @@ void EpollServer::adopt(qintptr descriptor)
     // A reply goes out whole at once; waiting to coalesce it only adds delay.
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    auto peer = std::make_unique<Peer>();
+    auto peer = std::make_unique<Peer>(m_options.maxLine);
     peer->fd = fd;
     peer->lastSign = nowMs();
     std::lock_guard lock(m_mutex);
@@ -210,10 +172,9 @@ bool EpollServer::handle(Peer &peer, Database &db, quint32 events)
         const QByteArray line = std::move(peer.lines.front());
         peer.lines.pop_front();
         if (line.isNull())
-            peer.out += errorReply(QJsonValue::Null, InvalidRequest, "Invalid request",
-                                   QString("request line longer than %1 bytes").arg(m_options.maxLine));
+            peer.out += oversizedLineReply(m_options.maxLine);
         else
-            peer.out += answer(peer, db, line);
+            peer.out += answerCall(db, peer.session, m_options.sessions, m_log, line);
         if (!flush(peer))
             return false;
     }
@@ -228,42 +189,12 @@ void EpollServer::readAvailable(Peer &peer)
         const ssize_t n = ::recv(peer.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
             peer.lastSign = nowMs();
-            consume(peer, buffer, n);
+            peer.splitter.feed(buffer, n, peer.lines);
         } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
             peer.readClosed = true;
         } else if (errno != EINTR) {
             break;
         }
-    }
-}
-
-// Splits what arrived into lines. A line longer than maxLine is refused
-// and skipped up to its newline without being kept.
-void EpollServer::consume(Peer &peer, const char *data, qsizetype size)
-{
-    const qint64 maxLine = m_options.maxLine;
-    qsizetype start = 0;
-    while (start < size) {
-        const char *newline = static_cast<const char *>(std::memchr(data + start, '\n', size_t(size - start)));
-        const qsizetype end = newline ? newline - data : size;
-        if (peer.skipping) {
-            if (newline)
-                peer.skipping = false;
-        } else {
-            peer.pending.append(data + start, end - start);
-            if (peer.pending.size() > maxLine) {
-                peer.pending.clear();
-                peer.pending.squeeze();
-                // Queued as an answer of its own so that it keeps its place among the replies.
-                peer.lines.emplace_back();
-                peer.skipping = !newline;
-            } else if (newline) {
-                if (!peer.pending.trimmed().isEmpty())
-                    peer.lines.push_back(peer.pending);
-                peer.pending.clear();
-            }
-        }
-        start = end + 1;
     }
 }
 
@@ -286,21 +217,6 @@ bool EpollServer::flush(Peer &peer)
     peer.out.clear();
     peer.outSent = 0;
     return true;
-}
-
-QByteArray EpollServer::answer(Peer &peer, Database &db, const QByteArray &line)
-{
-    QElapsedTimer timer;
-    timer.start();
-    CallOutcome outcome;
-    CallContext context{db, &peer.session, &m_options.sessions};
-    QByteArray reply = answerLine(context, line, &outcome);
-    if (db.inTransaction())
-        db.rollback();
-    db.endCall();
-    if (!reply.isEmpty())
-        m_log.record(outcome, timer.nsecsElapsed() / 1e6);
-    return reply;
 }
 
 // One thread now and then closes the connections that stayed quiet too long.

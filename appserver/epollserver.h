@@ -38,18 +38,14 @@ public:
 
 private:
     struct Peer;
-    struct StartState;
 
-    void run(const std::shared_ptr<StartState> &state);
     void serve(Database &db);
     Peer *claim(quint64 id);
     void release(Peer &peer);
     void close(Peer &peer);
     bool handle(Peer &peer, Database &db, quint32 events);
     void readAvailable(Peer &peer);
-    void consume(Peer &peer, const char *data, qsizetype size);
     bool flush(Peer &peer);
-    QByteArray answer(Peer &peer, Database &db, const QByteArray &line);
     void sweepWhenDue();
 
     const DatabaseUrl m_url;

@@ -2,6 +2,7 @@
 #include "checkpointer.h"
 #include "database.h"
 #include "epollserver.h"
+#include "linesplitter.h"
 #include "rpcerror.h"
 #include "workerpool.h"
 #include <algorithm>
@@ -119,6 +120,22 @@ QByteArray answerLine(CallContext &context, const QByteArray &raw, CallOutcome *
     }
 }
 
+QByteArray answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
+                      const QByteArray &line)
+{
+    QElapsedTimer timer;
+    timer.start();
+    CallOutcome outcome;
+    CallContext context{db, &session, &policy};
+    QByteArray reply = answerLine(context, line, &outcome);
+    if (db.inTransaction())
+        db.rollback();
+    db.endCall();
+    if (!reply.isEmpty())
+        log.record(outcome, timer.nsecsElapsed() / 1e6);
+    return reply;
+}
+
 QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent)
 {
     auto *socket = new QTcpSocket(parent);
@@ -130,7 +147,7 @@ QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent)
 }
 
 Connection::Connection(quint64 id, QTcpSocket *socket, IoLoop &loop)
-    : m_id(id), m_socket(socket), m_loop(loop)
+    : m_id(id), m_socket(socket), m_loop(loop), m_splitter(loop.options().maxLine)
 {
     m_socket->setParent(this);
     // Beyond this much unread input the server stops reading: a client that
@@ -160,37 +177,9 @@ void Connection::readMore()
         if (chunk.isEmpty())
             break;
         m_quiet.restart();
-        consume(chunk);
+        m_splitter.feed(chunk.constData(), chunk.size(), m_lines);
     }
     pump();
-}
-
-void Connection::consume(const QByteArray &chunk)
-{
-    const qint64 maxLine = m_loop.options().maxLine;
-    qsizetype start = 0;
-    while (start < chunk.size()) {
-        const qsizetype newline = chunk.indexOf('\n', start);
-        const qsizetype end = newline < 0 ? chunk.size() : newline;
-        if (m_skipping) {
-            if (newline >= 0)
-                m_skipping = false;
-        } else {
-            m_pending.append(chunk.constData() + start, end - start);
-            if (m_pending.size() > maxLine) {
-                m_pending.clear();
-                m_pending.squeeze();
-                // Queued as an answer of its own so that it keeps its place among the replies.
-                m_lines.push_back(QByteArray());
-                m_skipping = newline < 0;
-            } else if (newline >= 0) {
-                if (!m_pending.trimmed().isEmpty())
-                    m_lines.push_back(m_pending);
-                m_pending.clear();
-            }
-        }
-        start = end + 1;
-    }
 }
 
 // Hands the connection's next line to the workers, unless one is there
@@ -201,8 +190,7 @@ void Connection::pump()
         QByteArray line = std::move(m_lines.front());
         m_lines.pop_front();
         if (line.isNull()) {
-            m_socket->write(errorReply(QJsonValue::Null, InvalidRequest, "Invalid request",
-                                       QString("request line longer than %1 bytes").arg(m_loop.options().maxLine)));
+            m_socket->write(oversizedLineReply(m_loop.options().maxLine));
             continue;
         }
         m_busy = true;

@@ -2,6 +2,7 @@
 #include "calllog.h"
 #include "catalogue.h"
 #include "database.h"
+#include "linesplitter.h"
 #include "sessions.h"
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -26,6 +27,10 @@ class WorkerPool;
 
 // Answers one JSON-RPC request line; never throws. Empty when the line is blank.
 QByteArray answerLine(CallContext &context, const QByteArray &line, CallOutcome *outcome = nullptr);
+// Answers one line of a connection on this thread's database connection,
+// leaving nothing of the call open on it, and notes the call in the log.
+QByteArray answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
+                      const QByteArray &line);
 QByteArray errorReply(const QJsonValue &id, int code, const QString &message, const QString &detail = {});
 
 // Makes the socket of an accepted connection, on the thread that will serve
@@ -50,8 +55,7 @@ class IoLoop;
 // One client connection, on its I/O thread: its socket, its unanswered
 // lines and whatever else belongs to the client for as long as it stays.
 // At most one of its lines is with the workers at a time, so its replies
-// come back in the order of its requests. A line longer than maxLine is
-// refused and skipped up to its newline without being kept.
+// come back in the order of its requests.
 class Connection : public QObject {
 public:
     Connection(quint64 id, QTcpSocket *socket, IoLoop &loop);
@@ -65,15 +69,13 @@ public:
 
 private:
     void readMore();
-    void consume(const QByteArray &chunk);
     void pump();
 
     const quint64 m_id;
     QTcpSocket *m_socket;
     IoLoop &m_loop;
-    QByteArray m_pending;
+    LineSplitter m_splitter;
     std::deque<QByteArray> m_lines; // read, not yet handed to a worker
-    bool m_skipping = false;        // inside an oversized line
     bool m_busy = false;            // a line of it is with a worker
     QElapsedTimer m_quiet;          // since the last sign of life
 };

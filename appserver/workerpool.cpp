@@ -1,17 +1,9 @@
 #include "workerpool.h"
 #include "calllog.h"
-#include "checkpointer.h"
+#include "dbthreads.h"
 #include "rpcserver.h"
-#include <QElapsedTimer>
 
 namespace apr {
-
-struct StartState {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int opened = 0;
-    QString error;
-};
 
 WorkerPool::WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver,
                        ConnectionSessions &sessions, const SessionPolicy &policy)
@@ -32,16 +24,8 @@ WorkerPool::~WorkerPool()
 
 bool WorkerPool::start(QString &error)
 {
-    auto state = std::make_shared<StartState>();
-    for (int i = 0; i < m_count; ++i) {
-        m_threads.emplace_back(QThread::create([this, state] { run(state); }));
-        m_threads.back()->setObjectName(QString("apr-worker-%1").arg(i + 1));
-        m_threads.back()->start();
-    }
-    std::unique_lock lock(state->mutex);
-    state->changed.wait(lock, [&] { return state->opened == m_count || !state->error.isEmpty(); });
-    error = state->error;
-    return error.isEmpty();
+    return startDatabaseThreads(m_threads, m_count, "apr-worker", m_url, true, [this](Database &db) { serve(db); },
+                                error);
 }
 
 void WorkerPool::submit(Job job)
@@ -64,43 +48,18 @@ bool WorkerPool::take(Job &job)
     return true;
 }
 
-void WorkerPool::run(std::shared_ptr<StartState> state)
+void WorkerPool::serve(Database &db)
 {
-    std::unique_ptr<Database> db;
-    try {
-        db = std::make_unique<Database>(m_url);
-        if (!db->isPostgres())
-            WalCheckpointer::leaveCheckpoints(*db);
-    } catch (const std::exception &e) {
-        std::lock_guard lock(state->mutex);
-        state->error = QString::fromLocal8Bit(e.what());
-        state->changed.notify_all();
-        return;
-    }
-    {
-        std::lock_guard lock(state->mutex);
-        ++state->opened;
-        state->changed.notify_all();
-    }
     Job job;
     while (take(job)) {
-        QElapsedTimer timer;
-        timer.start();
-        CallOutcome outcome;
         std::optional<ConnectionSession> session = m_sessions.take(job.peer);
         if (!session) {
             // The client left before its call ran: it would act without his session.
             m_deliver(job.peer, QByteArray());
             continue;
         }
-        CallContext context{*db, &*session, &m_policy};
-        QByteArray reply = answerLine(context, job.line, &outcome);
+        QByteArray reply = answerCall(db, *session, m_policy, m_log, job.line);
         m_sessions.put(job.peer, *session);
-        if (db->inTransaction())
-            db->rollback();
-        db->endCall();
-        if (!reply.isEmpty())
-            m_log.record(outcome, timer.nsecsElapsed() / 1e6);
         m_deliver(job.peer, std::move(reply));
     }
 }

@@ -39,7 +39,7 @@ public:
     ConnectionSessions &sessions() { return m_sessions; }
 
 private:
-    void run(std::shared_ptr<struct StartState> state);
+    void serve(Database &db);
     bool take(Job &job);
 
     const DatabaseUrl m_url;
