@@ -2,7 +2,6 @@
 #include "dbthreads.h"
 #include "linesplitter.h"
 #include "rpcserver.h"
-#include <QJsonValue>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -34,11 +33,11 @@ qint64 nowMs()
 }
 
 struct EpollServer::Peer {
+    explicit Peer(qint64 maxLine) : splitter(maxLine) {}
+
     int fd = -1;
     quint64 id = 0;
     bool busy = false;               // with a thread; guarded by m_mutex
-    explicit Peer(qint64 maxLine) : splitter(maxLine) {}
-
     LineSplitter splitter;
     std::deque<QByteArray> lines;    // read, not answered; a null one was too long
     bool readClosed = false;         // the client hung up or the socket failed
