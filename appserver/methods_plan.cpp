@@ -182,10 +182,12 @@ QByteArray planThroughDriver(Database &db, const PlanFilter &f)
     const PlanQuery query = planQuery(db, f);
     const ProductDirs dirs = productDirs(db);
     QSqlQuery q = db.run(query.sql, query.binds);
+    static const QByteArray fieldsText = PacketWriter::fieldsJson(fields);
+    const QSqlRecord record = q.record();
     std::vector<int> source;
     for (const Field &field : fields)
-        source.push_back(q.record().indexOf(field.name));
-    PacketWriter plan(fields);
+        source.push_back(record.indexOf(field.name));
+    PacketWriter plan(fields, fieldsText);
     std::vector<QVariant> row(fields.size());
     const bool filtered = filtersText(f);
     while (q.next()) {
