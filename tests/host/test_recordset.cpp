@@ -1,6 +1,7 @@
 #include "host/abort.h"
 #include "host/recordset.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -79,6 +80,39 @@ TEST(RecordSetPacket, DataRoundTripsAndBadPacketsAreRefused)
     EXPECT_THROW(rs.setData(packet(R"({"fields":[{"name":"D","type":"datetime"}],"rows":[["ontem"]]})")),
                  std::invalid_argument);
     EXPECT_EQ(rs.recordCount(), 3) << "a refused packet leaves the record set as it was";
+}
+
+// Large packets are read in parts at once: the rows keep their order, the
+// first bad row is the one named, and a large set replaced stays usable.
+TEST(RecordSetPacket, LargePacketsKeepTheirOrderAndNameTheirFirstBadRow)
+{
+    auto bigPacket = [](int count, int badRow) {
+        QJsonArray rows;
+        for (int r = 0; r < count; ++r)
+            rows.append(QJsonArray{QString::number(r), r == badRow ? QJsonValue("não é número") : QJsonValue(r * 0.5)});
+        return QJsonObject{{"fields", QJsonArray{QJsonObject{{"name", "NR"}, {"type", "string"}, {"size", 10}},
+                                                 QJsonObject{{"name", "VALOR"}, {"type", "float"}}}},
+                           {"rows", rows}};
+    };
+    RecordSet rs;
+    rs.setData(bigPacket(5001, -1));
+    ASSERT_EQ(rs.recordCount(), 5001);
+    int r = 0;
+    for (rs.first(); !rs.eof(); rs.next(), ++r) {
+        ASSERT_EQ(rs["NR"].asString(), QString::number(r));
+        ASSERT_DOUBLE_EQ(rs["VALOR"].asFloat(), r * 0.5);
+    }
+    for (int badRow : {1000, 4000}) {
+        try {
+            rs.setData(bigPacket(5001, badRow));
+            ADD_FAILURE() << "a bad value was taken";
+        } catch (const std::invalid_argument &e) {
+            EXPECT_NE(QString::fromUtf8(e.what()).indexOf(QString("linha %1 ").arg(badRow + 1)), -1) << e.what();
+        }
+    }
+    EXPECT_EQ(rs.recordCount(), 5001) << "a refused packet leaves the record set as it was";
+    rs.setData(bigPacket(3, -1));
+    EXPECT_EQ(column(rs, "NR"), (QStringList{"0", "1", "2"}));
 }
 
 TEST(RecordSetPacket, PersistentFieldsKeepTheirDefinitions)
