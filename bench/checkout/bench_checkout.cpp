@@ -2,6 +2,7 @@
 // (nothing to update, an empty release list) against the revert and lock
 // command lines of the same 50 files run directly, one after another. Each
 // side runs twice and keeps its faster run; every lock is released between runs.
+#include "../benchsvn.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include "module/modulestate.h"
@@ -24,7 +25,8 @@
 
 namespace {
 
-const QString kUser = "svn_bench", kPass = "Pb-bench-55";
+using namespace benchsvn;
+
 constexpr int kDirs = 5, kPerDir = 10;
 
 QJsonObject packet(const QStringList &fields, const QList<QStringList> &rows)
@@ -48,33 +50,6 @@ struct Scripted : server::RemoteServer {
     }
     QHash<QString, QJsonValue> answers;
 };
-
-struct Account : vcs::ClassifierContext {
-    QStringList checkoutFiles() const override { return files; }
-    QString svnUser() const override { return kUser; }
-    QString svnPassword() const override { return kPass; }
-    server::RemoteServer &server() override { return remote; }
-    void enableConfirm() override {}
-    Scripted remote;
-    QStringList files;
-};
-
-QString run(const QString &program, const QStringList &args, const QByteArray &input = {})
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(-1);
-    return QString::fromUtf8(p.readAll());
-}
-
-QString svn(QStringList args)
-{
-    args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin";
-    return run("svn", args, (kPass + "\n").toUtf8());
-}
 
 }
 
@@ -117,7 +92,7 @@ int main(int argc, char **argv)
     QDir().mkpath(drive + "/prod");
     QFile::link(drive + "/wc", drive + "/prod/bench");
 
-    Account account;
+    Account<Scripted> account;
     Scripted &remote = account.remote;
     remote.answers["GetProdSubv"] = packet({"IDPRODCONTRSUBV"}, {{"S"}});
     remote.answers["GetVdsolitemtrab"] = packet({"NRSOLISERV", "NRTAREFA", "NRPLATIVTARE", "STATUSATIV"}, {});

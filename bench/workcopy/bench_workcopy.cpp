@@ -1,6 +1,7 @@
 // rename check 2000 dirs: a working copy of 1,800 versioned directories and
 // 200 unversioned ones, checked the way of one status of the tree and the way
 // of one `svn info` per directory. Prints the seconds of each.
+#include "../benchsvn.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include "module/modulestate.h"
@@ -20,38 +21,13 @@
 
 namespace {
 
-const QString kUser = "svn_bench", kPass = "Pb-bench-55";
+using namespace benchsvn;
 
 struct NoServer : server::RemoteServer {
     void acquire() override {}
     void release() override {}
     qor::RemoteResult callRaw(const QString &, const QJsonArray &) override { return {}; }
 };
-
-struct Account : vcs::ClassifierContext {
-    QStringList checkoutFiles() const override { return {}; }
-    QString svnUser() const override { return kUser; }
-    QString svnPassword() const override { return kPass; }
-    server::RemoteServer &server() override { return remote; }
-    void enableConfirm() override {}
-    NoServer remote;
-};
-
-QString run(const QString &program, const QStringList &args, const QByteArray &input = {})
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(-1);
-    return QString::fromUtf8(p.readAll());
-}
-
-QStringList svnArgs(QStringList args)
-{
-    return args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin";
-}
 
 }
 
@@ -73,13 +49,13 @@ int main(int argc, char **argv)
     for (int i = 0; i < 30; ++i)
         for (int j = 0; j < 59; ++j)
             QDir().mkpath(QString("%1/m%2/d%3").arg(tree).arg(i).arg(j));
-    run("svn", svnArgs({"import", "-q", "-m", "SOL:1 bench", tree, url + "/bench/trunk"}), (kPass + "\n").toUtf8());
+    svn({"import", "-q", "-m", "SOL:1 bench", tree, url + "/bench/trunk"});
     const QString drive = base.path() + "/c";
-    run("svn", svnArgs({"checkout", "-q", url + "/bench/trunk", drive + "/wc"}), (kPass + "\n").toUtf8());
+    svn({"checkout", "-q", url + "/bench/trunk", drive + "/wc"});
 
     vcs::PathMap paths;
     paths.setRoot('c', drive);
-    Account account;
+    Account<NoServer> account;
     QStringList capture, renamed, empty1, empty2, empty3, empty4;
     QString user = kUser, pass = kPass, dirArqSV;
     bool chosen = false;

@@ -1,0 +1,42 @@
+#pragma once
+// What the benchmarks that drive svn share: one account on the throw-away
+// DAV server, a child process run to its end, and svn under that account.
+#include "server/remote.h"
+#include "vcs/classifier.h"
+#include <QProcess>
+#include <QStringList>
+
+namespace benchsvn {
+
+inline const QString kUser = "svn_bench", kPass = "Pb-bench-55";
+
+template <class Remote>
+struct Account : vcs::ClassifierContext {
+    QStringList checkoutFiles() const override { return files; }
+    QString svnUser() const override { return kUser; }
+    QString svnPassword() const override { return kPass; }
+    server::RemoteServer &server() override { return remote; }
+    void enableConfirm() override {}
+    Remote remote;
+    QStringList files;
+};
+
+// Its standard output and error together.
+inline QString run(const QString &program, const QStringList &args, const QByteArray &input = {})
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(-1);
+    return QString::fromUtf8(p.readAll());
+}
+
+inline QString svn(QStringList args)
+{
+    args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin";
+    return run("svn", args, (kPass + "\n").toUtf8());
+}
+
+}
