@@ -1,7 +1,12 @@
 #pragma once
-// The host's session of the demo operator on a test's application server.
+// The host's session of the demo operator on a test's application server,
+// and the main window opened on his plan.
 #include "../server/serverprocess.h"
 #include "host/services.h"
+#include "module/frmzel.h"
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
 
 inline qor::Session DemoSession(const testsupport::ServerProcess &server)
 {
@@ -13,4 +18,15 @@ inline qor::Session DemoSession(const testsupport::ServerProcess &server)
     session.webPort = server.port();
     session.token = server.token();
     return session;
+}
+
+// Shown, with the plan of the Delphi products loaded.
+inline apr::TfrmZEL *OpenOnPlan()
+{
+    auto *window = new apr::TfrmZEL;
+    window->show();
+    QApplication::processEvents();
+    window->rbtProdDelphi->setChecked(true);
+    window->btnOk->click();
+    return window;
 }

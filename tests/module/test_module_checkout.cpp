@@ -90,11 +90,7 @@ protected:
     }
     TfrmZEL &openOnPlan()
     {
-        window = new TfrmZEL;
-        window->show();
-        QApplication::processEvents();
-        window->rbtProdDelphi->setChecked(true);
-        window->btnOk->click();
+        window = OpenOnPlan();
         window->stUsuarioSvn = wctest::kUser;
         window->stSenhaSvn = wctest::kPass;
         return *window;

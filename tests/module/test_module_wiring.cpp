@@ -97,11 +97,7 @@ protected:
     }
     TfrmZEL &openOnPlan()
     {
-        window = new TfrmZEL;
-        window->show();
-        QApplication::processEvents();
-        window->rbtProdDelphi->setChecked(true);
-        window->btnOk->click();
+        window = OpenOnPlan();
         return *window;
     }
     int rowOf(const TfrmZEL &w, const QString &task, const QString &activity) const
