@@ -3,7 +3,10 @@
 // DAV server, a child process run to its end, and svn under that account.
 #include "server/remote.h"
 #include "vcs/classifier.h"
+#include <QFile>
 #include <QProcess>
+#include <cstdio>
+#include <unistd.h>
 #include <QStringList>
 
 namespace benchsvn {
@@ -31,6 +34,26 @@ inline QString run(const QString &program, const QStringList &args, const QByteA
     p.closeWriteChannel();
     p.waitForFinished(-1);
     return QString::fromUtf8(p.readAll());
+}
+
+// Starts the throw-away DAV server (DAVSERVER) under dir, which Apache must
+// be able to read, with the account; its repository URL, or empty after
+// saying why.
+inline QString startDav(const QString &dir)
+{
+    QFile::setPermissions(dir, QFile::permissions(dir) | QFile::ReadOther | QFile::ExeOther);
+    const QString port = QString::number(30000 + getpid() % 9000);
+    const QString url = run(DAVSERVER, {"start", dir + "/dav", port, "-"}, (kUser + ":" + kPass + "\n").toUtf8())
+                            .trimmed().split('\n').last();
+    if (url.startsWith("http"))
+        return url;
+    std::fprintf(stderr, "no repository: %s\n", qPrintable(url));
+    return {};
+}
+
+inline void stopDav(const QString &dir)
+{
+    run(DAVSERVER, {"stop", dir + "/dav"});
 }
 
 inline QString svn(QStringList args)

@@ -58,14 +58,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     qor::SetDialogSeam(qor::CreateConsoleSeam());
     QTemporaryDir base;
-    QFile::setPermissions(base.path(), QFile::permissions(base.path()) | QFile::ReadOther | QFile::ExeOther);
-    const QString port = QString::number(30000 + getpid() % 9000);
-    const QString url = run(DAVSERVER, {"start", base.path() + "/dav", port, "-"}, (kUser + ":" + kPass + "\n").toUtf8())
-                            .trimmed().split('\n').last();
-    if (!url.startsWith("http")) {
-        std::fprintf(stderr, "no repository: %s\n", qPrintable(url));
+    const QString url = startDav(base.path());
+    if (url.isEmpty())
         return 1;
-    }
     const QString drive = base.path() + "/c";
     const QString tree = base.path() + "/tree";
     QStringList logical, host;
@@ -180,7 +175,7 @@ int main(int argc, char **argv)
     ours = std::min(ours, viaWorkflow());
     theirs = std::min(theirs, direct());
     fluxo.setRunner(nullptr);
-    run(DAVSERVER, {"stop", base.path() + "/dav"});
+    stopDav(base.path());
     std::printf("checkout 50 files: workflow %.2f s, direct %.2f s, ratio %.2f\n", ours, theirs, ours / theirs);
     return 0;
 }

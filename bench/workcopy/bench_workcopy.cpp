@@ -36,14 +36,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     qor::SetDialogSeam(qor::CreateConsoleSeam());
     QTemporaryDir base;
-    QFile::setPermissions(base.path(), QFile::permissions(base.path()) | QFile::ReadOther | QFile::ExeOther);
-    const QString port = QString::number(30000 + getpid() % 9000);
-    const QString url = run(DAVSERVER, {"start", base.path() + "/dav", port, "-"}, (kUser + ":" + kPass + "\n").toUtf8())
-                            .trimmed().split('\n').last();
-    if (!url.startsWith("http")) {
-        std::fprintf(stderr, "no repository: %s\n", qPrintable(url));
+    const QString url = startDav(base.path());
+    if (url.isEmpty())
         return 1;
-    }
     // 1,800 versioned directories (30 x 60) imported at once, 200 unversioned beside them.
     const QString tree = base.path() + "/tree";
     for (int i = 0; i < 30; ++i)
@@ -88,7 +83,7 @@ int main(int argc, char **argv)
     const double ours = check(false);
     const double each = check(true);
     fluxo.setRunner(nullptr);
-    run(DAVSERVER, {"stop", base.path() + "/dav"});
+    stopDav(base.path());
     std::printf("rename check 2000 dirs: ours %.2f s, per-directory %.2f s\n", ours, each);
     return 0;
 }
