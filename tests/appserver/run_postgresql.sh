@@ -2,6 +2,8 @@
 # Runs the apr-server suite against a throw-away PostgreSQL cluster.
 # PostgreSQL (or Qt's driver for it) missing or not starting fails, saying why;
 # with APR_TEST_ALLOW_SKIP=1 it exits 77, which CTest counts as skipped.
+# APR_TEST_PG_BIN names the server tools' directory (default: the newest
+# /usr/lib/postgresql/*/bin).
 set -u
 suite="$1"; shift
 
@@ -14,12 +16,14 @@ unavailable() {   # REASON
   exit 1
 }
 
-pgbin=""
-for dir in /usr/lib/postgresql/*/bin; do
-  [ -x "$dir/initdb" ] && pgbin="$dir"
-done
-if [ -z "$pgbin" ]; then
-  unavailable "the server tools (initdb) are not installed under /usr/lib/postgresql"
+pgbin="${APR_TEST_PG_BIN:-}"
+if [ -n "$pgbin" ]; then
+  [ -x "$pgbin/initdb" ] || unavailable "no initdb in $pgbin (APR_TEST_PG_BIN)"
+else
+  for dir in /usr/lib/postgresql/*/bin; do
+    [ -x "$dir/initdb" ] && pgbin="$dir"
+  done
+  [ -n "$pgbin" ] || unavailable "the server tools (initdb) are not installed under /usr/lib/postgresql"
 fi
 if ! ls /usr/lib/*/qt6/plugins/sqldrivers/libqsqlpsql.so >/dev/null 2>&1; then
   unavailable "Qt's PostgreSQL driver (libqsqlpsql.so) is not installed"
