@@ -29,12 +29,9 @@ class DemoCheckoutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
-            GTEST_SKIP() << "svn is not installed";
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
-        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(server.why());
+        APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
+        APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");
         qputenv("LANG", "C");

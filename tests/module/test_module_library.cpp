@@ -42,8 +42,7 @@ class ModuleLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(server.why());
+        APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         qor::Session session = DemoSession(server);
         qor::SetSession(session);

@@ -78,7 +78,7 @@ protected:
     // A fresh server per test: each one changes the patch.
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.start(QStringLiteral(APR_SERVER_BIN))) << m_server.why().toStdString();
+        APR_REQUIRE_COMPONENT(m_server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", m_server.why());
         link.connection.Host = m_server.host();
         link.connection.Port = m_server.port();
         link.connection.Token = m_server.token();

@@ -94,8 +94,7 @@ class RealCheckout : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
         bench = std::make_unique<Bench>(GetParam());
         RespostasPadrao(bench->remote);
         bench->svn({"mkdir", "--parents", "-m", "SOL:1 area", bench->repo("chk/trunk/Fontes/Cad")});
@@ -351,7 +350,7 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
 {
     ASSERT_TRUE(AddOtherUser());
     testsupport::ServerProcess process;
-    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    APR_REQUIRE_COMPONENT(process.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", process.why());
     const QString tokenB = process.tokenFor("000000000002");
     ASSERT_FALSE(tokenB.isEmpty());
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
@@ -426,7 +425,7 @@ TEST_P(RealCheckout, TheApplicationServerHoldsTheFilesAndReleasesOrNothingAfterA
 {
     ASSERT_TRUE(AddOtherUser());
     testsupport::ServerProcess process;
-    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    APR_REQUIRE_COMPONENT(process.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", process.why());
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
     Link link(process, process.token());
     QStringList l1, l2, l3, l4, l5;
