@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -131,8 +133,13 @@ TEST_F(DemoCheckoutTest, TheOperatorPicksTheWorkItemsFilesAndTheyAreLockedAndRec
         selecao->sbtConfirmaClick();   // "Sim" to the question
         return selecao->result();
     };
-    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(rowOf(w)); })) << qPrintable(dialogs->texts().join('\n'));
+    const QModelIndex celula = w.dtsPadrao->index(rowOf(w), w.dtsPadrao->columnOf(QStringLiteral("IDSITATIVTAR")));
+    w.dbgPadrao->scrollTo(celula);
+    const QRect retangulo = w.dbgPadrao->visualRect(celula);
+    ASSERT_TRUE(retangulo.isValid());
+    QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, retangulo.center());
     QApplication::processEvents();
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
 
     EXPECT_EQ(candidatos, QStringList{QStringLiteral("c:\\sistemas\\prod\\p401\\fontes\\up401.pas")});
     const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
