@@ -40,7 +40,7 @@ public:
     // Quiet: the server's log is left out (a flood of refusals would fill it).
     ServerProcess(const QString &database, const QStringList &extra, bool quiet = false)
     {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessChannelMode(quiet ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
         if (quiet)
             m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start(APR_SERVER_BIN, QStringList{"--listen", "127.0.0.1:0", "--database", database} + extra);
