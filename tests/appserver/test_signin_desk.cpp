@@ -49,10 +49,11 @@ protected:
     std::vector<std::unique_ptr<Client>> strangersSigningIn(int count)
     {
         std::vector<std::unique_ptr<Client>> strangers;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             strangers.push_back(connect(Client::WithoutSession));
-            strangers.back()->send(signInLine(QString("0000000009%1").arg(i, 2, 10, QChar('0')), "chute"));
-        }
+        // All connected first (a TLS handshake takes a while), then sent together.
+        for (int i = 0; i < count; ++i)
+            strangers[size_t(i)]->send(signInLine(QString("0000000009%1").arg(i, 2, 10, QChar('0')), "chute"));
         return strangers;
     }
 
