@@ -4,8 +4,6 @@
 #include "handlers.h"
 #include "rpcerror.h"
 #include "sessions.h"
-#include <QDeadlineTimer>
-#include <QThread>
 
 namespace apr {
 
@@ -94,22 +92,11 @@ const std::vector<MethodEntry> methods = {
     {"SetResposta", {{filial, tarefa, atividade, {"resposta", T}}}, nullptr},
     {"SetStatusAtivPen", {{tarefa, atividade}}, setStatusAtivPen},
     {"SetTarefa", {{filial, operador, {"tipo de atendimento", T}}}, nullptr},
-    {"SignIn", {{operador, {"senha", T}, filial, {"empresa", T}}}, signIn},
+    {"SignIn", {{operador, {"senha", T}, filial, {"empresa", T}}}, signIn, true},
     {"Resume", {{{"token", T}}}, resume},
     {"SignOut", {Form{}}, signOut},
     {"SetUpdateQualif", {{{"qualificação", T}, filial, tarefa, atividade, {"processo", T}}}, nullptr},
 };
-
-void waitUntil(qint64 deadline)
-{
-    if (deadline == 0)
-        return;
-    QDeadlineTimer until;
-    until.setDeadline(deadline);
-    const qint64 left = until.remainingTime();
-    if (left > 0)
-        QThread::msleep(quint64(left));
-}
 
 // A session may have been signed out or have expired through another
 // connection or server; a long-lived connection looks again now and then.
@@ -147,21 +134,18 @@ Reply dispatch(CallContext &context, const QString &method, const QJsonArray &pa
     requireSession(context, method);
     const int form = checkParams(method, entry->forms, params);
     confirmWhenDue(context);
+    if (entry->ownTransactions) {
+        authorise(context, method, entry->forms[size_t(form)], params);
+        return entry->handler(context, Args(params));
+    }
     // Each call is one transaction: all of its writes land or none does.
     Transaction transaction(context.db, !method.startsWith(QLatin1String("Get")));
-    try {
-        authorise(context, method, entry->forms[size_t(form)], params);
-        if (!entry->handler)
-            throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
-        Reply reply = entry->handler(context, Args(params));
-        transaction.commit();
-        return reply;
-    } catch (const RpcError &) {
-        if (context.keepWritesOnError)
-            transaction.commit();
-        waitUntil(context.answerNotBeforeMs);
-        throw;
-    }
+    authorise(context, method, entry->forms[size_t(form)], params);
+    if (!entry->handler)
+        throw RpcError(NotImplemented, QString("%1: not implemented yet").arg(method));
+    Reply reply = entry->handler(context, Args(params));
+    transaction.commit();
+    return reply;
 }
 
 }

@@ -15,8 +15,8 @@ struct CallContext {
     Database &db;
     ConnectionSession *session = nullptr;  // the caller, as this connection signed in
     const SessionPolicy *policy = nullptr;
-    // A refused sign-in keeps what it counted, and is answered no sooner than this.
-    bool keepWritesOnError = false;
+    // A refused sign-in is answered no sooner than this; the serving layer
+    // waits for it on a timer, never on a thread.
     qint64 answerNotBeforeMs = 0;          // QDeadlineTimer's clock, 0 for at once
     // The signed-in operator; empty without a session.
     QString caller() const;
@@ -40,6 +40,9 @@ struct MethodEntry {
     const char *name;
     std::vector<Form> forms; // accepted argument lists (a method may have several)
     Handler handler;         // nullptr: not implemented yet
+    // The handler opens its own transactions (a sign-in hashes the password
+    // between its read and its write, holding no lock meanwhile).
+    bool ownTransactions = false;
 };
 
 const std::vector<MethodEntry> &catalogue();

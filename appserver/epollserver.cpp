@@ -2,6 +2,8 @@
 #include "dbthreads.h"
 #include "linesplitter.h"
 #include "rpcserver.h"
+#include "signindesk.h"
+#include <QHostAddress>
 #include <QThread>
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +17,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <optional>
 
 namespace apr {
 
@@ -45,12 +48,16 @@ struct EpollServer::Peer {
     qsizetype outSent = 0;
     qint64 lastSign = 0;             // when it last read or wrote anything
     ConnectionSession session;
+    QString address;                 // the client's, for the limit of sign-ins per address
+    bool signingIn = false;          // its sign-in is with the desk: the next lines wait
+    struct SignInAnswer { QByteArray reply; ConnectionSession session; };
+    std::optional<SignInAnswer> signInAnswer;  // back from the desk; guarded by m_mutex
 
     qsizetype unsent() const { return out.size() - outSent; }
 };
 
-EpollServer::EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log)
-    : m_url(url), m_options(options), m_log(log)
+EpollServer::EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, SignInDesk &signIns)
+    : m_url(url), m_options(options), m_log(log), m_signIns(signIns)
 {
     m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
     m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -90,6 +97,10 @@ void EpollServer::adopt(qintptr descriptor)
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     auto peer = std::make_unique<Peer>(m_options.maxLine);
     peer->fd = fd;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        peer->address = QHostAddress(reinterpret_cast<const sockaddr *>(&address)).toString();
     peer->lastSign = nowMs();
     std::lock_guard lock(m_mutex);
     peer->id = m_nextId++;
@@ -140,16 +151,65 @@ EpollServer::Peer *EpollServer::claim(quint64 id)
 // that nobody closes it (and its descriptor number is not reused) meanwhile.
 void EpollServer::release(Peer &peer)
 {
-    epoll_event event{};
-    event.events = EPOLLRDHUP | EPOLLONESHOT;
-    if (!peer.readClosed && peer.lines.size() < queuedLinesLimit)
-        event.events |= EPOLLIN;
-    if (peer.unsent() > 0)
-        event.events |= EPOLLOUT;
-    event.data.u64 = peer.id;
     std::lock_guard lock(m_mutex);
+    epoll_event event{};
+    event.events = eventsWanted(peer);
+    event.data.u64 = peer.id;
     peer.busy = false;
     ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, peer.fd, &event);
+}
+
+// Under m_mutex. An answer of the desk makes the connection writable at
+// once, which brings it back to a thread.
+quint32 EpollServer::eventsWanted(const Peer &peer) const
+{
+    quint32 events = EPOLLRDHUP | EPOLLONESHOT;
+    if (!peer.readClosed && peer.lines.size() < queuedLinesLimit)
+        events |= EPOLLIN;
+    if (peer.unsent() > 0 || peer.signInAnswer)
+        events |= EPOLLOUT;
+    return events;
+}
+
+void EpollServer::startSignIn(Peer &peer, const QByteArray &line)
+{
+    peer.signingIn = true;
+    m_signIns.submit(line, peer.session, peer.address,
+                     [this, id = peer.id](QByteArray reply, ConnectionSession session) {
+                         signInAnswered(id, std::move(reply), std::move(session));
+                     });
+}
+
+// On a thread of the desk.
+void EpollServer::signInAnswered(quint64 id, QByteArray reply, ConnectionSession session)
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_peers.find(id);
+    if (it == m_peers.end())
+        return;  // the client left meanwhile
+    Peer &peer = *it->second;
+    peer.signInAnswer = Peer::SignInAnswer{std::move(reply), std::move(session)};
+    if (peer.busy)
+        return;  // its thread sees the answer when it lets the connection go
+    epoll_event event{};
+    event.events = eventsWanted(peer);
+    event.data.u64 = peer.id;
+    ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, peer.fd, &event);
+}
+
+void EpollServer::takeSignInAnswer(Peer &peer)
+{
+    std::optional<Peer::SignInAnswer> answer;
+    {
+        std::lock_guard lock(m_mutex);
+        answer.swap(peer.signInAnswer);
+    }
+    if (!answer)
+        return;
+    peer.out += answer->reply;
+    peer.session = std::move(answer->session);
+    peer.signingIn = false;
+    peer.lastSign = nowMs();
 }
 
 void EpollServer::close(Peer &peer)
@@ -163,17 +223,20 @@ void EpollServer::close(Peer &peer)
 // False when the connection is over.
 bool EpollServer::handle(Peer &peer, Database &db, quint32 events)
 {
+    takeSignInAnswer(peer);
     if (events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR))
         readAvailable(peer);
     if (!flush(peer))
         return false;
-    while (!peer.lines.empty() && peer.unsent() < writeBufferLimit && !m_stopping) {
+    while (!peer.signingIn && !peer.lines.empty() && peer.unsent() < writeBufferLimit && !m_stopping) {
         const QByteArray line = std::move(peer.lines.front());
         peer.lines.pop_front();
         if (line.isNull())
             peer.out += oversizedLineReply(m_options.maxLine);
+        else if (isSignIn(line))
+            startSignIn(peer, line);
         else
-            peer.out += answerCall(db, peer.session, m_options.sessions, m_log, line);
+            peer.out += answerCall(db, peer.session, m_options.sessions, m_log, line).reply;
         if (!flush(peer))
             return false;
     }

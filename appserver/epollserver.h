@@ -16,16 +16,19 @@ class QThread;
 namespace apr {
 
 struct ServerOptions;
+class SignInDesk;
 
 // Plain TCP connections served by threads that share one epoll set: the
 // thread that finds a connection ready reads its lines, answers them on its
 // own database connection and writes the replies itself, so a call is never
 // handed from one thread to another. A connection is with one thread at a
 // time (EPOLLONESHOT), which keeps its replies in the order of its requests;
-// a slow call holds up only the client that made it.
+// a slow call holds up only the client that made it. A sign-in goes to the
+// SignInDesk; the connection's later lines wait for its answer, which comes
+// back through the epoll set like any other readiness.
 class EpollServer {
 public:
-    EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log);
+    EpollServer(const DatabaseUrl &url, const ServerOptions &options, CallLog &log, SignInDesk &signIns);
     ~EpollServer();
     EpollServer(const EpollServer &) = delete;
     EpollServer &operator=(const EpollServer &) = delete;
@@ -42,6 +45,10 @@ private:
     void serve(Database &db);
     Peer *claim(quint64 id);
     void release(Peer &peer);
+    quint32 eventsWanted(const Peer &peer) const;
+    void startSignIn(Peer &peer, const QByteArray &line);
+    void signInAnswered(quint64 id, QByteArray reply, ConnectionSession session);
+    void takeSignInAnswer(Peer &peer);
     void close(Peer &peer);
     bool handle(Peer &peer, Database &db, quint32 events);
     void readAvailable(Peer &peer);
@@ -51,6 +58,7 @@ private:
     const DatabaseUrl m_url;
     const ServerOptions &m_options;
     CallLog &m_log;
+    SignInDesk &m_signIns;
     int m_epoll = -1;
     int m_wake = -1;                  // an eventfd, readable once the server stops
     std::atomic<bool> m_stopping{false};

@@ -189,10 +189,15 @@ int main(int argc, char **argv)
                                          " (default 43200, 12 hours).", "SECONDS", "43200");
     const QCommandLineOption tlsCert("tls-cert", "Speak TLS with this certificate (PEM, the chain after it).", "FILE");
     const QCommandLineOption tlsKey("tls-key", "The certificate's private key (PEM, not encrypted).", "FILE");
+    const QCommandLineOption signInThreads("sign-in-threads", "Threads checking passwords on sign-in, apart from the"
+                                           " ones answering calls (default: half the cores, at least 1).", "N",
+                                           QString::number(std::max(1, QThread::idealThreadCount() / 2)));
+    const QCommandLineOption signInsPerAddress("sign-ins-per-address", "Sign-ins of one client address in progress"
+                                               " at once; more are refused (default 8).", "N", "8");
     const QCommandLineOption insecureListen("insecure-listen", "Listen on an address other than loopback without"
                                             " TLS (passwords would cross the network in clear).");
     parser.addOptions({listen, database, seed, maxLine, workers, idleTimeout, logLevel, sessionIdle,
-                       insecureListen, tlsCert, tlsKey});
+                       signInThreads, signInsPerAddress, insecureListen, tlsCert, tlsKey});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         fail("unexpected argument " + parser.positionalArguments().first() + " (see --help)");
@@ -218,6 +223,12 @@ int main(int argc, char **argv)
     options.sessions.idleSeconds = parser.value(sessionIdle).toLongLong(&ok);
     if (!ok || options.sessions.idleSeconds < 1)
         fail("--session-idle expects a number of seconds greater than 0");
+    options.signIns.threads = parser.value(signInThreads).toInt(&ok);
+    if (!ok || options.signIns.threads < 1 || options.signIns.threads > 64)
+        fail("--sign-in-threads expects a number from 1 to 64");
+    options.signIns.perAddress = parser.value(signInsPerAddress).toInt(&ok);
+    if (!ok || options.signIns.perAddress < 1 || options.signIns.perAddress > 10000)
+        fail("--sign-ins-per-address expects a number from 1 to 10000");
     if (parser.isSet(tlsCert) != parser.isSet(tlsKey))
         fail("--tls-cert and --tls-key go together");
     if (parser.isSet(tlsCert)) {

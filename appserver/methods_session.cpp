@@ -42,9 +42,22 @@ Failures failuresOf(Database &db, const QString &operador)
     return failures;
 }
 
-[[noreturn]] void refuseSignIn(CallContext &context, const QString &operador, const QDeadlineTimer &started)
+void checkNotLockedOut(CallContext &context, const QString &operador)
+{
+    const Failures failures = failuresOf(context.db, operador);
+    if (failures.lockedUntil && *failures.lockedUntil > QDateTime::currentDateTimeUtc())
+        throw appError(QString("Entrada bloqueada por %1 segundos após %2 tentativas sem sucesso. "
+                               "Tente novamente mais tarde.")
+                           .arg(context.policy->lockoutSeconds).arg(context.policy->failuresBeforeLockout),
+                       "SignIn: locked out");
+}
+
+// Counts the failure (and locks the code out at the fifth in a row) in a
+// transaction of its own, which the refusal does not undo.
+void countFailure(CallContext &context, const QString &operador)
 {
     const SessionPolicy &policy = *context.policy;
+    Transaction transaction(context.db, true);
     Failures failures = failuresOf(context.db, operador);
     const int count = failures.count + 1;
     const QString lockedUntil =
@@ -54,19 +67,26 @@ Failures failuresOf(Database &db, const QString &operador)
     context.db.run("INSERT INTO falha_entrada (CDOPERADOR, QTFALHAS, DTBLOQUEIO) VALUES (?, ?, ?)",
                    {operador, lockedUntil.isEmpty() ? count : 0,
                     lockedUntil.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(lockedUntil)});
-    context.keepWritesOnError = true;
-    context.answerNotBeforeMs = started.deadline();
+    transaction.commit();
+}
+
+[[noreturn]] void refuseSignIn()
+{
     throw appError(wrongCredentials, "SignIn: refused");
 }
 
-void checkNotLockedOut(CallContext &context, const QString &operador)
+// The operator's stored hash; empty when he has none (or does not exist).
+std::optional<QString> storedHash(CallContext &context, const QString &operador)
 {
-    const Failures failures = failuresOf(context.db, operador);
-    if (failures.lockedUntil && *failures.lockedUntil > QDateTime::currentDateTimeUtc())
-        throw appError(QString("Entrada bloqueada por %1 segundos após %2 tentativas sem sucesso. "
-                               "Tente novamente mais tarde.")
-                           .arg(context.policy->lockoutSeconds).arg(context.policy->failuresBeforeLockout),
-                       "SignIn: locked out");
+    Transaction transaction(context.db, false);
+    checkNotLockedOut(context, operador);
+    QSqlQuery row = context.db.run("SELECT DSHASHSENHA FROM senha_operador WHERE CDOPERADOR = ?", {operador});
+    std::optional<QString> hash;
+    if (row.next())
+        hash = row.value(0).toString();
+    row.finish();
+    transaction.commit();
+    return hash;
 }
 
 void checkBranch(Database &db, const QString &filial, const QString &empresa)
@@ -85,27 +105,28 @@ QString CallContext::caller() const
     return session ? session->operador : QString();
 }
 
+// Runs on the server's sign-in threads (see SignInDesk): the password hash is
+// slow on purpose, and no transaction is open while it runs.
 Reply signIn(CallContext &context, const Args &args)
 {
-    const QDeadlineTimer started(context.policy->failedDelayMs);
+    // Every refusal, whatever its reason, is answered this late.
+    context.answerNotBeforeMs = QDeadlineTimer(context.policy->failedDelayMs, Qt::PreciseTimer).deadline();
     context.session->clear();
     const QString operador = args.text(0).trimmed();
     const QByteArray password = args.text(1).toUtf8();
     // Codes longer than any operator's are not counted: there is no one to lock out.
     if (operador.isEmpty() || operador.size() > 12) {
         verifyPassword(decoyHash(), password);
-        context.answerNotBeforeMs = started.deadline();
-        throw appError(wrongCredentials, "SignIn: refused");
+        refuseSignIn();
     }
-    checkNotLockedOut(context, operador);
-    QSqlQuery row = context.db.run("SELECT DSHASHSENHA FROM senha_operador WHERE CDOPERADOR = ?", {operador});
-    const bool known = row.next();
-    const QString hash = known ? row.value(0).toString() : decoyHash();
-    row.finish();
-    if (!verifyPassword(hash, password) || !known)
-        refuseSignIn(context, operador, started);
-    checkBranch(context.db, args.text(2), args.text(3));
+    const std::optional<QString> hash = storedHash(context, operador);
+    if (!verifyPassword(hash.value_or(decoyHash()), password) || !hash) {
+        countFailure(context, operador);
+        refuseSignIn();
+    }
 
+    Transaction transaction(context.db, true);
+    checkBranch(context.db, args.text(2), args.text(3));
     const QString token = newSessionToken();
     const QString now = nowStamp();
     const QString stale = formatStamp(QDateTime::currentDateTimeUtc().addSecs(-context.policy->idleSeconds));
@@ -114,6 +135,8 @@ Reply signIn(CallContext &context, const Args &args)
     context.db.run("INSERT INTO sessao (DSHASHTOKEN, CDOPERADOR, CDFILIAL, CDEMPRESA, DTCRIACAO, DTULTIMOUSO)"
                    " VALUES (?, ?, ?, ?, ?, ?)",
                    {tokenHash(token), operador, args.text(2), args.text(3), now, now});
+    transaction.commit();
+    context.answerNotBeforeMs = 0;
     ConnectionSession &session = *context.session;
     session.tokenHash = tokenHash(token);
     session.operador = operador;

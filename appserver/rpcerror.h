@@ -14,6 +14,7 @@ enum ErrorCode {
     NotImplemented = -32001,
     NotSignedIn = -32002,
     Forbidden = -32003,
+    TooManySignIns = -32004,   // sign-ins in progress over the server's limits
 };
 
 // Thrown by handlers; turned into an error reply. `message` is what the

@@ -120,8 +120,8 @@ QByteArray answerLine(CallContext &context, const QByteArray &raw, CallOutcome *
     }
 }
 
-QByteArray answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
-                      const QByteArray &line)
+Answer answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
+                  const QByteArray &line)
 {
     QElapsedTimer timer;
     timer.start();
@@ -133,7 +133,16 @@ QByteArray answerCall(Database &db, ConnectionSession &session, const SessionPol
     db.endCall();
     if (!reply.isEmpty())
         log.record(outcome, timer.nsecsElapsed() / 1e6);
-    return reply;
+    return {reply, context.answerNotBeforeMs};
+}
+
+bool isSignIn(const QByteArray &line)
+{
+    // Most lines are told apart without parsing; a method name written with
+    // escapes is still found.
+    if (!line.contains("SignIn") && !line.contains("\\u"))
+        return false;
+    return QJsonDocument::fromJson(line).object().value("method").toString() == QLatin1String("SignIn");
 }
 
 QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent)
@@ -147,7 +156,8 @@ QTcpSocket *createPlainSocket(qintptr descriptor, QObject *parent)
 }
 
 Connection::Connection(quint64 id, QTcpSocket *socket, IoLoop &loop)
-    : m_id(id), m_socket(socket), m_loop(loop), m_splitter(loop.options().maxLine)
+    : m_id(id), m_socket(socket), m_address(socket->peerAddress().toString()), m_loop(loop),
+      m_splitter(loop.options().maxLine)
 {
     m_socket->setParent(this);
     // Beyond this much unread input the server stops reading: a client that
@@ -194,7 +204,7 @@ void Connection::pump()
             continue;
         }
         m_busy = true;
-        m_loop.pool().submit(Job{m_id, std::move(line)});
+        m_loop.pool().submit(Job{m_id, std::move(line), m_address});
     }
     if (!m_busy && m_lines.size() < queuedLinesLimit && m_socket->bytesAvailable() > 0)
         QMetaObject::invokeMethod(this, &Connection::readMore, Qt::QueuedConnection);
@@ -270,15 +280,16 @@ RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallL
 {
     if (url.kind == DatabaseUrl::Sqlite)
         m_checkpointer = std::make_unique<WalCheckpointer>(url, log);
+    m_signIns = std::make_unique<SignInDesk>(url, m_options.signIns, m_options.sessions, log);
     if (!m_options.tls) {
-        m_epoll = std::make_unique<EpollServer>(url, m_options, log);
+        m_epoll = std::make_unique<EpollServer>(url, m_options, log, *m_signIns);
         return;
     }
     m_pool = std::make_unique<WorkerPool>(url, options.workers, log, [this](quint64 peer, QByteArray reply) {
         IoLoop *loop = loopOf(peer);
         QMetaObject::invokeMethod(loop, [loop, peer, reply = std::move(reply)] { loop->answered(peer, reply); },
                                   Qt::QueuedConnection);
-    }, m_sessions, options.sessions);
+    }, m_sessions, options.sessions, *m_signIns);
     for (int i = 0; i < std::max(1, options.ioThreads); ++i) {
         m_threads.push_back(std::make_unique<QThread>());
         m_threads.back()->setObjectName(QString("apr-io-%1").arg(i + 1));
@@ -290,6 +301,8 @@ RpcServer::RpcServer(const DatabaseUrl &url, const ServerOptions &options, CallL
 RpcServer::~RpcServer()
 {
     close();
+    // No sign-in is answered from here on; the serving threads may still hand one over.
+    m_signIns->stop();
     m_epoll.reset();
     m_pool.reset(); // workers stop before the connections they answer go
     for (size_t i = 0; i < m_loops.size(); ++i) {
@@ -306,6 +319,8 @@ RpcServer::~RpcServer()
 bool RpcServer::start(const QHostAddress &address, quint16 port)
 {
     if (m_checkpointer && !m_checkpointer->start(m_error))
+        return false;
+    if (!m_signIns->start(m_error))
         return false;
     if (!(m_epoll ? m_epoll->start(m_error) : m_pool->start(m_error)))
         return false;

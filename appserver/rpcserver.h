@@ -4,6 +4,7 @@
 #include "database.h"
 #include "linesplitter.h"
 #include "sessions.h"
+#include "signindesk.h"
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -27,10 +28,17 @@ class WorkerPool;
 
 // Answers one JSON-RPC request line; never throws. Empty when the line is blank.
 QByteArray answerLine(CallContext &context, const QByteArray &line, CallOutcome *outcome = nullptr);
+struct Answer {
+    QByteArray reply;
+    qint64 notBeforeMs = 0;  // not to be sent before this (QDeadlineTimer's clock); 0: at once
+};
 // Answers one line of a connection on this thread's database connection,
 // leaving nothing of the call open on it, and notes the call in the log.
-QByteArray answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
-                      const QByteArray &line);
+Answer answerCall(Database &db, ConnectionSession &session, const SessionPolicy &policy, CallLog &log,
+                  const QByteArray &line);
+// True when the line is a SignIn request, which the serving threads hand to
+// the SignInDesk instead of answering it themselves.
+bool isSignIn(const QByteArray &line);
 QByteArray errorReply(const QJsonValue &id, int code, const QString &message, const QString &detail = {});
 
 // Makes the socket of an accepted connection, on the thread that will serve
@@ -48,6 +56,7 @@ struct ServerOptions {
     bool tls = false;
     SocketFactory createSocket = createPlainSocket;
     SessionPolicy sessions;
+    SignInLimits signIns;
 };
 
 class IoLoop;
@@ -73,6 +82,7 @@ private:
 
     const quint64 m_id;
     QTcpSocket *m_socket;
+    const QString m_address;        // the client's, for the limit of sign-ins per address
     IoLoop &m_loop;
     LineSplitter m_splitter;
     std::deque<QByteArray> m_lines; // read, not yet handed to a worker
@@ -129,6 +139,7 @@ private:
     CallLog &m_log;
     ConnectionSessions m_sessions;  // the caller of each connection, for the workers
     std::unique_ptr<WalCheckpointer> m_checkpointer;  // SQLite only
+    std::unique_ptr<SignInDesk> m_signIns;
     std::unique_ptr<EpollServer> m_epoll;
     std::unique_ptr<WorkerPool> m_pool;
     std::vector<std::unique_ptr<QThread>> m_threads;

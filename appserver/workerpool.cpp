@@ -2,12 +2,14 @@
 #include "calllog.h"
 #include "dbthreads.h"
 #include "rpcserver.h"
+#include "signindesk.h"
 
 namespace apr {
 
 WorkerPool::WorkerPool(const DatabaseUrl &url, int count, CallLog &log, Deliver deliver,
-                       ConnectionSessions &sessions, const SessionPolicy &policy)
-    : m_url(url), m_count(count), m_log(log), m_deliver(std::move(deliver)), m_sessions(sessions), m_policy(policy)
+                       ConnectionSessions &sessions, const SessionPolicy &policy, SignInDesk &signIns)
+    : m_url(url), m_count(count), m_log(log), m_deliver(std::move(deliver)), m_sessions(sessions), m_policy(policy),
+      m_signIns(signIns)
 {
 }
 
@@ -58,7 +60,16 @@ void WorkerPool::serve(Database &db)
             m_deliver(job.peer, QByteArray());
             continue;
         }
-        QByteArray reply = answerCall(db, *session, m_policy, m_log, job.line);
+        if (isSignIn(job.line)) {
+            // The connection's next line waits for this answer, as for any other.
+            m_signIns.submit(job.line, *session, job.address,
+                             [this, peer = job.peer](QByteArray reply, ConnectionSession signedIn) {
+                                 m_sessions.put(peer, signedIn);
+                                 m_deliver(peer, std::move(reply));
+                             });
+            continue;
+        }
+        QByteArray reply = answerCall(db, *session, m_policy, m_log, job.line).reply;
         m_sessions.put(job.peer, *session);
         m_deliver(job.peer, std::move(reply));
     }

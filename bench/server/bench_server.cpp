@@ -1,10 +1,13 @@
 // The server under a working day's mix: 200 operators on loopback, 70%
 // GetAtivAndamento, 20% GetPlanAtivTare of a 50-row plan, 10%
-// SetFila_PlanAtiv, every reply checked. SQLite first, then PostgreSQL in a
-// throw-away cluster when one can be started.
+// SetFila_PlanAtiv, every reply checked. SQLite first, then the same mix for
+// fewer operators while other clients sign in with wrong passwords, then
+// PostgreSQL in a throw-away cluster when one can be started.
 #include "database.h"
 #include "loadgenerator.h"
+#include "wrongpasswords.h"
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +18,7 @@
 #include <QUrl>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -33,9 +37,12 @@ const QString kPassword = QStringLiteral("demo-entrada");   // the demo seed's
 
 class ServerProcess {
 public:
-    ServerProcess(const QString &database, const QStringList &extra)
+    // Quiet: the server's log is left out (a flood of refusals would fill it).
+    ServerProcess(const QString &database, const QStringList &extra, bool quiet = false)
     {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessChannelMode(quiet ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+        if (quiet)
+            m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start(APR_SERVER_BIN, QStringList{"--listen", "127.0.0.1:0", "--database", database} + extra);
         QByteArray out;
         while (port == 0 && m_process.waitForReadyRead(60000)) {
@@ -215,32 +222,88 @@ std::vector<bench::CallKind> workingDay(quint16 port, const QString &token, cons
     return mix;
 }
 
-void measure(const QString &label, const QString &database, const bench::LoadPlan &shape)
+// A server over a seeded database whose operator has a plan of kPlanRows
+// rows, with his session and the figures the replies are checked against.
+struct Prepared {
+    std::unique_ptr<ServerProcess> server;
+    QString token;
+    QJsonArray plan;
+    qsizetype openAttendances = 0;
+
+    bench::LoadPlan load(const bench::LoadPlan &shape) const
+    {
+        bench::LoadPlan load = shape;
+        load.port = server->port;
+        load.greeting = requestLine("Resume", {token});
+        return load;
+    }
+    std::vector<bench::CallKind> mix() const { return workingDay(server->port, token, plan, openAttendances); }
+};
+
+Prepared prepare(const QString &database, bool quiet = false)
 {
     {
         ServerProcess seeding(database, {"--seed", "demo", "--log-level", "error"});
         const int seeded = int(planRows(seeding.port, signIn(seeding.port)).size());
         growPlan(database, kPlanRows - seeded);
     }
-    ServerProcess server(database, {"--log-level", "error"});
-    const QString token = signIn(server.port);
-    const QJsonArray plan = planRows(server.port, token);
-    if (plan.size() != kPlanRows)
-        fail(QString("the plan holds %1 rows, not %2").arg(plan.size()).arg(kPlanRows));
-    const qsizetype open = call(server.port, token, "GetAtivAndamento", {kBranch, kOperator})
-                               .value("result").toObject().value("rows").toArray().size();
-    bench::LoadPlan load = shape;
-    load.port = server.port;
-    load.greeting = requestLine("Resume", {token});
-    const bench::LoadResult r = bench::runLoad(load, workingDay(server.port, token, plan, open));
+    Prepared prepared;
+    prepared.server = std::make_unique<ServerProcess>(database, QStringList{"--log-level", "error"}, quiet);
+    const quint16 port = prepared.server->port;
+    prepared.token = signIn(port);
+    prepared.plan = planRows(port, prepared.token);
+    if (prepared.plan.size() != kPlanRows)
+        fail(QString("the plan holds %1 rows, not %2").arg(prepared.plan.size()).arg(kPlanRows));
+    prepared.openAttendances = call(port, prepared.token, "GetAtivAndamento", {kBranch, kOperator})
+                                   .value("result").toObject().value("rows").toArray().size();
+    return prepared;
+}
+
+void report(const bench::LoadResult &r)
+{
     if (!r.firstFailure.isEmpty())
         std::fprintf(stderr, "bench_server: first failure: %s\n", qPrintable(r.firstFailure));
     std::fprintf(stderr, "  replies at the client's socket: p50 %.2f ms, p99 %.2f ms\n", r.socketP50, r.socketP99);
     for (const auto &kind : r.kinds)
         std::fprintf(stderr, "  %s: %ld calls, p50 %.2f ms, p99 %.2f ms\n", kind.method.constData(), kind.calls,
                      kind.p50, kind.p99);
+}
+
+void measure(const QString &label, const QString &database, const bench::LoadPlan &shape)
+{
+    const Prepared prepared = prepare(database);
+    const bench::LoadPlan load = prepared.load(shape);
+    const bench::LoadResult r = bench::runLoad(load, prepared.mix());
+    report(r);
     std::printf("%s %d clients: %.0f calls/s, p50 %.2f ms, p99 %.2f ms, %ld failed\n", qPrintable(label),
                 load.connections, r.calls / r.seconds, r.p50, r.p99, r.failed);
+    std::fflush(stdout);
+}
+
+// Operators at work while clients sign in with wrong passwords as fast as
+// they are answered, more of them than the server lets one address check at
+// once: the operators' p99 is the figure, the refusals per second beside it.
+void measureUnderWrongPasswords(const QString &database, const bench::LoadPlan &shape, int guessers)
+{
+    const Prepared prepared = prepare(database, true);
+    const bench::LoadPlan load = prepared.load(shape);
+    const std::vector<bench::CallKind> mix = prepared.mix();
+    bench::WrongPasswords wrong(prepared.server->port, guessers);
+    QElapsedTimer clock;
+    clock.start();
+    const long refusedBefore = wrong.refusedWrong() + wrong.refusedOverLimit();
+    const bench::LoadResult r = bench::runLoad(load, mix);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const long refused = wrong.refusedWrong() + wrong.refusedOverLimit() - refusedBefore;
+    report(r);
+    std::fprintf(stderr, "  %d clients guessing: %ld refused for the password, %ld for too many at once,"
+                         " %ld other replies%s%s\n",
+                 guessers, wrong.refusedWrong(), wrong.refusedOverLimit(), wrong.unexpected(),
+                 wrong.unexpected() ? ", first: " : "", qPrintable(wrong.firstUnexpected()));
+    std::fprintf(stderr, "  honest %d clients: %.0f calls/s, p50 %.2f ms, %ld failed\n", load.connections,
+                 r.calls / r.seconds, r.p50, r.failed);
+    std::printf("server under wrong passwords: honest p99 %.2f ms, refused sign-ins %.1f/s\n", r.p99,
+                refused / seconds);
     std::fflush(stdout);
 }
 
@@ -262,13 +325,26 @@ int run(const QCoreApplication &app)
     QStringList args = app.arguments().mid(1);
     const bool postgresOnly = args.removeAll("--postgresql") > 0;
     const bool sqliteOnly = args.removeAll("--sqlite") > 0;
+    const bool wrongPasswordsOnly = args.removeAll("--wrong-passwords") > 0;
     bench::LoadPlan shape;
+    // Fewer operators under wrong passwords: the guessers' hashing takes a core.
+    bench::LoadPlan honest;
+    honest.connections = 50;
+    honest.rate = 1500;
+    int guessers = 32;
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         const double value = args[i + 1].toDouble();
         if (args[i] == "--rate") shape.rate = value;
-        else if (args[i] == "--seconds") shape.duration = value;
+        else if (args[i] == "--seconds") shape.duration = honest.duration = value;
         else if (args[i] == "--clients") shape.connections = int(value);
-        else fail("usage: bench_server [--sqlite | --postgresql] [--rate CALLS_PER_S] [--seconds S] [--clients N]");
+        else if (args[i] == "--guessers") guessers = int(value);
+        else fail("usage: bench_server [--sqlite | --postgresql | --wrong-passwords] [--rate CALLS_PER_S]"
+                  " [--seconds S] [--clients N] [--guessers N]");
+    }
+    if (wrongPasswordsOnly) {
+        QTemporaryDir dir;
+        measureUnderWrongPasswords("sqlite:" + dir.filePath("apr.db"), honest, guessers);
+        return 0;
     }
     if (postgresOnly) {
         const QString admin = qEnvironmentVariable("APR_TEST_PG_ADMIN");
@@ -280,6 +356,10 @@ int run(const QCoreApplication &app)
     {
         QTemporaryDir dir;
         measure("server", "sqlite:" + dir.filePath("apr.db"), shape);
+    }
+    {
+        QTemporaryDir dir;
+        measureUnderWrongPasswords("sqlite:" + dir.filePath("apr.db"), honest, guessers);
     }
     if (sqliteOnly)
         return 0;

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QUrl>
 
 namespace apptest {
@@ -142,10 +145,10 @@ void Server::givePassword(const QString &operador, const QString &password)
     tx.commit();
 }
 
-Client::Client(quint16 port, Start start)
+Client::Client(quint16 port, Start start) : m_socket(std::make_unique<QTcpSocket>())
 {
-    m_socket.connectToHost("127.0.0.1", port);
-    m_socket.waitForConnected(10000);
+    m_socket->connectToHost("127.0.0.1", port);
+    m_socket->waitForConnected(10000);
     QString token;
     if (start == Resumed) {
         QMutexLocker lock(&tokensMutex);
@@ -158,6 +161,20 @@ Client::Client(quint16 port, Start start)
 Client::Client(quint16 port, const QString &token) : Client(port, WithoutSession)
 {
     EXPECT_TRUE(resume(token)) << QJsonDocument(m_lastError).toJson().toStdString();
+}
+
+Client::Client(quint16 port, const QString &caFile, Start start)
+{
+    auto socket = std::make_unique<QSslSocket>();
+    QSslConfiguration tls = socket->sslConfiguration();
+    tls.setCaCertificates(QSslCertificate::fromPath(caFile));
+    socket->setSslConfiguration(tls);
+    socket->connectToHostEncrypted("127.0.0.1", port);
+    EXPECT_TRUE(socket->waitForEncrypted(30000)) << socket->errorString().toStdString();
+    m_socket = std::move(socket);
+    if (start == Resumed)
+        EXPECT_FALSE(signIn("000000000001", apr::demoPassword).isEmpty())
+            << QJsonDocument(m_lastError).toJson().toStdString();
 }
 
 QString Client::signIn(const QString &operador, const QString &password, const QString &filial,
@@ -177,23 +194,31 @@ bool Client::resume(const QString &token)
 
 void Client::send(const QByteArray &bytes)
 {
-    m_socket.write(bytes);
-    while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(15000)) {
+    m_socket->write(bytes);
+    while (m_socket->bytesToWrite() > 0 && m_socket->waitForBytesWritten(15000)) {
     }
 }
 
 QJsonObject Client::readReply(int timeoutMs)
 {
-    m_buffer += m_socket.readAll(); // what arrived while writing
+    m_buffer += m_socket->readAll(); // what arrived while writing
     while (!m_buffer.contains('\n')) {
-        if (!m_socket.waitForReadyRead(timeoutMs))
+        if (!m_socket->waitForReadyRead(timeoutMs))
             return QJsonObject{{"timeout", true}};
-        m_buffer += m_socket.readAll();
+        m_buffer += m_socket->readAll();
     }
     const qsizetype end = m_buffer.indexOf('\n');
     const QByteArray line = m_buffer.left(end);
     m_buffer.remove(0, end + 1);
     return QJsonDocument::fromJson(line).object();
+}
+
+bool Client::replyWaiting()
+{
+    if (m_socket->bytesAvailable() == 0)
+        m_socket->waitForReadyRead(0);
+    m_buffer += m_socket->readAll();
+    return m_buffer.contains('\n');
 }
 
 QJsonObject Client::call(const QString &method, const QJsonArray &params)
@@ -209,6 +234,16 @@ QJsonValue Client::result(const QString &method, const QJsonArray &params)
     EXPECT_FALSE(reply.contains("error")) << method.toStdString() << ": "
                                           << QJsonDocument(reply).toJson().toStdString();
     return reply.value("result");
+}
+
+bool makeCertificate(const QString &dir, const QString &name)
+{
+    QProcess openssl;
+    openssl.setProcessChannelMode(QProcess::MergedChannels);
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                              "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", dir + "/" + name + ".key", "-out",
+                              dir + "/" + name + ".pem"});
+    return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
 }
 
 QJsonObject date(const QDate &day)

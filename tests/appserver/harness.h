@@ -70,24 +70,31 @@ public:
     // has one), so tests call as him; WithoutSession leaves the connection bare.
     explicit Client(quint16 port, Start start = Resumed);
     Client(quint16 port, const QString &token);
+    // Over TLS, trusting the certificates of caFile; without a session.
+    Client(quint16 port, const QString &caFile, Start start);
     // Signs in on this connection; the token, or empty with the reply in lastError().
     QString signIn(const QString &operador, const QString &password = testPassword,
                    const QString &filial = "0001", const QString &empresa = "0001");
     bool resume(const QString &token);
     QJsonObject lastError() const { return m_lastError; }
-    bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    bool connected() const { return m_socket->state() == QAbstractSocket::ConnectedState; }
     void send(const QByteArray &bytes);
     QJsonObject readReply(int timeoutMs = 15000);
+    // True when a whole reply has arrived and waits to be read; does not wait.
+    bool replyWaiting();
     QJsonObject call(const QString &method, const QJsonArray &params);
     // The result of a call that must succeed.
     QJsonValue result(const QString &method, const QJsonArray &params);
 
 private:
-    QTcpSocket m_socket;
+    std::unique_ptr<QTcpSocket> m_socket;
     QByteArray m_buffer;
     QJsonObject m_lastError;
     int m_nextId = 1;
 };
+
+// A self-signed certificate for 127.0.0.1 (its own authority): dir/name.pem and dir/name.key.
+bool makeCertificate(const QString &dir, const QString &name);
 
 QJsonObject date(const QDate &day);
 int errorCode(const QJsonObject &reply);

@@ -10,17 +10,6 @@ using namespace apptest;
 
 namespace {
 
-// A self-signed certificate for 127.0.0.1, its own authority.
-bool makeCertificate(const QString &dir, const QString &name)
-{
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
-                              "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", dir + "/" + name + ".key", "-out",
-                              dir + "/" + name + ".pem"});
-    return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
-}
-
 class Tls : public ::testing::Test {
 protected:
     void SetUp() override
