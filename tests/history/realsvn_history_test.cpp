@@ -268,7 +268,7 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
     // svn prints 6, 3, 2, 1; revision 6 carries an earlier time than 3.
     EXPECT_EQ(column("REVISION"), (QStringList{"3", "6", "2", "1"}));
     EXPECT_EQ(column("AUTHOR"), (QStringList{"ana", "maria", "joão", "josé"}));
-    EXPECT_EQ(column("MSG"), (QStringList{"", "Sexta &amp; última", "Segunda versão", "Criação do fonte"}));
+    EXPECT_EQ(column("MSG"), (QStringList{"", "Sexta & última", "Segunda versão", "Criação do fonte"}));
     EXPECT_EQ(column("DATE").first(), "12/01/2024  09:00:00");
     EXPECT_TRUE(window->btnUltimaVer->isEnabled());
     EXPECT_FALSE(shown().contains("<logentry")) << "the XML log is not shown";
