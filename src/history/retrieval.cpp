@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
 
 namespace history {
@@ -136,9 +137,12 @@ bool TfrmShowHistory::temAlteracoesLocais(const QString &alvo)
         .append(QStringLiteral("--password")).appendMasked(m_contexto.senha).append(alvo.toLower());
     stlSaida.clear();
     Execute(QString(), command, lsbAux, true);
-    const QString status = stlSaida.join(QString());
+    const QStringList status = stlSaida.join(QString()).split(u'\n', Qt::SkipEmptyParts);
     lsbAux->clear();
-    return !status.trimmed().isEmpty();
+    // A missing file ("!") holds nothing to lose; any other line (a change, or
+    // a warning of the client) keeps the file as it is.
+    return std::any_of(status.begin(), status.end(),
+                       [](const QString &line) { return !line.trimmed().isEmpty() && !line.startsWith(u'!'); });
 }
 
 void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &revisao, const QString &caption,
@@ -189,6 +193,10 @@ void TfrmShowHistory::GETClick()
     if (resposta != 10) return;
 
     const vcs::LogicalFs fs(paths());
+    // The working file is removed and brought back below: what the operator
+    // changed in it would be lost, so such a file is refused first.
+    if (fs.exists(escolhido) && temAlteracoesLocais(escolhido))
+        qor::MensErro(preenche(msg("ARQUIVO_ALTERADO"), {escolhido}), true);
     if (!fs.isDirectory(kTmpLogDir) && !fs.makeDirectory(kTmpLogDir)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
     // A directory of this retrieval's own: two operators or two retrievals never share a copy.
     QTemporaryDir proprio(paths().toHost(kTmpLogDir) + QStringLiteral("/ret-XXXXXX"));

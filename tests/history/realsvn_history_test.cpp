@@ -32,6 +32,9 @@ namespace {
 
 const QString kUser = "svn_hist", kPass = "H1st-s3nha";
 const QString kFile = "fontes/u.pas";
+const QString kCalcFile = "fontes/calc.pas";
+const QString kCalcMessage = QString("SOL:1002 corrige o cálculo & o total < 100");
+const QString kHead = "9";
 
 QString readAll(const QString &path)
 {
@@ -94,8 +97,8 @@ public:
         load.closeWriteChannel();
         ASSERT_TRUE(load.waitForFinished(60000));
         ASSERT_EQ(load.exitCode(), 0) << load.readAll().toStdString();
-        if (getuid() == 0)
-            QProcess::execute("chown", {"-R", "-L", "www-data:www-data", QFileInfo(base.path() + "/dav/repo").canonicalFilePath()});
+        giveRepositoryToTheServer();
+        commitTwoInOneSecond();
 
         const QString bin = base.path() + "/bin";
         argumentLog = base.path() + "/svn-arguments.log";
@@ -106,6 +109,42 @@ public:
         qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
     }
     void TearDown() override { QProcess::execute(DAVSERVER, {"stop", base.path() + "/dav"}); }
+
+    void giveRepositoryToTheServer()
+    {
+        if (getuid() == 0)
+            QProcess::execute("chown", {"-R", "-L", "www-data:www-data", QFileInfo(base.path() + "/dav/repo").canonicalFilePath()});
+    }
+    QString svn(QStringList args)
+    {
+        QProcess svn;
+        svn.setProcessChannelMode(QProcess::MergedChannels);
+        svn.start("svn", args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin");
+        svn.write((kPass + "\n").toUtf8());
+        svn.closeWriteChannel();
+        svn.waitForFinished(60000);
+        return QString::fromUtf8(svn.readAll());
+    }
+    // Two commits of the real client, r8 and r9, given the same second (a
+    // moment's commits often share one), r9's message with "&", "<" and an accent.
+    void commitTwoInOneSecond()
+    {
+        const QString wc = base.path() + "/commit-wc";
+        svn({"checkout", "-q", url + "/trunk", wc});
+        writeFile(wc + "/" + kCalcFile, "procedure Calcula;\n");
+        QProcess::execute("svn", {"add", "-q", wc + "/" + kCalcFile});
+        const QString first = svn({"commit", "-m", "SOL:1001 inclui Calcula", wc});
+        writeFile(wc + "/" + kCalcFile, "procedure Calcula;\nbegin\nend;\n");
+        const QString second = svn({"commit", "-m", kCalcMessage, wc});
+        ASSERT_TRUE(first.contains("8") && second.contains("9")) << (first + second).toStdString();
+        for (const auto &[revision, date] : {std::pair{"8", "2024-01-16T09:00:00.250000Z"},
+                                             std::pair{"9", "2024-01-16T09:00:00.750000Z"}}) {
+            writeFile(base.path() + "/date", date);
+            ASSERT_EQ(QProcess::execute("svnadmin", {"setrevprop", base.path() + "/dav/repo", "-r", revision, "svn:date",
+                                                     base.path() + "/date"}), 0);
+        }
+        giveRepositoryToTheServer();
+    }
 
     QTemporaryDir base;
     QString url;
@@ -286,6 +325,15 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
     EXPECT_TRUE(window->edtDir->text().isEmpty());
 }
 
+TEST_P(History, ShowsEveryRevisionOfTheSameSecondWithItsMessageAsTyped)
+{
+    choose("sistemas/prod/p401/" + kCalcFile);
+    EXPECT_EQ(column("REVISION"), (QStringList{"9", "8"}));
+    EXPECT_EQ(column("DATE"), (QStringList{"16/01/2024  09:00:00", "16/01/2024  09:00:00"}));
+    EXPECT_EQ(column("MSG"), (QStringList{kCalcMessage, "SOL:1001 inclui Calcula"}));
+    EXPECT_EQ(column("AUTHOR"), (QStringList{kUser, kUser}));
+}
+
 TEST_P(History, AFileOutsideAWorkingCopyIsRefused)
 {
     writeFile(host("solto/x.pas"), "x\n");
@@ -372,7 +420,7 @@ TEST_P(History, RetrievesABranchRevisionOfAVersionFolderByExport)
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
     EXPECT_EQ(readAll(host(rel)), "b5\n");
-    EXPECT_EQ(svnInfo(rel, "revision"), "7") << "export replaces the content only";
+    EXPECT_EQ(svnInfo(rel, "revision"), kHead) << "export replaces the content only";
     EXPECT_TRUE(status(rel).startsWith("M")) << status(rel).toStdString();
     EXPECT_TRUE(shown().contains("Arquivo u.pas copiado para o diretório c:\\workfolder\\v_1234\\p401\\fontes com sucesso."))
         << shown().toStdString();
@@ -388,17 +436,42 @@ TEST_P(History, RetrievesIntoAnOlderCopyThroughTheCurrentOne)
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
     EXPECT_EQ(readAll(host(older)), "v2\n");
     EXPECT_EQ(readAll(host(current)), "v6\n");
-    EXPECT_EQ(svnInfo(current, "revision"), "7");
+    EXPECT_EQ(svnInfo(current, "revision"), kHead);
     EXPECT_EQ(status(current.section('/', 0, 2)), "") << "the current copy is left as it was";
     EXPECT_TRUE(tmpEntries().isEmpty()) << tmpEntries().join(' ').toStdString();
 
     // Local changes in the current copy are never overwritten.
+    QProcess::execute("svn", {"revert", "-q", host(older)});
     writeFile(host(current), "trabalho do operador\n");
     ASSERT_TRUE(goTo("1"));
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), text("COPIA_ALTERADA").replace("%s", "C:\\sistemas\\prod\\p401\\fontes\\u.pas"));
     EXPECT_EQ(readAll(host(current)), "trabalho do operador\n");
     EXPECT_TRUE(tmpEntries().isEmpty());
+}
+
+TEST_P(History, AChangedWorkingFileIsRefusedBeforeAnythingIsRemoved)
+{
+    const QString rel = "sistemas/prod/p401/" + kFile, branch = "workfolder/v_1234/p401/" + kFile;
+    for (const auto &[file, revision] : {std::pair{rel, "2"}, std::pair{branch, "5"}}) {
+        choose(file);
+        writeFile(host(file), "trabalho do operador\n");
+        ASSERT_TRUE(goTo(revision));
+        dialogs->answer(0);
+        EXPECT_EQ(run([this] { window->GETClick(); }), text("ARQUIVO_ALTERADO").replace("%s", window->edtDir->text()));
+        EXPECT_EQ(readAll(host(file)), "trabalho do operador\n") << file.toStdString();
+        EXPECT_EQ(svnInfo(file, "revision"), kHead);
+        EXPECT_TRUE(tmpEntries().isEmpty()) << tmpEntries().join(' ').toStdString();
+    }
+    EXPECT_TRUE(server.calls.isEmpty()) << "refused before the retrieval began";
+
+    // A file that is missing holds nothing to lose: it is retrieved.
+    QFile::remove(host(rel));
+    choose(rel);
+    ASSERT_TRUE(goTo("2"));
+    dialogs->answer(0);
+    EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
+    EXPECT_EQ(readAll(host(rel)), "v2\n");
 }
 
 TEST_P(History, TwoRetrievalsKeepTheirCopiesApart)
