@@ -3,6 +3,7 @@
 // one without an author, accented authors; in both languages of the client.
 #include "logdump.h"
 #include "history/frmshowhistory.h"
+#include "history/selarquivo.h"
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
@@ -240,11 +241,18 @@ protected:
         svn.waitForFinished(60000);
         return QString::fromUtf8(svn.readAll()).trimmed();
     }
+    // Picks c:\REL in the file dialog as the operator would type it; "" cancels.
     void choose(const QString &rel)
     {
-        window->setFileChooser([this, rel](QWidget *, const QString &, const QString &, const QString &) {
-            return rel.isEmpty() ? QString() : host(rel);
-        });
+        dialogs->onModal = [this, rel](QDialog &dialog) {
+            auto *picker = qobject_cast<history::TfrmSelArquivo *>(&dialog);
+            if (!picker) return int(QDialog::Rejected);
+            opened << picker->pasta();
+            if (rel.isEmpty()) return int(QDialog::Rejected);
+            picker->edtNome->setText("c:\\" + QString(rel).replace('/', '\\'));
+            picker->confirma();
+            return picker->result();
+        };
         run([this] { window->sbtPesqArqClick(); });
     }
     // The message an action ended with; "" when it ran to its end, "<silent>" for the silent end.
@@ -283,6 +291,14 @@ protected:
         }
         return readAll(toolLog);
     }
+    // What was said to the operator, without the windows opened.
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const qor::DialogRequest &r : dialogs->shown)
+            if (r.kind != qor::DialogRequest::Modal) out << r.text;
+        return out;
+    }
     QString text(const char *key) const { return history::TfrmShowHistory::Textos().Msg(key); }
     QStringList tmpEntries() const
     {
@@ -295,6 +311,7 @@ protected:
     ProductServer server;
     QString toolLog;
     std::unique_ptr<history::TfrmShowHistory> window;
+    QStringList opened;   // the folder the file dialog showed, each time
 };
 
 }
@@ -303,6 +320,8 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
 {
     choose("sistemas/prod/p401/" + kFile);
     EXPECT_EQ(window->edtDir->text(), "c:\\sistemas\\prod\\p401\\fontes\\u.pas");
+    EXPECT_EQ(opened, QStringList{"c:\\"}) << "the dialog shows the logical drive, not the host directory";
+    EXPECT_EQ(dialogs->shown.back().title, "Selecionar Arquivos para Show Log");
     EXPECT_TRUE(window->stUrl.endsWith("/trunk/fontes/u.pas")) << window->stUrl.toStdString();
     // svn prints 6, 3, 2, 1; revision 6 carries an earlier time than 3.
     EXPECT_EQ(column("REVISION"), (QStringList{"3", "6", "2", "1"}));
@@ -318,8 +337,9 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
     EXPECT_EQ(column("AUTHOR")[1], "");
     EXPECT_EQ(column("MSG")[1], "no ramo");
 
-    // Cancelling the file dialog empties the log.
+    // Cancelling the file dialog empties the log; the dialog opened where the last file was.
     choose("");
+    EXPECT_EQ(opened.last(), "c:\\workfolder\\v_1234\\p401\\fontes");
     EXPECT_EQ(window->cdsPadrao.recordCount(), 0);
     EXPECT_FALSE(window->btnUltimaVer->isEnabled());
     EXPECT_TRUE(window->edtDir->text().isEmpty());
@@ -338,7 +358,7 @@ TEST_P(History, AFileOutsideAWorkingCopyIsRefused)
 {
     writeFile(host("solto/x.pas"), "x\n");
     choose("solto/x.pas");
-    EXPECT_EQ(dialogs->texts(), QStringList{vcs::Recognition::logViewer().text("ERRO_GERAL")});
+    EXPECT_EQ(messages(), QStringList{vcs::Recognition::logViewer().text("ERRO_GERAL")});
     EXPECT_EQ(window->cdsPadrao.recordCount(), 0);
 }
 
@@ -466,8 +486,8 @@ TEST_P(History, AChangedWorkingFileIsRefusedBeforeAnythingIsRemoved)
     EXPECT_TRUE(server.calls.isEmpty()) << "refused before the retrieval began";
 
     // A file that is missing holds nothing to lose: it is retrieved.
-    QFile::remove(host(rel));
     choose(rel);
+    QFile::remove(host(rel));
     ASSERT_TRUE(goTo("2"));
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
