@@ -48,6 +48,16 @@ QString diretorioDe(const QString &logical)
     return logical.left(logical.lastIndexOf(u'\\'));
 }
 
+// A line of `svn status` naming work of the operator's: a changed content or
+// property, or a conflict. A lock of his own or a missing file holds nothing
+// to lose; a line of any other form (a warning of the client) counts as work.
+bool guardaTrabalho(const QString &line)
+{
+    if (line.trimmed().isEmpty()) return false;
+    if (line.size() < 8 || line[7] != u' ') return true;
+    return QStringLiteral("ACDMR~").contains(line[0]) || line[1] == u'M' || line[1] == u'C' || line[6] == u'C';
+}
+
 // The busy animation and the hourglass of an action, undone in every case.
 class Ocupado {
 public:
@@ -139,10 +149,7 @@ bool TfrmShowHistory::temAlteracoesLocais(const QString &alvo)
     Execute(QString(), command, lsbAux, true);
     const QStringList status = stlSaida.join(QString()).split(u'\n', Qt::SkipEmptyParts);
     lsbAux->clear();
-    // A missing file ("!") holds nothing to lose; any other line (a change, or
-    // a warning of the client) keeps the file as it is.
-    return std::any_of(status.begin(), status.end(),
-                       [](const QString &line) { return !line.trimmed().isEmpty() && !line.startsWith(u'!'); });
+    return std::any_of(status.begin(), status.end(), guardaTrabalho);
 }
 
 void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &revisao, const QString &caption,

@@ -485,13 +485,21 @@ TEST_P(History, AChangedWorkingFileIsRefusedBeforeAnythingIsRemoved)
     }
     EXPECT_TRUE(server.calls.isEmpty()) << "refused before the retrieval began";
 
-    // A file that is missing holds nothing to lose: it is retrieved.
+    // A file locked by its operator (checked out), or missing, holds nothing to lose: it is retrieved.
+    QProcess::execute("svn", {"revert", "-q", host(rel)});
+    g_repo->svn({"lock", "--force", host(rel)});
+    ASSERT_TRUE(status(rel).contains("K")) << status(rel).toStdString();
     choose(rel);
-    QFile::remove(host(rel));
     ASSERT_TRUE(goTo("2"));
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
     EXPECT_EQ(readAll(host(rel)), "v2\n");
+    QFile::remove(host(rel));
+    ASSERT_TRUE(goTo("3"));
+    dialogs->answer(0);
+    EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
+    EXPECT_EQ(readAll(host(rel)), "v3\n");
+    g_repo->svn({"unlock", "--force", host(rel)});
 }
 
 TEST_P(History, TwoRetrievalsKeepTheirCopiesApart)
