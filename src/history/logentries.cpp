@@ -153,6 +153,14 @@ QString LogDate(const QString &svnDate)
 {
     const QStringView text(svnDate);
     if (text.size() < 12) return {};
+    if (text.size() >= 19) {   // the whole form, written in place: one of these per log entry
+        static constexpr int from[kDateSize] = {8, 9, -1, 5, 6, -1, 0, 1, 2, 3, -1, -1, 11, 12, 13, 14, 15, 16, 17, 18};
+        static constexpr char16_t fixed[kDateSize] = {0, 0, u'/', 0, 0, u'/', 0, 0, 0, 0, u' ', u' '};
+        QString date(kDateSize, Qt::Uninitialized);
+        QChar *out = date.data();
+        for (int i = 0; i < kDateSize; ++i) out[i] = from[i] < 0 ? QChar(fixed[i]) : text[from[i]];
+        return date;
+    }
     const QStringView year = text.mid(0, 4), month = text.mid(5, 2), day = text.mid(8, 2), time = text.mid(11, 8);
     QString date;
     date.reserve(kDateSize);
