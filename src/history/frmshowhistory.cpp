@@ -1,4 +1,5 @@
 #include "history/frmshowhistory.h"
+#include "history/selarquivo.h"
 #include "vcs/extensoes.h"
 #include "host/dialogs.h"
 #include "host/recordsetmodel.h"
@@ -6,7 +7,6 @@
 #include "vcs/commandline.h"
 #include "vcs/progress.h"
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,11 +38,6 @@ const QString &stExtLumetra = vcs::extensoes::Lumetra();
 
 QString msg(const char *key) { return TfrmShowHistory::Textos().Msg(QString::fromLatin1(key)); }
 
-QString escolheComDialogo(QWidget *parent, const QString &title, const QString &dir, const QString &filter)
-{
-    return QFileDialog::getOpenFileName(parent, title, dir, filter);
-}
-
 QList<qor::FieldDef> camposPadrao()
 {
     using qor::FieldType;
@@ -66,7 +61,7 @@ const qor::TMessages &TfrmShowHistory::Textos()
 
 TfrmShowHistory::TfrmShowHistory(HistoryContext context, QWidget *parent)
     : QDialog(parent), m_contexto(std::move(context)),
-      m_runner(stlSaida, [this] { return m_contexto.usuario; }), m_escolheArquivo(escolheComDialogo)
+      m_runner(stlSaida, [this] { return m_contexto.usuario; })
 {
     setObjectName(QStringLiteral("frmShowHistory"));
     setProperty("screenCode", CodigoTela());
@@ -245,17 +240,38 @@ void TfrmShowHistory::colorirGrade()
 QString TfrmShowHistory::arquivo() const { return edtDir->text(); }
 QString TfrmShowHistory::nomeArquivo() const { return Label2->text(); }
 
+namespace {
+
+// The description key and the masks of the platform chosen at start.
+std::pair<const char *, QString> filtroDa(int plataforma)
+{
+    switch (plataforma) {
+    case 0: return {"FILTRO_DELPHI", stExtDelphi};
+    case 1: return {"FILTRO_ASP", stExtAsp};
+    case 2: return {"FILTRO_PROD_LUMETRA", stExtProdLumetra};
+    default: return {"FILTRO_LUMETRA", stExtLumetra};
+    }
+}
+
+}
+
 QString TfrmShowHistory::FiltroArquivos() const
 {
-    const char *key = "FILTRO_LUMETRA";
-    QString masks = stExtLumetra;
-    switch (m_contexto.plataforma) {
-    case 0: key = "FILTRO_DELPHI"; masks = stExtDelphi; break;
-    case 1: key = "FILTRO_ASP"; masks = stExtAsp; break;
-    case 2: key = "FILTRO_PROD_LUMETRA"; masks = stExtProdLumetra; break;
-    default: break;
-    }
+    const auto [key, masks] = filtroDa(m_contexto.plataforma);
     return msg(key) + QStringLiteral(" (") + masks.split(u';', Qt::SkipEmptyParts).join(u' ') + u')';
+}
+
+QString TfrmShowHistory::MascarasArquivos() const { return filtroDa(m_contexto.plataforma).second; }
+
+// The file dialog through the dialog seam: logical paths only, opened on the
+// folder of the file last chosen, at first on "C:\".
+QString TfrmShowHistory::escolheArquivo()
+{
+    TfrmSelArquivo dialogo(paths(), msg("DIALOGO_ARQUIVO"), FiltroArquivos(), MascarasArquivos(), this);
+    const QString ultimaPasta = m_ultimoEscolhido.left(m_ultimoEscolhido.lastIndexOf(u'\\'));
+    if (ultimaPasta.isEmpty() || !dialogo.abre(ultimaPasta)) dialogo.abre(QStringLiteral("C:\\"));
+    if (qor::Dialogs().execModal(dialogo) != QDialog::Accepted) return {};
+    return dialogo.arquivoEscolhido();
 }
 
 vcs::CommandLine TfrmShowHistory::svn(const QString &subcommand) const
@@ -288,13 +304,11 @@ void TfrmShowHistory::sbtPesqArqClick()
     chbSel2Ver->setChecked(false);
     Desabilita_Botoes();
     mostraRegistros({});
-    const QString start = paths().toHost(QStringLiteral("C:\\"));
-    const QString escolhido = m_escolheArquivo(this, msg("DIALOGO_ARQUIVO"), start, FiltroArquivos());
+    const QString escolhido = escolheArquivo();
     if (escolhido.isEmpty()) return;   // the log stays empty
-    const QString logico = paths().toLogical(QFileInfo(escolhido).absoluteFilePath());
-    m_ultimoEscolhido = logico;
-    edtDir->setText(logico);
-    Label2->setText(QFileInfo(escolhido).fileName());
+    m_ultimoEscolhido = escolhido;
+    edtDir->setText(escolhido);
+    Label2->setText(escolhido.mid(escolhido.lastIndexOf(u'\\') + 1));
     colorirGrade();
     CopiaURL();
     lsbAux->clear();

@@ -49,9 +49,6 @@ public:
     static QString CodigoTela() { return QStringLiteral("APR00150"); }
     static const qor::TMessages &Textos();
 
-    // Picks the file: (parent, title, host start directory, filter) -> host path or empty.
-    using FileChooser = std::function<QString(QWidget *, const QString &, const QString &, const QString &)>;
-    void setFileChooser(FileChooser chooser) { m_escolheArquivo = std::move(chooser); }
     vcs::HistoryRunner &runner() { return m_runner; }
     vcs::PathMap &paths() { return m_runner.runner().paths(); }
 
@@ -61,6 +58,7 @@ public:
     void chbSel2VerClick();
     void CopiaURL();
     QString FiltroArquivos() const;
+    QString MascarasArquivos() const;   // the platform's file masks, "*.pas;*.dfm;..."
     // ---- 6.2 -----------------------------------------------------------------------
     void GETClick();
     void Diff1Click();
@@ -121,8 +119,8 @@ private:
     HistoryContext m_contexto;
     vcs::HistoryRunner m_runner;
     qor::RecordSetModel *m_modelo = nullptr;
-    FileChooser m_escolheArquivo;
     QString m_ultimoEscolhido;             // logical path last chosen in the dialog
+    QString escolheArquivo();
 };
 
 // CriaShowHistory: the viewer, modal, through the dialog seam.

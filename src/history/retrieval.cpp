@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
 
 namespace history {
@@ -45,6 +46,16 @@ QString nomeDe(const QString &logical)
 QString diretorioDe(const QString &logical)
 {
     return logical.left(logical.lastIndexOf(u'\\'));
+}
+
+// A line of `svn status` naming work of the operator's: a changed content or
+// property, or a conflict. A lock of his own or a missing file holds nothing
+// to lose; a line of any other form (a warning of the client) counts as work.
+bool guardaTrabalho(const QString &line)
+{
+    if (line.trimmed().isEmpty()) return false;
+    if (line.size() < 8 || line[7] != u' ') return true;
+    return QStringLiteral("ACDMR~").contains(line[0]) || line[1] == u'M' || line[1] == u'C' || line[6] == u'C';
 }
 
 // The busy animation and the hourglass of an action, undone in every case.
@@ -136,9 +147,9 @@ bool TfrmShowHistory::temAlteracoesLocais(const QString &alvo)
         .append(QStringLiteral("--password")).appendMasked(m_contexto.senha).append(alvo.toLower());
     stlSaida.clear();
     Execute(QString(), command, lsbAux, true);
-    const QString status = stlSaida.join(QString());
+    const QStringList status = stlSaida.join(QString()).split(u'\n', Qt::SkipEmptyParts);
     lsbAux->clear();
-    return !status.trimmed().isEmpty();
+    return std::any_of(status.begin(), status.end(), guardaTrabalho);
 }
 
 void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &revisao, const QString &caption,
@@ -189,6 +200,10 @@ void TfrmShowHistory::GETClick()
     if (resposta != 10) return;
 
     const vcs::LogicalFs fs(paths());
+    // The working file is removed and brought back below: what the operator
+    // changed in it would be lost, so such a file is refused first.
+    if (fs.exists(escolhido) && temAlteracoesLocais(escolhido))
+        qor::MensErro(preenche(msg("ARQUIVO_ALTERADO"), {escolhido}), true);
     if (!fs.isDirectory(kTmpLogDir) && !fs.makeDirectory(kTmpLogDir)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
     // A directory of this retrieval's own: two operators or two retrievals never share a copy.
     QTemporaryDir proprio(paths().toHost(kTmpLogDir) + QStringLiteral("/ret-XXXXXX"));

@@ -1,7 +1,7 @@
 // Reading and ordering the log: the viewer's edge cases, the entries that
-// lack an element, and the same result as the first, quadratic way.
+// lack an element, every revision of the same second, and long logs read in
+// pieces giving what one reading gives.
 #include "history/logentries.h"
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 using history::LogEntry;
@@ -49,18 +49,18 @@ QList<LogEntry> shown(const QString &output)
 
 }
 
-TEST(LogReading, TakesTheViewersFormsOfTheValues)
+TEST(LogReading, ShowsAuthorAndMessageAsTyped)
 {
-    const QString amp = "Jo&amp;o &lt;dev&gt;";
     const QString longMsg = QString(80, u'x');
     const QList<LogEntry> entries = history::ParseLog(log({
-        entry("12", amp, "2015-03-04T12:34:56.123456Z", "corrige &amp; testa\nsegunda linha"),
+        entry("12", "Jo&amp;o &lt;dev&gt;", "2015-03-04T12:34:56.123456Z",
+              "corrige &amp; testa &lt;b&gt;\nsegunda linha&#13;\nterceira"),
         entry("13", "josé", "2015-03-05T08:00:00.000000Z", longMsg),
     }));
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].date, "04/03/2015  12:34:56");
-    EXPECT_EQ(entries[0].author, amp) << "character references stay as svn wrote them";
-    EXPECT_EQ(entries[0].msg, "corrige &amp; testasegunda linha") << "line breaks go";
+    EXPECT_EQ(entries[0].author, "Jo&o <dev>");
+    EXPECT_EQ(entries[0].msg, "corrige & testa <b> segunda linha terceira") << "one line, words kept apart";
     EXPECT_EQ(entries[1].author, "josé");
     EXPECT_EQ(entries[1].msg, QString(50, u'x'));
 }
@@ -78,14 +78,14 @@ TEST(LogReading, EachEntryKeepsItsOwnElements)
     ASSERT_EQ(entries.size(), 3);
     EXPECT_EQ(entries[1], (LogEntry{"02/01/2020  10:00:00", "2", "", ""}));
     EXPECT_EQ(entries[2].author, "rui");
-    EXPECT_EQ(history::reference::ParseLog(text)[1].author, "rui") << "the fault the reader mends";
 
-    // An entry without a date is skipped, not given the next one's.
-    const QList<LogEntry> undated = history::ParseLog(log({
+    // An entry without a date is not given the next one's; the date check leaves it out.
+    const QString undated = log({
         entry("5", "ana", QString(), "sem data"),
         entry("4", "ana", "2020-01-04T10:00:00.000000Z", "com data"),
-    }));
-    EXPECT_EQ(revisions(undated), QStringList{"4"});
+    });
+    EXPECT_EQ(history::ParseLog(undated)[0].date, "");
+    EXPECT_EQ(revisions(shown(undated)), QStringList{"4"});
 }
 
 TEST(LogReading, IgnoresTheClientsOtherLinesAndAShortenedLog)
@@ -100,7 +100,7 @@ TEST(LogReading, IgnoresTheClientsOtherLinesAndAShortenedLog)
     EXPECT_TRUE(history::ParseLog("svn: E155007: não é uma cópia de trabalho").isEmpty());
 }
 
-TEST(LogShown, NewestFirstWithoutTheDroppedEntries)
+TEST(LogShown, EveryRevisionNewestFirstWithoutTheDroppedEntries)
 {
     const QList<LogEntry> entries = shown(log({
         entry("7", "ana", "2021-06-01T09:00:00.000000Z", "b"),
@@ -111,46 +111,69 @@ TEST(LogShown, NewestFirstWithoutTheDroppedEntries)
         entry("4", "ana", "2021-02-31T09:00:00.000000Z", "31 de fevereiro"),
         entry("3", "ana", "2021-02-01T25:00:00.000000Z", "hora 25"),
         entry("2", "ana", "2021-02-0xT09:00:00.000000Z", "dia sem dígitos"),
+        entry("10", "ana", "1985-01-01T00:00:00.000000Z", "relógio atrasado"),
         entry("1", "ana", "2020-05-05T09:00:00.000000Z", "a"),
+        entry("7", "ana", "2021-06-01T09:00:00.000000Z", "b de novo"),
     }));
-    // Two entries of the same second: the first one met stays.
-    EXPECT_EQ(revisions(entries), (QStringList{"9", "7", "1"}));
+    // The same second: both shown, the higher revision first; a revision printed twice once.
+    EXPECT_EQ(revisions(entries), (QStringList{"9", "8", "7", "1", "10"}));
+    EXPECT_EQ(entries[2].msg, "b");
 }
 
-TEST(LogShown, EntriesUpToNineteenNinetyComeLastInReverse)
+namespace {
+
+// A log of count entries, many in the same second, with texts that need their references read.
+QStringList longLogEntries(int count)
 {
-    const QList<LogEntry> entries = shown(log({
-        entry("1", "ana", "1985-01-01T00:00:00.000000Z", "a"),
-        entry("2", "ana", "1990-01-01T00:00:00.000000Z", "b"),
-        entry("3", "ana", "2001-01-01T00:00:00.000000Z", "c"),
-        entry("4", "ana", "1970-01-01T00:00:00.000000Z", "d"),
-        entry("5", "ana", "1990-01-01T00:00:01.000000Z", "e"),
-    }));
-    EXPECT_EQ(revisions(entries), (QStringList{"3", "5", "4", "2", "1"}));
+    QStringList entries;
+    for (int i = 0; i < count; ++i) {
+        const QString date = QString::asprintf("2020-%02d-%02dT10:00:%02d.000000Z", 1 + i / 600 % 12,
+                                               1 + i / 20 % 28, i / 10 % 2);
+        entries << entry(QString::number(count - i), "autor&amp;" + QString::number(i % 3), date,
+                         "SOL:" + QString::number(i) + " &lt;ação&gt;");
+    }
+    return entries;
 }
 
-TEST(LogShown, SameEntriesInTheSameOrderAsTheFirstWay)
+}
+
+TEST(LogReading, ALongLogGivesEveryEntryInPrintedOrder)
 {
-    QRandomGenerator random(20260308);
-    for (int round = 0; round < 40; ++round) {
-        QStringList entries;
-        const int count = 1 + int(random.bounded(120));
-        for (int i = 0; i < count; ++i) {
-            // Few distinct seconds, so that dates repeat, some before 1990, some malformed.
-            const int year = 1985 + int(random.bounded(8));
-            const int month = 1 + int(random.bounded(13));
-            const int day = 1 + int(random.bounded(31));
-            const QString date = QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%06dZ", year, month, day,
-                                                   int(random.bounded(2)), int(random.bounded(2)),
-                                                   int(random.bounded(3)), int(random.bounded(999999)));
-            const QString author = random.bounded(10) == 0 ? "tavrel" : "autor" + QString::number(random.bounded(4));
-            entries << entry(QString::number(count - i), author, date, "mensagem " + QString::number(i));
-        }
-        const QString text = log(entries);
-        QList<LogEntry> expected = history::reference::ParseLog(text);
-        history::VerificaData(expected);
-        expected = history::reference::OrdenaRegistros(expected);
-        ASSERT_EQ(shown(text), expected) << "round " << round;
+    const int count = 8000;   // well above what is read in one go
+    const QStringList entries = longLogEntries(count);
+    const QString text = log(entries);
+    const QList<LogEntry> read = history::ParseLog("svn: warning: W1: aviso\n" + text + "svn: warning: W2: aviso\n");
+    ASSERT_EQ(read.size(), count);
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(read[i].revision, QString::number(count - i));
+        ASSERT_EQ(read[i].msg, "SOL:" + QString::number(i) + " <ação>");
+        ASSERT_EQ(read[i].author, "autor&" + QString::number(i % 3));
+    }
+
+    // Cut short in its last quarter: the entries before the cut.
+    const qsizetype cut = text.indexOf("<logentry", text.size() * 7 / 8);
+    const QList<LogEntry> shortened = history::ParseLog(text.left(cut + 30));
+    EXPECT_EQ(shortened.size(), text.left(cut).count("<logentry"));
+    EXPECT_EQ(shortened.last().revision, read[shortened.size() - 1].revision);
+
+    // Entries inside entries (a merge history), wherever the long log is cut: the outer ones.
+    QStringList nested;
+    for (int i = 0; i + 1 < count; i += 2)
+        nested << QString(entries[i]).replace("</logentry>", entries[i + 1] + "</logentry>");
+    const QList<LogEntry> outer = history::ParseLog(log(nested));
+    ASSERT_EQ(outer.size(), count / 2);
+    for (int i = 0; i < count / 2; ++i) ASSERT_EQ(outer[i].revision, QString::number(count - 2 * i));
+}
+
+TEST(LogShown, ALongLogNewestFirstTiesByRevision)
+{
+    const QList<LogEntry> entries = shown(log(longLogEntries(6000)));
+    ASSERT_EQ(entries.size(), 6000);
+    for (qsizetype i = 1; i < entries.size(); ++i) {
+        const QString a = entries[i - 1].date, b = entries[i].date;
+        const QString ka = a.mid(6, 4) + a.mid(3, 2) + a.left(2) + a.mid(12), kb = b.mid(6, 4) + b.mid(3, 2) + b.left(2) + b.mid(12);
+        ASSERT_TRUE(ka > kb || (ka == kb && entries[i - 1].revision.toInt() > entries[i].revision.toInt()))
+            << i << " " << a.toStdString() << " " << b.toStdString();
     }
 }
 

@@ -3,6 +3,7 @@
 // one without an author, accented authors; in both languages of the client.
 #include "logdump.h"
 #include "history/frmshowhistory.h"
+#include "history/selarquivo.h"
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
@@ -33,6 +34,9 @@ namespace {
 
 const QString kUser = "svn_hist", kPass = "H1st-s3nha";
 const QString kFile = "fontes/u.pas";
+const QString kCalcFile = "fontes/calc.pas";
+const QString kCalcMessage = QString("SOL:1002 corrige o cálculo & o total < 100");
+const QString kHead = "9";
 
 QString readAll(const QString &path)
 {
@@ -95,8 +99,8 @@ public:
         load.closeWriteChannel();
         ASSERT_TRUE(load.waitForFinished(60000));
         ASSERT_EQ(load.exitCode(), 0) << load.readAll().toStdString();
-        if (getuid() == 0)
-            QProcess::execute("chown", {"-R", "-L", "www-data:www-data", QFileInfo(base.path() + "/dav/repo").canonicalFilePath()});
+        giveRepositoryToTheServer();
+        commitTwoInOneSecond();
 
         const QString bin = base.path() + "/bin";
         argumentLog = base.path() + "/svn-arguments.log";
@@ -107,6 +111,42 @@ public:
         qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
     }
     void TearDown() override { QProcess::execute(DAVSERVER, {"stop", base.path() + "/dav"}); }
+
+    void giveRepositoryToTheServer()
+    {
+        if (getuid() == 0)
+            QProcess::execute("chown", {"-R", "-L", "www-data:www-data", QFileInfo(base.path() + "/dav/repo").canonicalFilePath()});
+    }
+    QString svn(QStringList args)
+    {
+        QProcess svn;
+        svn.setProcessChannelMode(QProcess::MergedChannels);
+        svn.start("svn", args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin");
+        svn.write((kPass + "\n").toUtf8());
+        svn.closeWriteChannel();
+        svn.waitForFinished(60000);
+        return QString::fromUtf8(svn.readAll());
+    }
+    // Two commits of the real client, r8 and r9, given the same second (a
+    // moment's commits often share one), r9's message with "&", "<" and an accent.
+    void commitTwoInOneSecond()
+    {
+        const QString wc = base.path() + "/commit-wc";
+        svn({"checkout", "-q", url + "/trunk", wc});
+        writeFile(wc + "/" + kCalcFile, "procedure Calcula;\n");
+        QProcess::execute("svn", {"add", "-q", wc + "/" + kCalcFile});
+        const QString first = svn({"commit", "-m", "SOL:1001 inclui Calcula", wc});
+        writeFile(wc + "/" + kCalcFile, "procedure Calcula;\nbegin\nend;\n");
+        const QString second = svn({"commit", "-m", kCalcMessage, wc});
+        ASSERT_TRUE(first.contains("8") && second.contains("9")) << (first + second).toStdString();
+        for (const auto &[revision, date] : {std::pair{"8", "2024-01-16T09:00:00.250000Z"},
+                                             std::pair{"9", "2024-01-16T09:00:00.750000Z"}}) {
+            writeFile(base.path() + "/date", date);
+            ASSERT_EQ(QProcess::execute("svnadmin", {"setrevprop", base.path() + "/dav/repo", "-r", revision, "svn:date",
+                                                     base.path() + "/date"}), 0);
+        }
+        giveRepositoryToTheServer();
+    }
 
     QTemporaryDir base;
     QString url;
@@ -202,11 +242,18 @@ protected:
         svn.waitForFinished(60000);
         return QString::fromUtf8(svn.readAll()).trimmed();
     }
+    // Picks c:\REL in the file dialog as the operator would type it; "" cancels.
     void choose(const QString &rel)
     {
-        window->setFileChooser([this, rel](QWidget *, const QString &, const QString &, const QString &) {
-            return rel.isEmpty() ? QString() : host(rel);
-        });
+        dialogs->onModal = [this, rel](QDialog &dialog) {
+            auto *picker = qobject_cast<history::TfrmSelArquivo *>(&dialog);
+            if (!picker) return int(QDialog::Rejected);
+            opened << picker->pasta();
+            if (rel.isEmpty()) return int(QDialog::Rejected);
+            picker->edtNome->setText("c:\\" + QString(rel).replace('/', '\\'));
+            picker->confirma();
+            return picker->result();
+        };
         run([this] { window->sbtPesqArqClick(); });
     }
     // The message an action ended with; "" when it ran to its end, "<silent>" for the silent end.
@@ -245,6 +292,14 @@ protected:
         }
         return readAll(toolLog);
     }
+    // What was said to the operator, without the windows opened.
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const qor::DialogRequest &r : dialogs->shown)
+            if (r.kind != qor::DialogRequest::Modal) out << r.text;
+        return out;
+    }
     QString text(const char *key) const { return history::TfrmShowHistory::Textos().Msg(key); }
     QStringList tmpEntries() const
     {
@@ -257,6 +312,7 @@ protected:
     ProductServer server;
     QString toolLog;
     std::unique_ptr<history::TfrmShowHistory> window;
+    QStringList opened;   // the folder the file dialog showed, each time
 };
 
 }
@@ -265,11 +321,13 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
 {
     choose("sistemas/prod/p401/" + kFile);
     EXPECT_EQ(window->edtDir->text(), "c:\\sistemas\\prod\\p401\\fontes\\u.pas");
+    EXPECT_EQ(opened, QStringList{"c:\\"}) << "the dialog shows the logical drive, not the host directory";
+    EXPECT_EQ(dialogs->shown.back().title, "Selecionar Arquivos para Show Log");
     EXPECT_TRUE(window->stUrl.endsWith("/trunk/fontes/u.pas")) << window->stUrl.toStdString();
     // svn prints 6, 3, 2, 1; revision 6 carries an earlier time than 3.
     EXPECT_EQ(column("REVISION"), (QStringList{"3", "6", "2", "1"}));
     EXPECT_EQ(column("AUTHOR"), (QStringList{"ana", "maria", "joão", "josé"}));
-    EXPECT_EQ(column("MSG"), (QStringList{"", "Sexta &amp; última", "Segunda versão", "Criação do fonte"}));
+    EXPECT_EQ(column("MSG"), (QStringList{"", "Sexta & última", "Segunda versão", "Criação do fonte"}));
     EXPECT_EQ(column("DATE").first(), "12/01/2024  09:00:00");
     EXPECT_TRUE(window->btnUltimaVer->isEnabled());
     EXPECT_FALSE(shown().contains("<logentry")) << "the XML log is not shown";
@@ -280,18 +338,28 @@ TEST_P(History, ShowsTheLogNewestFirstEachEntryWithItsOwnElements)
     EXPECT_EQ(column("AUTHOR")[1], "");
     EXPECT_EQ(column("MSG")[1], "no ramo");
 
-    // Cancelling the file dialog empties the log.
+    // Cancelling the file dialog empties the log; the dialog opened where the last file was.
     choose("");
+    EXPECT_EQ(opened.last(), "c:\\workfolder\\v_1234\\p401\\fontes");
     EXPECT_EQ(window->cdsPadrao.recordCount(), 0);
     EXPECT_FALSE(window->btnUltimaVer->isEnabled());
     EXPECT_TRUE(window->edtDir->text().isEmpty());
+}
+
+TEST_P(History, ShowsEveryRevisionOfTheSameSecondWithItsMessageAsTyped)
+{
+    choose("sistemas/prod/p401/" + kCalcFile);
+    EXPECT_EQ(column("REVISION"), (QStringList{"9", "8"}));
+    EXPECT_EQ(column("DATE"), (QStringList{"16/01/2024  09:00:00", "16/01/2024  09:00:00"}));
+    EXPECT_EQ(column("MSG"), (QStringList{kCalcMessage, "SOL:1001 inclui Calcula"}));
+    EXPECT_EQ(column("AUTHOR"), (QStringList{kUser, kUser}));
 }
 
 TEST_P(History, AFileOutsideAWorkingCopyIsRefused)
 {
     writeFile(host("solto/x.pas"), "x\n");
     choose("solto/x.pas");
-    EXPECT_EQ(dialogs->texts(), QStringList{vcs::Recognition::logViewer().text("ERRO_GERAL")});
+    EXPECT_EQ(messages(), QStringList{vcs::Recognition::logViewer().text("ERRO_GERAL")});
     EXPECT_EQ(window->cdsPadrao.recordCount(), 0);
 }
 
@@ -373,7 +441,7 @@ TEST_P(History, RetrievesABranchRevisionOfAVersionFolderByExport)
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
     EXPECT_EQ(readAll(host(rel)), "b5\n");
-    EXPECT_EQ(svnInfo(rel, "revision"), "7") << "export replaces the content only";
+    EXPECT_EQ(svnInfo(rel, "revision"), kHead) << "export replaces the content only";
     EXPECT_TRUE(status(rel).startsWith("M")) << status(rel).toStdString();
     EXPECT_TRUE(shown().contains("Arquivo u.pas copiado para o diretório c:\\workfolder\\v_1234\\p401\\fontes com sucesso."))
         << shown().toStdString();
@@ -389,17 +457,50 @@ TEST_P(History, RetrievesIntoAnOlderCopyThroughTheCurrentOne)
     EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
     EXPECT_EQ(readAll(host(older)), "v2\n");
     EXPECT_EQ(readAll(host(current)), "v6\n");
-    EXPECT_EQ(svnInfo(current, "revision"), "7");
+    EXPECT_EQ(svnInfo(current, "revision"), kHead);
     EXPECT_EQ(status(current.section('/', 0, 2)), "") << "the current copy is left as it was";
     EXPECT_TRUE(tmpEntries().isEmpty()) << tmpEntries().join(' ').toStdString();
 
     // Local changes in the current copy are never overwritten.
+    QProcess::execute("svn", {"revert", "-q", host(older)});
     writeFile(host(current), "trabalho do operador\n");
     ASSERT_TRUE(goTo("1"));
     dialogs->answer(0);
     EXPECT_EQ(run([this] { window->GETClick(); }), text("COPIA_ALTERADA").replace("%s", "C:\\sistemas\\prod\\p401\\fontes\\u.pas"));
     EXPECT_EQ(readAll(host(current)), "trabalho do operador\n");
     EXPECT_TRUE(tmpEntries().isEmpty());
+}
+
+TEST_P(History, AChangedWorkingFileIsRefusedBeforeAnythingIsRemoved)
+{
+    const QString rel = "sistemas/prod/p401/" + kFile, branch = "workfolder/v_1234/p401/" + kFile;
+    for (const auto &[file, revision] : {std::pair{rel, "2"}, std::pair{branch, "5"}}) {
+        choose(file);
+        writeFile(host(file), "trabalho do operador\n");
+        ASSERT_TRUE(goTo(revision));
+        dialogs->answer(0);
+        EXPECT_EQ(run([this] { window->GETClick(); }), text("ARQUIVO_ALTERADO").replace("%s", window->edtDir->text()));
+        EXPECT_EQ(readAll(host(file)), "trabalho do operador\n") << file.toStdString();
+        EXPECT_EQ(svnInfo(file, "revision"), kHead);
+        EXPECT_TRUE(tmpEntries().isEmpty()) << tmpEntries().join(' ').toStdString();
+    }
+    EXPECT_TRUE(server.calls.isEmpty()) << "refused before the retrieval began";
+
+    // A file locked by its operator (checked out), or missing, holds nothing to lose: it is retrieved.
+    QProcess::execute("svn", {"revert", "-q", host(rel)});
+    g_repo->svn({"lock", "--force", host(rel)});
+    ASSERT_TRUE(status(rel).contains("K")) << status(rel).toStdString();
+    choose(rel);
+    ASSERT_TRUE(goTo("2"));
+    dialogs->answer(0);
+    EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
+    EXPECT_EQ(readAll(host(rel)), "v2\n");
+    QFile::remove(host(rel));
+    ASSERT_TRUE(goTo("3"));
+    dialogs->answer(0);
+    EXPECT_EQ(run([this] { window->GETClick(); }), "") << shown().toStdString();
+    EXPECT_EQ(readAll(host(rel)), "v3\n");
+    g_repo->svn({"unlock", "--force", host(rel)});
 }
 
 TEST_P(History, TwoRetrievalsKeepTheirCopiesApart)
