@@ -1,4 +1,5 @@
 #include "database.h"
+#include "plan/situacao.h"
 #include "handlers.h"
 #include "packet.h"
 #include "plan_fields.h"
@@ -97,13 +98,14 @@ QJsonValue monitoringToday(Database &db, const QString &branch, const QString &o
     const QDate today = QDate::currentDate();
     Packet packet({str("CDFILIAL", 4), str("NRTAREFA", 10), str("NRPLATIVTARE", 5), str("CDPROCESSO", 10),
                    str("NMPROCESSO", 100), str("IDSITATIVTAR", 1), dt("DTINPATIVTAR"), dt("DTFIPATIVTAR")});
-    QSqlQuery q = db.run("SELECT p.CDFILIAL, p.NRTAREFA, p.NRPLATIVTARE, p.CDPROCESSO, pr.NMPROCESSO,"
-                         " p.IDSITATIVTAR, p.DTINPATIVTAR, p.DTFIPATIVTAR FROM planativtare p"
-                         " LEFT JOIN processo pr ON pr.CDPROCESSO = p.CDPROCESSO"
-                         " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ? AND p.CDPROCESSO = ?"
-                         " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X'))"
-                         " AND p.DTINPATIVTAR >= ? AND p.DTINPATIVTAR < ?"
-                         " ORDER BY p.NRTAREFA, p.NRPLATIVTARE",
+    static const QString sql = "SELECT p.CDFILIAL, p.NRTAREFA, p.NRPLATIVTARE, p.CDPROCESSO, pr.NMPROCESSO,"
+                               " p.IDSITATIVTAR, p.DTINPATIVTAR, p.DTFIPATIVTAR FROM planativtare p"
+                               " LEFT JOIN processo pr ON pr.CDPROCESSO = p.CDPROCESSO"
+                               " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ? AND p.CDPROCESSO = ? AND "
+                               + plan::SqlNaoEncerrada("p.IDSITATIVTAR")
+                               + " AND p.DTINPATIVTAR >= ? AND p.DTINPATIVTAR < ?"
+                                 " ORDER BY p.NRTAREFA, p.NRPLATIVTARE";
+    QSqlQuery q = db.run(sql,
                          {branch, operatorCode, process, formatStamp(QDateTime(today, QTime(0, 0))),
                           formatStamp(QDateTime(today.addDays(1), QTime(0, 0)))});
     packet.addRows(q);
