@@ -107,6 +107,7 @@ int main(int argc, char **argv)
     workflow::WorkflowContext fluxo(modulo, remote, {user, pass}, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
     vcs::MainRunner runner(remote, [] {}, capture, paths);
     vcs::Classifier classifier(account);
+    classifier.setLedger(&fluxo.ledger());
     runner.setClassifier(&classifier, {});
     fluxo.setRunner(&runner);
     qor::RecordSet oper, versoes;
@@ -124,7 +125,6 @@ int main(int argc, char **argv)
         f.listas().arqCheckout = logical;
         ok = true;
     };
-    account.files = logical;
 
     auto unlockAll = [&] { svn(QStringList{"unlock", "-q"} + host); };
     auto viaWorkflow = [&] {

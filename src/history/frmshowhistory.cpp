@@ -250,10 +250,10 @@ QString TfrmShowHistory::FiltroArquivos() const
     const char *key = "FILTRO_LUMETRA";
     QString masks = stExtLumetra;
     switch (m_contexto.plataforma) {
-    case 0: key = "FILTRO_DELPHI"; masks = stExtDelphi; break;
-    case 1: key = "FILTRO_ASP"; masks = stExtAsp; break;
-    case 2: key = "FILTRO_PROD_LUMETRA"; masks = stExtProdLumetra; break;
-    default: break;
+    case vcs::PlataformaProduto::Delphi: key = "FILTRO_DELPHI"; masks = stExtDelphi; break;
+    case vcs::PlataformaProduto::Asp: key = "FILTRO_ASP"; masks = stExtAsp; break;
+    case vcs::PlataformaProduto::ProdutoLumetra: key = "FILTRO_PROD_LUMETRA"; masks = stExtProdLumetra; break;
+    case vcs::PlataformaProduto::FrameworkLumetra: break;
     }
     return msg(key) + QStringLiteral(" (") + masks.split(u';', Qt::SkipEmptyParts).join(u' ') + u')';
 }

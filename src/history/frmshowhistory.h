@@ -3,6 +3,7 @@
 #include "host/messages.h"
 #include "host/recordset.h"
 #include "vcs/pathmap.h"
+#include "vcs/plataforma.h"
 #include "vcs/runners.h"
 #include <QDialog>
 #include <QStringList>
@@ -33,7 +34,7 @@ inline const QString kTmpLogDir = QStringLiteral("C:\\TmpLogDir\\");
 struct HistoryContext {
     QString usuario;                 // stUsuarioSvn
     QString senha;                   // stSenhaSvn, kept in memory only
-    int plataforma = 0;              // GetProdAtual's number: 0 Delphi, 1 ASP, 2 Lumetra product, 3 framework
+    vcs::PlataformaProduto plataforma = vcs::PlataformaProduto::Delphi;
     server::RemoteServer *server = nullptr;
     QString ferramentaDiff = kFerramentaDiffPadrao;
 };

@@ -124,7 +124,7 @@ void TfrmShowHistory::diff(const QString &revisions)
 QString TfrmShowHistory::baseDirProdutoAtual()
 {
     if (!m_contexto.server) return {};
-    m_contexto.server->load(cdsVerificaProduto, QStringLiteral("GetProdAtual"), {m_contexto.plataforma});
+    m_contexto.server->load(cdsVerificaProduto, QStringLiteral("GetProdAtual"), {vcs::Numero(m_contexto.plataforma)});
     cdsVerificaProduto.first();
     return cdsVerificaProduto.textOf(QStringLiteral("DSDIRBASEVER")).trimmed();
 }

@@ -53,7 +53,7 @@ void criaAnexoScript(const QString &filial, const QString &solicitacao, const QS
     if (!modulo.frmZEL)
         qor::MensErro(scripts::ScriptTexts().Msg(QStringLiteral("SEM_JANELA_PRINCIPAL")), true);
     TfrmZEL &principal = *modulo.frmZEL;
-    scripts::CriaAnexoScript({principal.Servidor(), &principal.cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
+    scripts::CriaAnexoScript({principal.Servidor(), &principal.atividades().cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
                              produto, processo, &principal);
 }
 
@@ -72,8 +72,8 @@ void criaAutenticacao()
     QPointer<TfrmZEL> janela = Modulo().frmZEL;
     auth::CriaAutenticacao([janela](const QString &usuario, const QString &senha) {
         if (!janela) return;
-        janela->stUsuarioSvn = usuario;
-        janela->stSenhaSvn = senha;
+        janela->atividades().stUsuarioSvn = usuario;
+        janela->atividades().stSenhaSvn = senha;
     });
 }
 
@@ -121,7 +121,7 @@ extern "C" void FinalizaModulo()
     if (modulo.frmZEL) {
         modulo.frmZEL->close();
         // A window under a running command closes itself when the command returns.
-        if (modulo.frmZEL && !modulo.frmZEL->emExecucao())
+        if (modulo.frmZEL && !modulo.frmZEL->atividades().emExecucao())
             delete modulo.frmZEL.data();
     }
     modulo.filtro.reset();

@@ -80,21 +80,18 @@ CommandLine Classifier::unlockCommand(const QString &file) const
 
 void Classifier::unlockCheckoutFiles()
 {
-    if (!m_runner) return;
+    if (!m_runner || !m_ledger) return;
     const Flag undoing(m_undoing);
     const QString caption = m_texts.text(QStringLiteral("ACAO_SUBVERSION_UNLOCK"));
-    for (const QString &file : m_context.checkoutFiles())
+    for (const QString &file : m_ledger->chosen())
         m_runner->Execute(caption + fileName(file), unlockCommand(file), m_progress, true);
 }
 
 void Classifier::clearArqCheckout()
 {
-    // Without an activity named by the workflow there is nothing of ours to clear.
-    if (m_activity.isEmpty()) return;
-    server::RemoteServer &server = m_context.server();
-    const server::RemoteServer::Use use(server);
-    const QJsonArray args{qor::FiliProc(), m_activity.task, m_activity.activity};
-    qor::CheckResultServ(server.callRaw(QStringLiteral("ClearArqCheckout"), args));
+    // Without an activity of the run there is nothing of ours to clear.
+    if (!m_ledger || !m_ledger->hasActivity()) return;
+    qor::CheckResultServ(m_ledger->clearOnServer(m_context.server()));
 }
 
 }

@@ -226,7 +226,7 @@ void AtualizacaoProduto::Efetua_Update(const QString &diretorios, const QString 
     RenomeiaDiretorios renomeia(m_ctx);
     const workflow::RepositoryAccount &conta = m_ctx.fluxo.conta();
     for (const QString &copia : copias) {
-        if (m_ctx.lumetra())
+        if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra)
             renomeia.RenomeiaDirSemSVN_AntesGet(copia);
         qor::ActiveShowAvi(nullptr, 6, Msg(QStringLiteral("DADOS_SUBVERSION")));
         vcs::CommandLine update = vcs::CommandLine::of(QStringLiteral("svn"));
@@ -240,7 +240,7 @@ void AtualizacaoProduto::Efetua_Update(const QString &diretorios, const QString 
             const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
             m_ctx.fluxo.runner().Execute(Msg(QStringLiteral("ACAO_SUBVERSION_ATUALARQ")), update, m_ctx.progresso, true);
         }
-        if (m_ctx.lumetra() && !renomeados.isEmpty())
+        if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra && !renomeados.isEmpty())
             renomeia.RenomeiaDirSemSVN_DepoisGet();
         posicao += passo;
         m_ctx.barra(posicao);

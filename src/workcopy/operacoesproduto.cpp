@@ -155,7 +155,7 @@ void OperacoesProduto::repara(const QString &nome)
         }
         const QString alvo = c.toLower();
         if (fs.isDirectory(c)) {
-            if (m_ctx.lumetra())
+            if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra)
                 renomeia.RenomeiaDirSemSVN_AntesGet(c);
             executa(QStringLiteral("ACAO_SUBVERSION_REMOVETRAVA"), c, svn({"cleanup", "--no-auth-cache"}, {alvo}));
             avanca();
@@ -168,7 +168,7 @@ void OperacoesProduto::repara(const QString &nome)
                     svn({"update", "--no-auth-cache"},
                         {"--force", "--no-auth-cache", "--depth", "infinity", "--accept", "postpone", alvo}));
             avanca();
-            if (m_ctx.lumetra() && !renomeados.isEmpty())
+            if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra && !renomeados.isEmpty())
                 renomeia.RenomeiaDirSemSVN_DepoisGet();
         } else {
             executa(QStringLiteral("ACAO_SUBVERSION_ATUALDIR"), c,

@@ -3,6 +3,7 @@
 #include "host/messages.h"
 #include "host/services.h"
 #include "module/modulestate.h"
+#include "plan/processos.h"
 #include "server/remote.h"
 #include "vcs/drive.h"
 #include "vcs/recognition.h"
@@ -100,28 +101,10 @@ Checkout::Checkout(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, Ch
     const CheckoutHooks padrao;
     if (!m_hooks.selecao)
         m_hooks.selecao = CriaSelectFiles;
-    if (!m_hooks.plataforma)
-        m_hooks.plataforma = padrao.plataforma;
     if (!m_hooks.painelVisivel)
         m_hooks.painelVisivel = padrao.painelVisivel;
     if (!m_hooks.reabilitaGrade)
         m_hooks.reabilitaGrade = padrao.reabilitaGrade;
-    if (!m_hooks.nomeiaAtividade)
-        m_hooks.nomeiaAtividade = padrao.nomeiaAtividade;
-}
-
-bool Checkout::ProcessoScript(const QString &processo)
-{
-    static const QStringList codes = {"0000011270", "0000000663", "0000011669", "0000013015"};
-    return codes.contains(processo);
-}
-
-bool Checkout::ProcessoDesenvolvimento(const QString &processo)
-{
-    static const QStringList codes = {"0000011045", "0000011054", "0000011077", "0000011080",
-                                      "0000010196", "0000011633", "0000010706", "0000010712",
-                                      "0000011329", "0000011262", "0000011263", "0000011264"};
-    return codes.contains(processo);
 }
 
 QString Checkout::ComBarraFinal(QString url)
@@ -207,10 +190,9 @@ void Checkout::Realiza_Checkout(const PedidoCheckout &pedido)
     const Desliga operando(m_fluxo.modulo().boOperaSubversion);
     const ActivityKey chave{pedido.filial, pedido.tarefa, pedido.atividade};
     const WorkflowContext::Run run = m_fluxo.begin(chave);
-    m_hooks.nomeiaAtividade(chave);
     m_naoLiberadas.clear();
     m_fluxo.listas().arqCheckout.clear();
-    m_tentados.clear();
+    ledger().forgetTried();
     Vd_Arq_Checkout(pedido.produto, pedido.processo, pedido.solicitacao, pedido.tarefa, pedido.atividade,
                     pedido.itemTrab);
     workcopy::AtualizacaoProduto(m_copias).Atualiza_Arq_Prod_Merc(pedido.produto);
@@ -221,7 +203,7 @@ void Checkout::Realiza_Checkout(const PedidoCheckout &pedido)
     } catch (...) {
         // The work item is not recorded as ours (another operator got it
         // first, or the server failed): the locks are given back.
-        recupera(pedido);
+        recupera();
         throw;
     }
 }
@@ -263,7 +245,7 @@ void Checkout::Vd_Arq_Checkout(const QString &produto, const QString &processo, 
         ~Libera() { lista.clear(); }
     } libera{renomeados};
     const server::RemoteServer::Use use(servidor);
-    if (!ProcessoDesenvolvimento(processo))
+    if (!plan::processos::Desenvolvimento(processo))
         return;
     cdsVdsolitemtrab.close();
     servidor.load(cdsVdsolitemtrab, QStringLiteral("GetVdsolitemtrab"), {solicitacao, produto, itemTrab});
@@ -349,7 +331,7 @@ void Checkout::atualizaCopias(const QString &produto)
     m_copias.confirmacao(false);
     const qor::BusyCursor cursor;
     animacao(msg("DADOS_SUBVERSION"));
-    const bool lumetra = m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra;
+    const bool lumetra = plataforma() == PlataformaProduto::ProdutoLumetra;
     workcopy::RenomeiaDiretorios renomeia(m_copias);
     for (const QString &copia : copias) {
         if (lumetra)
@@ -373,11 +355,11 @@ void Checkout::atualizaCopias(const QString &produto)
 void Checkout::DoCheckOut(const PedidoCheckout &pedido)
 {
     m_fluxo.listas().arqCheckout.clear();
-    m_tentados.clear();
+    ledger().forgetTried();
     try {
         checkout(pedido);
     } catch (...) {
-        recupera(pedido);
+        recupera();
         throw;
     }
 }
@@ -401,7 +383,7 @@ void Checkout::checkout(const PedidoCheckout &pedido)
     cdsItemTarefa.first();
     cdsDirItemTrab.first();
     verificaSql();
-    const bool script = ProcessoScript(pedido.processo);
+    const bool script = plan::processos::Script(pedido.processo);
     const Fim novoScript = perguntaScript(script);
     if (perguntaRelatorio(pedido) == Fim::Termina || novoScript == Fim::Termina)
         return;
@@ -465,7 +447,7 @@ Checkout::Fim Checkout::perguntaRelatorio(const PedidoCheckout &pedido)
     if (resposta != 10)
         cancelado();
     preparaDiretorios(pedido);
-    if (cdsDirItemTrab.isEmpty() && !ProcessoScript(pedido.processo))
+    if (cdsDirItemTrab.isEmpty() && !plan::processos::Script(pedido.processo))
         qor::MensErro(msg("Dir_Item_Trab"));
     percorreDiretorios(pedido, false);
     return Fim::Termina;
@@ -488,7 +470,7 @@ bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
 {
     const vcs::LogicalFs fs(m_copias.paths);
     const QString &base = m_fluxo.modulo().stDiretorio;
-    const bool delphi = m_hooks.plataforma() == PlataformaProduto::Delphi;
+    const bool delphi = plataforma() == PlataformaProduto::Delphi;
     const QString tipo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
     const QString campo = tipo == u"02" ? QStringLiteral("NMITEMTRAB") : QStringLiteral("CDREDUITTRAB");
     const QString codigo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(campo, 0).left(6);
@@ -531,7 +513,7 @@ bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
     }
     // Closing the dialog's window leaves the flag as it was: it starts cleared.
     m_boConfirmaCheckout = false;
-    m_hooks.selecao(m_fluxo, m_hooks.plataforma(), valores, m_boConfirmaCheckout);
+    m_hooks.selecao(m_fluxo, plataforma(), valores, m_boConfirmaCheckout);
     if (m_boConfirmaCheckout)
         return true;
     if (!m_hooks.painelVisivel())
@@ -576,7 +558,7 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
         executa(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo), svn(revert).appendPath(alvo));
         const QStringList lock = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("lock")}
                                         : QStringList{QStringLiteral("lock"), QStringLiteral("--no-auth-cache")};
-        m_tentados << arquivo;
+        ledger().tried(arquivo);
         const QString caption = msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo);
         executa(caption, svn(lock).appendPath(alvo));
         // A client that ended without saying so (killed, crashed) has not
@@ -658,7 +640,7 @@ void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
             svn({QStringLiteral("mkdir"), QStringLiteral("--no-auth-cache"), QStringLiteral("--parents")}).appendPath(dir));
     m_copias.barra(500000);
     QString mensagem = "-mSOL:" + solicitacao.trimmed();
-    if (m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra)
+    if (plataforma() == PlataformaProduto::ProdutoLumetra)
         mensagem += " - Release metadados: " + QString::number(m_fluxo.modulo().stReleaseMetaDados.trimmed().toLongLong());
     executa(msg("ACAO_SUBVERSION_ATUADIR"),
             svn({QStringLiteral("commit"), QStringLiteral("--no-auth-cache"), mensagem}).appendPath(dir));
@@ -667,7 +649,7 @@ void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
 
 // ---- The recovery --------------------------------------------------------------------------
 
-void Checkout::recupera(const PedidoCheckout &pedido)
+void Checkout::recupera()
 {
     m_naoLiberadas.clear();
     HostDaRecuperacao host;
@@ -685,14 +667,11 @@ void Checkout::recupera(const PedidoCheckout &pedido)
             break;
         if (liberado(*runner, arquivo))
             continue;
-        if (m_tentados.contains(arquivo, Qt::CaseInsensitive))
+        if (ledger().wasTried(arquivo))
             m_naoLiberadas << arquivo;
     }
     try {
-        server::RemoteServer &servidor = m_fluxo.server();
-        const server::RemoteServer::Use use(servidor);
-        const qor::RemoteResult limpo = servidor.callRaw(QStringLiteral("ClearArqCheckout"),
-                                                         {filial(), pedido.tarefa, pedido.atividade});
+        const qor::RemoteResult limpo = ledger().clearOnServer(m_fluxo.server());
         if (limpo.isError)
             progresso({proprio("LISTA_NAO_LIMPA").arg(limpo.errorMessage)});
     } catch (const std::exception &e) {
@@ -715,7 +694,7 @@ bool Checkout::liberado(vcs::ConsoleRunner &runner, const QString &arquivo)
                        sink(), true);
         if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output))
             return true;
-        if (!m_tentados.contains(arquivo, Qt::CaseInsensitive))
+        if (!ledger().wasTried(arquivo))
             return true;   // never asked for: a lock of ours cannot be there
         // A client stopped between the server's grant and its own record
         // leaves a lock the working copy does not know: ask the repository.

@@ -20,8 +20,6 @@ namespace workflow {
 
 // What the check-out takes from the main window besides the two contexts.
 struct CheckoutHooks {
-    // rbtProdDelphi / rbtProdLumetra / ...: the platform chosen at start.
-    std::function<PlataformaProduto()> plataforma = [] { return PlataformaProduto::Delphi; };
     // FiliProc and Operador of the host.
     std::function<QString()> filial;
     std::function<QString()> operador;
@@ -36,8 +34,6 @@ struct CheckoutHooks {
     std::function<QString()> raizBackup;
     // CriaSelectFiles; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckout &, bool &)> selecao;
-    // The classifier of the main runner is told whose check-out its reactions undo.
-    std::function<void(const ActivityKey &)> nomeiaAtividade = [](const ActivityKey &) {};
 };
 
 // The nine texts of a check-out, in the order the plan passes them.
@@ -69,8 +65,6 @@ public:
     // Gives every lock back when it fails; the failure then goes on.
     void DoCheckOut(const PedidoCheckout &pedido);
 
-    static bool ProcessoScript(const QString &processo);
-    static bool ProcessoDesenvolvimento(const QString &processo);
     // stDirVss and stDiretorio as a check-out completes them (empty stays empty).
     static QString ComBarraFinal(QString url);
     static QString BaseDaCopia(QString base);
@@ -108,12 +102,14 @@ private:
     void cancelado();
     void criaDiretorioItem(const QString &relativo, const QString &solicitacao);
     void criaDiretorio(const QString &dir, const QString &solicitacao);
-    void recupera(const PedidoCheckout &pedido);
+    void recupera();
     bool liberado(vcs::ConsoleRunner &runner, const QString &arquivo);
     QStringList alterados(const QStringList &arquivos);
     void guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido);
 
     void executa(const QString &caption, const vcs::CommandLine &command);
+    PlataformaProduto plataforma() const { return m_fluxo.plataforma(); }
+    vcs::CheckoutLedger &ledger() const { return m_fluxo.ledger(); }
     vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
     QString filial() const;
     QString operador() const;
@@ -127,7 +123,6 @@ private:
     CheckoutHooks m_hooks;
     QString m_stIdProdSvn;
     bool m_boConfirmaCheckout = false;
-    QStringList m_tentados;     // the files whose lock was asked for in this check-out
     QStringList m_naoLiberadas;
 };
 

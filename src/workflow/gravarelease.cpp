@@ -1,6 +1,7 @@
 #include "workflow/gravarelease.h"
 #include "host/services.h"
 #include "module/modulestate.h"
+#include "plan/processos.h"
 #include "scripts/scriptvars.h"
 #include "server/remote.h"
 #include "vcs/commandline.h"
@@ -28,16 +29,6 @@ bool isNumber(const QString &text)
     bool ok = false;
     text.toLongLong(&ok);
     return ok && !text.isEmpty() && text.at(0).isDigit();
-}
-
-// The processes whose conclusion may attach patch scripts.
-const QStringList &processosComScripts()
-{
-    static const QStringList codes = {
-        "0000011270", "0000000663", "0000011669", "0000011045", "0000011054", "0000011077", "0000011080",
-        "0000010196", "0000010706", "0000011633", "0000011329", "0000011262", "0000010712", "0000011263",
-        "0000011264", "0000013011", "0000013008", "0000013014", "0000013022", "0000013015"};
-    return codes;
 }
 
 }
@@ -168,9 +159,9 @@ void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QStrin
     m_servidor.call(QStringLiteral("SetReleaseAntSVN"), {filial, tarefa, atividade, codigo, release});
 }
 
-void GravaRelease::Grava_Release_MetaDados(const RegistroPlano &registro, bool plataformaLumetra)
+void GravaRelease::Grava_Release_MetaDados(const RegistroPlano &registro)
 {
-    if (!plataformaLumetra)
+    if (m_fluxo.plataforma() != vcs::PlataformaProduto::ProdutoLumetra)
         return;
     qor::ActiveShowAvi(qor::HostMainWindow(), 6, msg("RELEASE_METADADOS"));
     QString usuario = m_fluxo.conta().usuario;
@@ -222,10 +213,10 @@ void GravaRelease::SetArquivo(const QString &, const QString &, qor::RecordSet &
 }
 
 void GravaRelease::Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
-                                         const QString &processo, bool plataformaDelphi)
+                                         const QString &processo)
 {
     bool &marcado = scripts::Scripts().boArquivoMarcado;
-    if (!processosComScripts().contains(processo)) {
+    if (!plan::processos::AnexaScripts(processo)) {
         marcado = true;
         return;
     }
@@ -233,7 +224,7 @@ void GravaRelease::Anexa_Arquivo_Geracao(const QString &produto, const QString &
         marcado = true;
         return;
     }
-    if ((scripts::ModoModelagem(processo) || plataformaDelphi) && m_hooks.abreScripts)
+    if ((scripts::ModoModelagem(processo) || m_fluxo.plataforma() == vcs::PlataformaProduto::Delphi) && m_hooks.abreScripts)
         m_hooks.abreScripts(filial, solicitacao, produto, processo);
     else
         marcado = true;

@@ -25,7 +25,7 @@ vcs::MainRunner &WorkflowContext::runner() const
 WorkflowContext::Run WorkflowContext::begin(const ActivityKey &activity)
 {
     if (m_depth++ == 0)
-        m_activity = activity;
+        m_ledger.begin(activity);
     return Run(this);
 }
 
@@ -39,7 +39,7 @@ void WorkflowContext::end()
 {
     const bool idle = --m_depth == 0;
     if (idle)
-        m_activity = {};
+        m_ledger.end();
     if (m_onRunEnded)
         m_onRunEnded(idle);
 }

@@ -2,7 +2,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include "vcs/activitykey.h"
+#include "vcs/checkoutledger.h"
 #include "vcs/commandline.h"
+#include "vcs/plataforma.h"
 
 namespace apr { struct ModuleState; }
 namespace qor { class DialogSeam; }
@@ -11,14 +14,8 @@ namespace vcs { class MainRunner; }
 
 namespace workflow {
 
-// CDFILIAL, NRTAREFA and NRPLATIVTARE of the activity a workflow works on.
-struct ActivityKey {
-    QString filial;
-    QString tarefa;
-    QString atividade;
-    bool isEmpty() const { return tarefa.isEmpty() && atividade.isEmpty(); }
-    bool operator==(const ActivityKey &) const = default;
-};
+using vcs::ActivityKey;
+using vcs::PlataformaProduto;
 
 // The repository account written into every svn command line (stUsuarioSvn, stSenhaSvn).
 struct RepositoryAccount {
@@ -51,6 +48,11 @@ public:
     qor::DialogSeam &dialogs() const;
     const RepositoryAccount &conta() const { return m_conta; }
     const FileLists &listas() const { return m_listas; }
+    // The platform chosen at start; its variants of the workflows ask it here.
+    PlataformaProduto plataforma() const { return m_plataforma; }
+    void setPlataforma(PlataformaProduto plataforma) { m_plataforma = plataforma; }
+    // What the check-out of the run in progress must undo when it fails.
+    vcs::CheckoutLedger &ledger() { return m_ledger; }
     // "svn" + before + the account (the password masked) + after.
     vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
 
@@ -77,8 +79,8 @@ public:
     [[nodiscard]] Run begin(const ActivityKey &activity);
 
     bool running() const { return m_depth > 0; }
-    // The activity of the run in progress; empty between runs.
-    const ActivityKey &activity() const { return m_activity; }
+    // The activity of the run in progress (also the ledger's); empty between runs.
+    const ActivityKey &activity() const { return m_ledger.activity(); }
     // Called each time a run ends, and with idle true when it was the last one.
     void setOnRunEnded(std::function<void(bool idle)> onRunEnded) { m_onRunEnded = std::move(onRunEnded); }
 
@@ -89,9 +91,10 @@ private:
     server::RemoteServer &m_server;
     RepositoryAccount m_conta;
     FileLists m_listas;
+    PlataformaProduto m_plataforma = PlataformaProduto::Delphi;
+    vcs::CheckoutLedger m_ledger{m_listas.arqCheckout};
     vcs::MainRunner *m_runner = nullptr;
     int m_depth = 0;
-    ActivityKey m_activity;
     std::function<void(bool)> m_onRunEnded;
 };
 

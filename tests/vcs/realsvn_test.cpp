@@ -73,7 +73,6 @@ DavServer *g_server = nullptr;
 
 class Context : public vcs::ClassifierContext {
 public:
-    QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return user; }
     QString svnPassword() const override { return password; }
     QString currentTask() const { return "0000000077"; }
@@ -81,6 +80,7 @@ public:
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override {}
     QStringList files;
+    vcs::CheckoutLedger ledger{files};
     QString user = kUserB, password = kPassB;
     RecordingServer remote;
 };
@@ -102,7 +102,8 @@ protected:
         runner = std::make_unique<vcs::MainRunner>(context.remote, [this] { confirmEnabled = true; }, stlSaidaSvn);
         runner->runner().setEnvironment(environment);
         runner->setClassifier(&classifier, sink);
-        classifier.setActivity({context.currentTask(), context.currentActivity()});
+        classifier.setLedger(&context.ledger);
+        context.ledger.begin({"0001", context.currentTask(), context.currentActivity()});
 
         direct({"mkdir", "--parents", "-m", "SOL:1 area", repo()}, kUserA);
         const QString co = direct({"checkout", repo(), host("a")}, kUserA);
@@ -362,7 +363,8 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     } serverContext;
     serverContext.real = &remote;
     vcs::Classifier realClassifier(serverContext);
-    realClassifier.setActivity({serverContext.currentTask(), serverContext.currentActivity()});
+    realClassifier.setLedger(&serverContext.ledger);
+    serverContext.ledger.begin({"0001", serverContext.currentTask(), serverContext.currentActivity()});
     runner->setClassifier(&realClassifier, sink);
 
     direct({"lock", host("a") + "/Unit1.pas"}, kUserA);

@@ -61,7 +61,6 @@ class Bench : public vcs::ClassifierContext {
 public:
     explicit Bench(const QString &lang = "C");
     ~Bench() override;
-    QStringList checkoutFiles() const override { return {}; }
     QString svnUser() const override { return usuario; }
     QString svnPassword() const override { return senha; }
     server::RemoteServer &server() override { return remote; }

@@ -40,7 +40,7 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     workcopy::WorkCopyContext ctx{fluxo, stDirArqSV, escolhida, operDesenv, paramVersao};
     ctx.paths = bench.paths;
     ctx.progresso = bench.sink;
-    ctx.lumetra = [] { return true; };
+    fluxo.setPlataforma(vcs::PlataformaProduto::ProdutoLumetra);
     ctx.raizRepositorio = DavServer::instance().url;
 
     workcopy::AtualizacaoProduto atualizacao(ctx);

@@ -234,7 +234,7 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
 {
     bench->modulo.stReleaseMetaDados = "045";
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo\\Sub"}});
-    janela->plataforma = workflow::PlataformaProduto::ProdutoLumetra;
+    janela->plataforma(workflow::PlataformaProduto::ProdutoLumetra);
     workflow::PedidoCheckout pedido = janela->pedido();
     pedido.solicitacao = "123  ";
     bench->dialogs->answer(0);   // CRIAR DIRETÓRIO PARA TRABALHO
@@ -244,7 +244,7 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
     EXPECT_TRUE(log.contains("<msg>SOL:123 - Release metadados: 45</msg>")) << log.toStdString();
     EXPECT_TRUE(bench->svn({"info", bench->repo("chk/trunk/Fontes/Novo/Sub")}).contains("Novo/Sub"));
 
-    janela->plataforma = workflow::PlataformaProduto::Delphi;
+    janela->plataforma(workflow::PlataformaProduto::Delphi);
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"Fontes\\Outro"}});
     bench->dialogs->answer(0);
     ASSERT_EQ(AbortOf([&] { janela->novo()->Realiza_Checkout(pedido); }), "");
