@@ -1,4 +1,5 @@
 #include "database.h"
+#include "plan/processos.h"
 #include "plan/situacao.h"
 #include "handlers.h"
 #include "packet.h"
@@ -9,8 +10,6 @@
 namespace apr {
 
 namespace {
-
-const char *monitoringProcessDefault = "0000011265";
 
 bool operatorExists(Database &db, const QString &code)
 {
@@ -91,7 +90,7 @@ QJsonValue developmentOperator(Database &db, const QString &login)
 // Project-monitoring activities of the operator planned to start today.
 QJsonValue monitoringToday(Database &db, const QString &branch, const QString &operatorCode)
 {
-    QString process = monitoringProcessDefault;
+    QString process = plan::processos::CodigoMonitoramentoProjeto();
     QSqlQuery param = db.run("SELECT CDPROCMONITORA FROM filial WHERE CDFILIAL = ?", {branch});
     if (param.next() && !param.value(0).toString().isEmpty())
         process = param.value(0).toString();

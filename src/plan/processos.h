@@ -121,7 +121,13 @@ inline bool ConfirmaMenu(const QString &p)
     return Planejado(p) || p == QLatin1String(detail::kTesteIntegrado);
 }
 
-// Project monitoring: its priority cell is drawn apart.
+// Project monitoring: its priority cell is drawn apart, and it is the
+// process of the start-up list unless the branch names another.
+inline QString CodigoMonitoramentoProjeto()
+{
+    return QString::fromLatin1(detail::kMonitoramentoProjeto);
+}
+
 inline bool MonitoramentoProjeto(const QString &p)
 {
     return p == QLatin1String(detail::kMonitoramentoProjeto);
