@@ -48,7 +48,7 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
     m_contexto.reset(new plan::PlanContext{m_servidor, cdsPlanAtivTare, Modulo().stProdTrabIni,
                                            Modulo().stProdTrabFin});
     m_fluxo = std::make_unique<workflow::WorkflowContext>(
-        Modulo(), m_servidor, workflow::RepositoryAccount{stUsuarioSvn, stSenhaSvn},
+        Modulo(), m_servidor, m_svn,
         workflow::FileLists{stlArqCheckout, stlArqCheckin, stlDirReverte, stlDirAdiciona, stlDirRenomeados});
     m_fluxo->setOnRunEnded([this](bool ocioso) { fimDeExecucao(ocioso); });
     buildUi();

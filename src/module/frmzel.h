@@ -7,6 +7,7 @@
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
 #include "vcs/classifier.h"
+#include "vcs/svnclient.h"
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -293,6 +294,8 @@ private:
     plan::FilterIndicator *m_indicador = nullptr;
     std::unique_ptr<vcs::Classifier> m_classificador;
     std::unique_ptr<vcs::MainRunner> m_executor;
+    // The repository account of stUsuarioSvn and stSenhaSvn, for every svn command of the workflows.
+    vcs::SvnClient m_svn{stUsuarioSvn, stSenhaSvn};
     std::unique_ptr<workflow::WorkflowContext> m_fluxo;
     std::unique_ptr<workcopy::WorkCopyContext> m_copias;
     bool m_vistaDeComandos = false;

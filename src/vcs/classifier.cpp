@@ -27,7 +27,8 @@ private:
 }
 
 Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
-    : m_context(context), m_texts(texts)
+    : m_context(context), m_texts(texts),
+      m_svn([&context] { return SvnAccount{context.svnUser(), context.svnPassword()}; })
 {
 }
 
@@ -70,12 +71,7 @@ void Classifier::react(const Classification &failure)
 
 CommandLine Classifier::unlockCommand(const QString &file) const
 {
-    CommandLine command = CommandLine::of(QStringLiteral("svn"));
-    command.append(QStringLiteral("unlock")).append(QStringLiteral("--no-auth-cache"));
-    command.append(QStringLiteral("--username")).append(m_context.svnUser());
-    command.append(QStringLiteral("--password")).appendMasked(m_context.svnPassword());
-    command.appendPath(file.toLower());
-    return command;
+    return m_svn.unlockCommand(file.toLower());
 }
 
 void Classifier::unlockCheckoutFiles()
@@ -84,7 +80,7 @@ void Classifier::unlockCheckoutFiles()
     const Flag undoing(m_undoing);
     const QString caption = m_texts.text(QStringLiteral("ACAO_SUBVERSION_UNLOCK"));
     for (const QString &file : m_context.checkoutFiles())
-        m_runner->Execute(caption + fileName(file), unlockCommand(file), m_progress, true);
+        m_svn.unlock({*m_runner, caption + fileName(file), m_progress}, file.toLower());
 }
 
 void Classifier::clearArqCheckout()

@@ -3,6 +3,7 @@
 #include "vcs/commandline.h"
 #include "vcs/recognition.h"
 #include "vcs/runner.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <QStringList>
 
@@ -57,6 +58,7 @@ private:
 
     ClassifierContext &m_context;
     const Recognition &m_texts;
+    SvnClient m_svn;
     ConsoleRunner *m_runner = nullptr;
     LineSink m_progress;
     ActivityKey m_activity;

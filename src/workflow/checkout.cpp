@@ -57,16 +57,6 @@ QString semBarraInicial(const QString &relativo)
     return relativo.startsWith(u'\\') ? relativo.mid(1) : relativo;
 }
 
-// The text between two literal markers of an --xml answer, or empty.
-QString entre(const QString &texto, const QString &inicio, const QString &fim)
-{
-    const qsizetype de = texto.indexOf(inicio);
-    if (de < 0)
-        return {};
-    const qsizetype ate = texto.indexOf(fim, de + inicio.size());
-    return ate < 0 ? QString() : texto.mid(de + inicio.size(), ate - de - inicio.size());
-}
-
 // Runs the unlocks of the recovery: nothing of it reacts, ends the operation
 // or asks; what each command did is read from its output afterwards.
 class HostDaRecuperacao : public vcs::RunnerHost {};
@@ -173,11 +163,6 @@ void Checkout::progresso(const QStringList &lines) const
         m_copias.progresso(lines);
 }
 
-vcs::CommandLine Checkout::svn(const QStringList &antes, const QStringList &depois) const
-{
-    return m_fluxo.svn(antes, depois);
-}
-
 // The runner keeps a command's output only when its lines go somewhere.
 vcs::LineSink Checkout::sink() const
 {
@@ -186,10 +171,9 @@ vcs::LineSink Checkout::sink() const
     return [](const QStringList &) {};
 }
 
-void Checkout::executa(const QString &caption, const vcs::CommandLine &command)
+vcs::SvnRun Checkout::em(const QString &caption)
 {
-    const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-    m_fluxo.runner().Execute(caption, command, sink(), true);
+    return m_fluxo.on(caption, sink());
 }
 
 // ---- A. The entry point ------------------------------------------------------------------
@@ -354,11 +338,7 @@ void Checkout::atualizaCopias(const QString &produto)
     for (const QString &copia : copias) {
         if (lumetra)
             renomeia.RenomeiaDirSemSVN_AntesGet(copia);
-        executa(msg("ACAO_SUBVERSION_ATUALARQ") + u' ' + copia,
-                svn({QStringLiteral("update"), QStringLiteral("--no-auth-cache")},
-                    {QStringLiteral("--force"), QStringLiteral("--no-auth-cache"), QStringLiteral("--depth"),
-                     QStringLiteral("infinity"), QStringLiteral("--accept"), QStringLiteral("postpone")})
-                    .appendPath(copia.toLower()));
+        m_fluxo.svn().update(em(msg("ACAO_SUBVERSION_ATUALARQ") + u' ' + copia), copia.toLower());
         if (lumetra && !m_fluxo.listas().dirRenomeados.isEmpty())
             renomeia.RenomeiaDirSemSVN_DepoisGet();
         posicao += passo;
@@ -556,10 +536,11 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
     m_copias.barra(posicao);
     const QStringList modificados = alterados(arquivos);
     workcopy::OperacoesProduto operacoes(m_copias);
-    const QString usuario = m_fluxo.conta().usuario;
+    const QString usuario = m_fluxo.svn().user();
     const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
                                                                             : workcopy::BackupWorkdir::raizPadrao());
     const vcs::Recognition &textos = vcs::Recognition::mainWindow();
+    const vcs::SvnClient &svn = m_fluxo.svn();
     // Renomeia_Arq repairs the letter case of every file of the file's
     // directory at once: once per directory is enough.
     QSet<QString> diretoriosReparados;
@@ -571,19 +552,14 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
         }
         if (modificados.contains(arquivo, Qt::CaseInsensitive))
             guardaAlterado(arquivo, pedido);
-        const QStringList revert = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("revert")}
-                                          : QStringList{QStringLiteral("revert"), QStringLiteral("--no-auth-cache")};
-        executa(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo), svn(revert).appendPath(alvo));
-        const QStringList lock = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("lock")}
-                                        : QStringList{QStringLiteral("lock"), QStringLiteral("--no-auth-cache")};
+        const vcs::SvnClient::Order ordem =
+            script ? vcs::SvnClient::Order::OptionFirst : vcs::SvnClient::Order::SubcommandFirst;
+        svn.revert(em(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo)), alvo, ordem);
         m_tentados << arquivo;
-        const QString caption = msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo);
-        executa(caption, svn(lock).appendPath(alvo));
+        const vcs::CommandResult trava = svn.lock(em(msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo)), alvo, ordem);
         // A client that ended without saying so (killed, crashed) has not
         // necessarily locked anything: only the client's own word counts.
-        const QList<vcs::CommandResult> &feitos = m_fluxo.runner().runner().results();
-        if (feitos.isEmpty() || feitos.last().caption != caption
-            || !textos.successIn(QStringLiteral("TRAVAREALIZADA"), feitos.last().output))
+        if (!textos.successIn(QStringLiteral("TRAVAREALIZADA"), trava.output))
             qor::MensErro(proprio("TRAVA_NAO_CONFIRMADA").arg(arquivo));
         backup.Grava_Backup_Workdir(arquivo, usuario.mid(4), pedido.solicitacao, pedido.tarefa, pedido.atividade);
         posicao += int(std::lround(passo));
@@ -596,19 +572,10 @@ QStringList Checkout::alterados(const QStringList &arquivos)
 {
     QStringList out;
     for (qsizetype de = 0; de < arquivos.size(); de += kPorStatus) {
-        vcs::CommandLine status = svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
+        QStringList grupo;
         for (const QString &arquivo : arquivos.mid(de, kPorStatus))
-            status.appendPath(arquivo.toLower());
-        QStringList linhas;
-        const vcs::LineSink sink = [this, &linhas](const QStringList &lines) {
-            linhas << lines;
-            progresso(lines);
-        };
-        const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-        m_fluxo.runner().Execute(proprio("VERIFICA_ALTERADOS"), status, sink, true);
-        for (const QString &linha : linhas)
-            if (linha.size() > 8 && QStringLiteral("MCR").contains(linha.at(0)))
-                out << linha.mid(8).trimmed();
+            grupo << arquivo.toLower();
+        out << m_fluxo.svn().status(em(proprio("VERIFICA_ALTERADOS")), grupo).paths(QStringLiteral("MCR"));
     }
     return out;
 }
@@ -617,7 +584,7 @@ void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedi
 {
     const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
                                                                             : workcopy::BackupWorkdir::raizPadrao());
-    const QString usuario = m_fluxo.conta().usuario.mid(4);
+    const QString usuario = m_fluxo.svn().user().mid(4);
     const QString raizUsuario = backup.raiz() + usuario;
     const vcs::LogicalFs fs(m_copias.paths);
     if (!fs.isDirectory(raizUsuario))
@@ -654,14 +621,12 @@ void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicit
 
 void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
 {
-    executa(msg("ACAO_SUBVERSION_CRIADIR"),
-            svn({QStringLiteral("mkdir"), QStringLiteral("--no-auth-cache"), QStringLiteral("--parents")}).appendPath(dir));
+    m_fluxo.svn().mkdir(em(msg("ACAO_SUBVERSION_CRIADIR")), dir);
     m_copias.barra(500000);
     QString mensagem = "-mSOL:" + solicitacao.trimmed();
     if (m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra)
         mensagem += " - Release metadados: " + QString::number(m_fluxo.modulo().stReleaseMetaDados.trimmed().toLongLong());
-    executa(msg("ACAO_SUBVERSION_ATUADIR"),
-            svn({QStringLiteral("commit"), QStringLiteral("--no-auth-cache"), mensagem}).appendPath(dir));
+    m_fluxo.svn().commit(em(msg("ACAO_SUBVERSION_ATUADIR")), mensagem, dir);
     m_copias.barra(kFim);
 }
 
@@ -708,36 +673,26 @@ void Checkout::recupera(const PedidoCheckout &pedido)
 bool Checkout::liberado(vcs::ConsoleRunner &runner, const QString &arquivo)
 {
     const vcs::Recognition &textos = runner.texts();
+    const vcs::SvnClient &svn = m_fluxo.svn();
+    const vcs::SvnRun desbloqueio{runner, msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo), sink()};
     try {
         const QString alvo = arquivo.toLower();
-        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
-                       svn({QStringLiteral("unlock"), QStringLiteral("--no-auth-cache")}).appendPath(alvo),
-                       sink(), true);
-        if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output))
+        if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), svn.unlock(desbloqueio, alvo).output))
             return true;
         if (!m_tentados.contains(arquivo, Qt::CaseInsensitive))
             return true;   // never asked for: a lock of ours cannot be there
         // A client stopped between the server's grant and its own record
         // leaves a lock the working copy does not know: ask the repository.
-        const QString info = msg("EXEC_SVN_INFO");
-        const vcs::LineSink nada = [](const QStringList &) {};
-        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")})
-                                 .appendPath(alvo), nada, true);
-        const QString url = workcopy::InfoCopia::Le(runner.results().last().output).url;
+        const vcs::SvnRun pergunta{runner, msg("EXEC_SVN_INFO"), [](const QStringList &) {}};
+        const QString url = svn.info(pergunta, alvo, vcs::SvnClient::InfoOrder::XmlFirst).url;
         if (url.isEmpty())
             return false;
-        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")},
-                                 {url}), nada, true);
-        const QString dono = entre(entre(runner.results().last().output, "<lock>", "</lock>"), "<owner>", "</owner>");
+        const QString dono = svn.info(pergunta, url, vcs::SvnClient::InfoOrder::XmlFirst).lockOwner;
         if (dono.isEmpty())
             return true;
-        if (dono.compare(m_fluxo.conta().usuario, Qt::CaseInsensitive) != 0)
+        if (dono.compare(svn.user(), Qt::CaseInsensitive) != 0)
             return true;   // another user's lock is not ours to break
-        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
-                       svn({QStringLiteral("unlock"), QStringLiteral("--force"), QStringLiteral("--no-auth-cache")},
-                           {url}),
-                       sink(), true);
-        return textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output);
+        return textos.successIn(QStringLiteral("ARQDESTRAVADO"), svn.breakLock(desbloqueio, url).output);
     } catch (...) {
         return false;
     }

@@ -4,7 +4,7 @@
 // chosen file the repository's content and a lock of the operator's
 // Subversion user; every failure after that point gives the locks back.
 #include "host/recordset.h"
-#include "vcs/commandline.h"
+#include "vcs/svnclient.h"
 #include "vcs/runner.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
@@ -113,8 +113,7 @@ private:
     QStringList alterados(const QStringList &arquivos);
     void guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido);
 
-    void executa(const QString &caption, const vcs::CommandLine &command);
-    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
+    vcs::SvnRun em(const QString &caption);
     QString filial() const;
     QString operador() const;
     void animacao(const QString &texto);

@@ -473,7 +473,8 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
         void release() override {}
         qor::RemoteResult callRaw(const QString &, const QJsonArray &) override { return {}; }
     } none;
-    workflow::WorkflowContext context(state, none, {user, password}, {a, b, c, d, e});
+    vcs::SvnClient svn(user, password);
+    workflow::WorkflowContext context(state, none, svn, {a, b, c, d, e});
     QList<bool> ends;
     context.setOnRunEnded([&](bool idle) { ends << idle; });
     EXPECT_THROW(context.runner(), std::logic_error);
@@ -490,7 +491,7 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
     EXPECT_TRUE(context.activity().isEmpty());
     EXPECT_EQ(ends, (QList<bool>{false, true}));
     user = QStringLiteral("svn_demo");
-    EXPECT_EQ(context.conta().usuario, QStringLiteral("svn_demo")) << "the window's account, not a copy";
+    EXPECT_EQ(context.svn().user(), QStringLiteral("svn_demo")) << "the window's account, not a copy";
 }
 
 TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)

@@ -81,6 +81,7 @@ public:
     FakeServer remote;
     apr::ModuleState modulo;
     QStringList arqCheckout, arqCheckin, dirReverte, dirAdiciona, dirRenomeados;
+    vcs::SvnClient svnClient{usuario, senha};
     workflow::WorkflowContext fluxo;
     vcs::Classifier classifier{*this};
     QStringList stlSaidaSvn;

@@ -31,7 +31,8 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     QStringList a, b, c, d, renomeados;
     bench.modulo.stProdTrabIni = "T";
     bench.modulo.stProdTrabFin = "Tzzz";
-    workflow::WorkflowContext fluxo(bench.modulo, remote, {bench.usuario, bench.senha}, {a, b, c, d, renomeados});
+    vcs::SvnClient svn(bench.usuario, bench.senha);
+    workflow::WorkflowContext fluxo(bench.modulo, remote, svn, {a, b, c, d, renomeados});
     fluxo.setRunner(bench.runner.get());
     QString stDirArqSV = "c:\\svnupdate";
     bool escolhida = false;

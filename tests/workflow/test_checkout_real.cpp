@@ -366,9 +366,10 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
     qputenv("APR_DRIVE_C", bench->paths.root('c').toLocal8Bit());
 
     QStringList a1, a2, a3, a4, a5, b1, b2, b3, b4, b5;
-    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, {bench->usuario, bench->senha}, {a1, a2, a3, a4, a5});
+    vcs::SvnClient svnA(bench->usuario, bench->senha), svnB(benchB.usuario, benchB.senha);
+    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, svnA, {a1, a2, a3, a4, a5});
     fluxoA.setRunner(bench->runner.get());
-    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, {benchB.usuario, benchB.senha}, {b1, b2, b3, b4, b5});
+    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, svnB, {b1, b2, b3, b4, b5});
     fluxoB.setRunner(benchB.runner.get());
     Janela A(*bench, &fluxoA), B(benchB, &fluxoB);
     A.repositorio = B.repositorio = bench->repo("chk/trunk");
@@ -430,7 +431,8 @@ TEST_P(RealCheckout, TheApplicationServerHoldsTheFilesAndReleasesOrNothingAfterA
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
     Link link(process, process.token());
     QStringList l1, l2, l3, l4, l5;
-    workflow::WorkflowContext fluxo(bench->modulo, link.remote, {bench->usuario, bench->senha}, {l1, l2, l3, l4, l5});
+    vcs::SvnClient svn(bench->usuario, bench->senha);
+    workflow::WorkflowContext fluxo(bench->modulo, link.remote, svn, {l1, l2, l3, l4, l5});
     fluxo.setRunner(bench->runner.get());
     Janela A(*bench, &fluxo);
     A.repositorio = bench->repo("chk/trunk");
