@@ -104,8 +104,8 @@ int main(int argc, char **argv)
     QString user = kUser, pass = kPass, dirArqSV = "c:\\svnupdate";
     bool chosen = false;
     apr::ModuleState modulo;
-    vcs::SvnClient svn(user, pass);
-    workflow::WorkflowContext fluxo(modulo, remote, svn, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
+    vcs::SvnClient cliente(user, pass);
+    workflow::WorkflowContext fluxo(modulo, remote, cliente, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
     vcs::MainRunner runner(remote, [] {}, capture, paths);
     vcs::Classifier classifier(account);
     runner.setClassifier(&classifier, {});

@@ -179,7 +179,7 @@ void TfrmZEL::criaExecutor()
     if (!stlSaidaSvn)
         stlSaidaSvn.emplace();
     m_executor = std::make_unique<vcs::MainRunner>(m_servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
-    m_classificador = std::make_unique<vcs::Classifier>(*this);
+    m_classificador = std::make_unique<vcs::Classifier>(*this, m_svn);
     m_executor->setClassifier(m_classificador.get(), vcs::ListSink(lsbProgresso));
     m_fluxo->setRunner(m_executor.get());
 }

@@ -28,7 +28,13 @@ private:
 
 Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
     : m_context(context), m_texts(texts),
-      m_svn([&context] { return SvnAccount{context.svnUser(), context.svnPassword()}; })
+      m_ownSvn(std::make_unique<SvnClient>([&context] { return SvnAccount{context.svnUser(), context.svnPassword()}; })),
+      m_svn(*m_ownSvn)
+{
+}
+
+Classifier::Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts)
+    : m_context(context), m_texts(texts), m_svn(svn)
 {
 }
 

@@ -6,6 +6,7 @@
 #include "vcs/svnclient.h"
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace server { class RemoteServer; }
 
@@ -36,6 +37,8 @@ struct ActivityKey {
 class Classifier {
 public:
     Classifier(ClassifierContext &context, const Recognition &texts = Recognition::mainWindow());
+    // The unlocks run with the owner's client instead of one over the context's account.
+    Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts = Recognition::mainWindow());
 
     void setActivity(const ActivityKey &key) { m_activity = key; }
     const ActivityKey &activity() const { return m_activity; }
@@ -58,7 +61,8 @@ private:
 
     ClassifierContext &m_context;
     const Recognition &m_texts;
-    SvnClient m_svn;
+    std::unique_ptr<SvnClient> m_ownSvn;   // when the owner gave none
+    const SvnClient &m_svn;
     ConsoleRunner *m_runner = nullptr;
     LineSink m_progress;
     ActivityKey m_activity;
