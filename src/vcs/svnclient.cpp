@@ -47,6 +47,8 @@ QString fromElement(const QString &output, const QString &name)
 
 SvnClient::SvnClient(std::function<SvnAccount()> account) : m_account(std::move(account)) {}
 
+SvnClient::SvnClient(SvnAccount account) : m_account([account] { return account; }) {}
+
 SvnClient::SvnClient(const QString &user, const QString &password)
     : m_account([&user, &password] { return SvnAccount{user, password}; })
 {

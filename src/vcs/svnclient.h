@@ -74,6 +74,11 @@ public:
     explicit SvnClient(std::function<SvnAccount()> account);
     // The owner's own strings, read at every command; the owner outlives the client.
     SvnClient(const QString &user, const QString &password);
+    SvnClient(const QString &&, const QString &) = delete;   // a temporary would not outlive the client
+    SvnClient(const QString &, const QString &&) = delete;
+    SvnClient(const QString &&, const QString &&) = delete;
+    // A fixed account.
+    explicit SvnClient(SvnAccount account);
     SvnClient(const SvnClient &) = delete;
     SvnClient &operator=(const SvnClient &) = delete;
 
