@@ -60,6 +60,15 @@ void TfrmZEL::Realiza_Checkout(const QString &produto, const QString &processo, 
         dbgPadrao->setFocus();
     };
     hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
+    hooks.arvoreProduto = [this, filial, tarefa, atividade] {
+        const qor::RecordSet &plano = cdsPlanAtivTare;
+        for (int row = 0; row < plano.recordCount(); ++row)
+            if (plano.textAt(QStringLiteral("CDFILIAL"), row) == filial
+                && plano.textAt(QStringLiteral("NRTAREFA"), row) == tarefa
+                && plano.textAt(QStringLiteral("NRPLATIVTARE"), row) == atividade)
+                return plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
+        return QString();
+    };
     hooks.nomeiaAtividade = [this](const workflow::ActivityKey &chave) {
         m_classificador->setActivity({chave.tarefa, chave.atividade});
     };

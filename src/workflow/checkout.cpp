@@ -473,6 +473,7 @@ bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
     const QString campo = tipo == u"02" ? QStringLiteral("NMITEMTRAB") : QStringLiteral("CDREDUITTRAB");
     const QString codigo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(campo, 0).left(6);
     bool novoItem = false;
+    bool releaseObtida = false;
     for (int row = 0; row < cdsDirItemTrab.recordCount(); ++row) {
         const QString relativo = cdsDirItemTrab.textAt(QStringLiteral("DSDIRARQFONTIT"), row);
         if (relativo.contains(u'*') || relativo.contains(u'.'))
@@ -482,6 +483,10 @@ bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
             const QString pergunta = msg("Dir_Nao_Enc") + dir + proprio("DIR_NAO_ENC_OPCAO");
             if (qor::MsgAlertEx(pergunta, 3, {msg("BOTAO7"), msg("BOTAO8")}, 1, 0, 20) != 10)
                 qor::Abort();
+            if (!releaseObtida && m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra) {
+                obtemReleaseMetaDados(pedido);
+                releaseObtida = true;
+            }
             criaDiretorioItem(relativo, pedido.solicitacao);
             novoItem = true;
         } else if (comBusca && delphi) {
@@ -599,6 +604,17 @@ void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedi
 }
 
 // ---- D and E. A missing work-item directory ---------------------------------------------------
+
+// The directory commits of a Lumetra product carry the activity's metadata
+// release: it is asked for before anything is created, as the check-in does
+// before it commits, and a refusal ends the check-out with nothing committed.
+void Checkout::obtemReleaseMetaDados(const PedidoCheckout &pedido)
+{
+    const RegistroPlano registro{pedido.filial, pedido.tarefa, pedido.atividade,
+                                 m_hooks.arvoreProduto ? m_hooks.arvoreProduto() : QString()};
+    GravaRelease(m_fluxo, m_fluxo.server(), {[this] { m_copias.confirmacao(true); }, m_copias.progresso, {}})
+        .Grava_Release_MetaDados(registro, true);
+}
 
 void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicitacao)
 {

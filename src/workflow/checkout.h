@@ -36,6 +36,9 @@ struct CheckoutHooks {
     std::function<QString()> raizBackup;
     // CriaSelectFiles; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckout &, bool &)> selecao;
+    // CDARVPRODGRUP of the activity's plan row: the product tree whose
+    // metadata release the directory commits of the Lumetra products carry.
+    std::function<QString()> arvoreProduto;
     // The classifier of the main runner is told whose check-out its reactions undo.
     std::function<void(const ActivityKey &)> nomeiaAtividade = [](const ActivityKey &) {};
 };
@@ -103,6 +106,7 @@ private:
     Fim perguntaRelatorio(const PedidoCheckout &pedido);
     void preparaDiretorios(const PedidoCheckout &pedido);
     bool percorreDiretorios(const PedidoCheckout &pedido, bool comBusca);
+    void obtemReleaseMetaDados(const PedidoCheckout &pedido);
     bool selecionaArquivos(const PedidoCheckout &pedido, bool script);
     void bloqueiaArquivos(const PedidoCheckout &pedido, bool script);
     void cancelado();

@@ -56,8 +56,7 @@ protected:
     }
     void SetUp() override
     {
-        if (g_server->port() == 0)
-            GTEST_SKIP() << qPrintable(g_server->why());
+        APR_REQUIRE_COMPONENT(g_server->port() != 0, "apr-server", g_server->why());
         ASSERT_TRUE(home.isValid());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");

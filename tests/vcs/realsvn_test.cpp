@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUuid>
+#include "testsupport/realcomponent.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 #ifdef APR_SERVER
@@ -47,16 +48,16 @@ public:
         tool.setProcessChannelMode(QProcess::MergedChannels);
         tool.start(DAVSERVER, {"start", base.path() + "/dav", QString::number(port),
                                kUserA + ":" + kPassA, kUserB + ":" + kPassB});
-        ASSERT_TRUE(tool.waitForFinished(60000));
+        const bool finished = tool.waitForFinished(60000);
         const QString out = QString::fromUtf8(tool.readAll()).trimmed();
-        ASSERT_EQ(tool.exitCode(), 0) << out.toStdString();
+        APR_REQUIRE_COMPONENT(finished && tool.exitCode() == 0, "Apache with mod_dav_svn", out);
         url = out.split('\n').last();
         // Every client started during the run records its arguments on the way.
         const QString bin = base.path() + "/bin";
         QDir().mkpath(bin);
         argumentLog = base.path() + "/svn-arguments.log";
         const QString real = QStandardPaths::findExecutable("svn");
-        ASSERT_FALSE(real.isEmpty());
+        APR_REQUIRE_COMPONENT(!real.isEmpty(), "svn", "not found on the search path");
         WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> '" + argumentLog + "'\nexec '" + real + "' \"$@\"");
         qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
     }
@@ -350,7 +351,7 @@ TEST_P(RealSvn, AClientFailureNoRuleListsFailsAndItsWarningIsNotRed)
 TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
 {
     testsupport::ServerProcess apr;
-    ASSERT_TRUE(apr.start(APR_SERVER)) << apr.why().toStdString();
+    APR_REQUIRE_COMPONENT(apr.start(APR_SERVER), "apr-server", apr.why());
     server::TNetConnection connection;
     connection.Host = apr.host();
     connection.Port = apr.port();

@@ -16,10 +16,9 @@ class RealServer : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut)
 {
-    if (!DavServer::instance().ok())
-        GTEST_SKIP() << DavServer::instance().why.toStdString();
+    APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
     testsupport::ServerProcess apr;
-    ASSERT_TRUE(apr.start(APR_SERVER)) << apr.why().toStdString();
+    APR_REQUIRE_COMPONENT(apr.start(APR_SERVER), "apr-server", apr.why());
     Bench bench(GetParam());
     bench.svn({"mkdir", "--parents", "-m", "SOL:1 produto", DavServer::instance().url + "/T001/trunk/fontes"});
     server::TNetConnection connection;
