@@ -104,7 +104,8 @@ int main(int argc, char **argv)
     QString user = kUser, pass = kPass, dirArqSV = "c:\\svnupdate";
     bool chosen = false;
     apr::ModuleState modulo;
-    workflow::WorkflowContext fluxo(modulo, remote, {user, pass}, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
+    vcs::SvnClient cliente(user, pass);
+    workflow::WorkflowContext fluxo(modulo, remote, cliente, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
     vcs::MainRunner runner(remote, [] {}, capture, paths);
     vcs::Classifier classifier(account);
     classifier.setLedger(&fluxo.ledger());

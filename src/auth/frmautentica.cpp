@@ -155,8 +155,13 @@ void TfrmAutentica::sbtConfirmaClick()
 void TfrmAutentica::sbtCancelClick()
 {
     if (!qor::AskYesNo(msg("Sair"))) return;
-    reject();
+    QDialog::reject();
     qor::UnLoadBPL(QStringLiteral("APR00100"));
+}
+
+void TfrmAutentica::reject()
+{
+    qor::guarded([this] { sbtCancelClick(); });
 }
 
 void CriaAutenticacao(TfrmAutentica::AccountReceiver receiver)

@@ -26,6 +26,8 @@ public:
 
     void sbtConfirmaClick();
     void sbtCancelClick();
+    // Escape and the window's close button are a cancel: they ask first.
+    void reject() override;
 
     QLineEdit *edtDominio = nullptr;
     QLineEdit *edtUser = nullptr;

@@ -258,27 +258,9 @@ QString TfrmShowHistory::FiltroArquivos() const
     return msg(key) + QStringLiteral(" (") + masks.split(u';', Qt::SkipEmptyParts).join(u' ') + u')';
 }
 
-vcs::CommandLine TfrmShowHistory::svn(const QString &subcommand) const
+vcs::SvnRun TfrmShowHistory::em(const QString &caption, QListWidget *list)
 {
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    command.append(subcommand);
-    return command;
-}
-
-namespace {
-
-vcs::CommandLine &conta(vcs::CommandLine &command, const HistoryContext &contexto)
-{
-    return command.append(QStringLiteral("--username")).append(contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(contexto.senha);
-}
-
-}
-
-bool TfrmShowHistory::Execute(const QString &caption, const vcs::CommandLine &command, QListWidget *list,
-                              bool capture)
-{
-    return m_runner.runner().Execute(caption, command, vcs::ListSink(list), capture);
+    return {m_runner.runner(), caption, vcs::ListSink(list)};
 }
 
 void TfrmShowHistory::sbtPesqArqClick()
@@ -320,23 +302,13 @@ void TfrmShowHistory::CopiaURL()
 {
     stlSaida.clear();
     stUrl.clear();
-    vcs::CommandLine command = svn(QStringLiteral("info"));
-    command.append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--xml"));
-    conta(command, m_contexto).append(arquivo());
-    Execute(QString(), command, lsbAux, true);
-    const QString text = stlSaida.join(QString());
-    const qsizetype from = text.indexOf(QLatin1String("<url>"));
-    const qsizetype to = text.indexOf(QLatin1String("</url>"));
-    if (from >= 0 && to > from) stUrl = text.mid(from + 5, to - from - 5);
+    stUrl = m_svn.info(em(QString(), lsbAux), arquivo()).url;
 }
 
 void TfrmShowHistory::carregaLog(const QString &target)
 {
     // Without a location there is no log to ask for (the file is not under version control).
     if (target.isEmpty()) return;
-    vcs::CommandLine command = svn(QStringLiteral("log"));
-    command.append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--xml"));
-    conta(command, m_contexto).append(target);
 
     // Progress: the entries read so far, counted in the chunks as they arrive.
     qor::BusyCursor busy;
@@ -349,7 +321,7 @@ void TfrmShowHistory::carregaLog(const QString &target)
     });
     progresso.start(250);
     struct Hide { ~Hide() { qor::DeactiveShowAvi(); } } hide;
-    Execute(QString(), command, lsbProgresso, true);
+    m_svn.log(em(QString(), lsbProgresso), target);
     progresso.stop();
 
     const QString text = stlSaida.join(QString());

@@ -5,6 +5,7 @@
 #include "vcs/pathmap.h"
 #include "vcs/plataforma.h"
 #include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include <QDialog>
 #include <QStringList>
 #include <functional>
@@ -21,7 +22,6 @@ class QWidget;
 
 namespace qor { class RecordSetModel; }
 namespace server { class RemoteServer; }
-namespace vcs { class CommandLine; }
 
 namespace history {
 
@@ -69,8 +69,6 @@ public:
     void btnUltimaVerClick();
     void dtsPadraoDataChange();
 
-    // The history runner's Execute; the password never reaches the child's arguments.
-    bool Execute(const QString &caption, const vcs::CommandLine &command, QListWidget *list, bool capture);
 
     qor::RecordSet cdsPadrao{QStringLiteral("cdsPadrao")};
     qor::RecordSet cdsVerificaProduto{QStringLiteral("cdsVerificaProduto")};
@@ -108,7 +106,8 @@ private:
     void mostraMenu(const QPoint &at);
     QString arquivo() const;               // the chosen file's logical path
     QString nomeArquivo() const;
-    vcs::CommandLine svn(const QString &subcommand) const;
+    // A command of the client through the history runner into list.
+    vcs::SvnRun em(const QString &caption, QListWidget *list);
     void atualizaParaUltima(const QString &target, QListWidget *list, const QString &caption);
     void diff(const QString &revisions);
     bool procuraVersao(const QString &version);
@@ -120,6 +119,7 @@ private:
     bool temAlteracoesLocais(const QString &alvo);
 
     HistoryContext m_contexto;
+    vcs::SvnClient m_svn{m_contexto.usuario, m_contexto.senha};
     vcs::HistoryRunner m_runner;
     qor::RecordSetModel *m_modelo = nullptr;
     FileChooser m_escolheArquivo;

@@ -39,7 +39,7 @@ ActivityLayer::ActivityLayer(ModuleState &modulo, server::RemoteServer &servidor
     : m_modulo(modulo), m_servidor(servidor), m_plano(plano), m_painel(painel), m_janela(janela)
 {
     m_fluxo = std::make_unique<workflow::WorkflowContext>(
-        m_modulo, m_servidor, workflow::RepositoryAccount{stUsuarioSvn, stSenhaSvn},
+        m_modulo, m_servidor, m_svn,
         workflow::FileLists{stlArqCheckout, stlArqCheckin, stlDirReverte, stlDirAdiciona, stlDirRenomeados});
     m_fluxo->setOnRunEnded([this](bool ocioso) {
         if (ocioso)
@@ -76,7 +76,7 @@ vcs::MainRunner &ActivityLayer::executor()
     if (!stlSaidaSvn)
         stlSaidaSvn.emplace();
     m_executor = std::make_unique<vcs::MainRunner>(m_servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
-    m_classificador = std::make_unique<vcs::Classifier>(*this);
+    m_classificador = std::make_unique<vcs::Classifier>(*this, m_svn);
     m_classificador->setLedger(&m_fluxo->ledger());
     m_executor->setClassifier(m_classificador.get(),
                               [this](const QStringList &linhas) { m_painel.mostraLinhas(linhas); });
@@ -162,6 +162,14 @@ void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &proc
     hooks.mostraAnimacao = [this](const QString &texto) { m_painel.mostraOcupado(texto); };
     hooks.fechaAnimacao = [this] { m_painel.fechaOcupado(); };
     hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
+    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] {
+        for (int row = 0; row < m_plano.recordCount(); ++row)
+            if (vcs::ActivityKey{m_plano.textAt(QStringLiteral("CDFILIAL"), row),
+                                 m_plano.textAt(QStringLiteral("NRTAREFA"), row),
+                                 m_plano.textAt(QStringLiteral("NRPLATIVTARE"), row)} == chave)
+                return m_plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
+        return QString();
+    };
     const workflow::WorkflowContext::Run run = m_fluxo->begin({filial, tarefa, atividade});
     m_painel.execucaoMudou(false);
     workflow::Checkout checkout(*m_fluxo, contexto, std::move(hooks));

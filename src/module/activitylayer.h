@@ -9,6 +9,7 @@
 #include "vcs/classifier.h"
 #include "vcs/plataforma.h"
 #include "vcs/runner.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -57,6 +58,8 @@ public:
     // ---- Repository account and platform, fixed by the platform confirmation ----------
     QString stUsuarioSvn;
     QString stSenhaSvn;
+    // The one Subversion client, over this account; the workflows get it through their context.
+    const vcs::SvnClient &svn() const { return m_svn; }
     void escolhePlataforma(vcs::PlataformaProduto plataforma);
     vcs::PlataformaProduto plataforma() const;
     bool boPlataformaEscolhida = false;
@@ -116,6 +119,7 @@ private:
     const qor::RecordSet &m_plano;
     ActivityPanel &m_painel;
     QWidget *m_janela;
+    vcs::SvnClient m_svn{stUsuarioSvn, stSenhaSvn};
     std::unique_ptr<workflow::WorkflowContext> m_fluxo;
     std::unique_ptr<vcs::Classifier> m_classificador;
     std::unique_ptr<vcs::MainRunner> m_executor;

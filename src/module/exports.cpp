@@ -8,6 +8,10 @@
 #include "scripts/selscripts.h"
 #include "auth/frmautentica.h"
 #include "history/frmshowhistory.h"
+#include "workflow/buscacheckout.h"
+#include "workflow/selcheckout.h"
+#include "workflow/workflowcontext.h"
+#include "workcopy/workcopycontext.h"
 #include <QMdiSubWindow>
 
 namespace apr {
@@ -55,6 +59,22 @@ void criaAnexoScript(const QString &filial, const QString &solicitacao, const QS
     TfrmZEL &principal = *modulo.frmZEL;
     scripts::CriaAnexoScript({principal.Servidor(), &principal.atividades().cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
                              produto, processo, &principal);
+}
+
+// True when the operator confirmed the selection.
+bool criaSelectFiles(const workflow::SelecaoCheckout &valores)
+{
+    ModuleState &modulo = Modulo();
+    // The dialog lists through the main window's runner, with its repository
+    // account and platform, and hands the chosen files to its check-out list.
+    TfrmZEL *principal = modulo.frmZEL;
+    if (!principal || !principal->atividades().boPlataformaEscolhida)
+        qor::MensErro(workflow::BuscaCheckout::Textos().Msg(QStringLiteral("SELECAO_SEM_JANELA")), true);
+    ActivityLayer &atividades = principal->atividades();
+    atividades.copias();   // builds the runner when no command ran yet
+    bool confirmou = false;
+    workflow::CriaSelectFiles(atividades.fluxo(), atividades.plataforma(), valores, confirmou);
+    return confirmou;
 }
 
 void criaShowHistory()
@@ -112,6 +132,23 @@ extern "C" void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, co
     const QString filial = QString::fromUtf8(cdFilial), solicitacao = QString::fromUtf8(nrSoliServ),
                   produto = QString::fromUtf8(cdProdGrup), processo = QString::fromUtf8(cdProcesso);
     qor::guarded([&] { apr::criaAnexoScript(filial, solicitacao, produto, processo); });
+}
+
+extern "C" const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBase, const char *modo,
+                                       const char *cdItemTrab, const char *cdTipoItTrab, const char *cdFilial,
+                                       const char *nrTarefa, const char *nrPlAtivTare)
+{
+    // Constants: the caller has nothing to free and nothing that a later call
+    // could overwrite.
+    static constexpr char kConfirmou[] = "S", kNaoConfirmou[] = "N", kNaoAbriu[] = "";
+    const workflow::SelecaoCheckout valores{
+        QString::fromUtf8(cdProdGrup), QString::fromUtf8(dirBase),  QString::fromUtf8(modo),
+        QString::fromUtf8(cdItemTrab), QString::fromUtf8(cdTipoItTrab), QString::fromUtf8(cdFilial),
+        QString::fromUtf8(nrTarefa),   QString::fromUtf8(nrPlAtivTare)};
+    bool confirmou = false;
+    if (!qor::guarded([&] { confirmou = apr::criaSelectFiles(valores); }))
+        return kNaoAbriu;
+    return confirmou ? kConfirmou : kNaoConfirmou;
 }
 
 extern "C" void FinalizaModulo()

@@ -11,6 +11,16 @@ Q_DECL_EXPORT void CriaFiltroAtividade();
 // product group and process of the activity, as UTF-8 texts.
 Q_DECL_EXPORT void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, const char *cdProdGrup,
                                    const char *cdProcesso);
+// The check-out file selection (APR00190) of an activity: product group,
+// product base directory, mode ("MODELAGEM" or empty), work item, work-item
+// type, branch, task and activity, as UTF-8 texts. Needs the main window with
+// its platform chosen; the files confirmed go to its check-out list.
+// Returns "S" when the operator confirmed, "N" when the dialog closed
+// otherwise, "" when it could not open. The text is a constant of the module:
+// never to be freed, valid while the module stays loaded.
+Q_DECL_EXPORT const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBase, const char *modo,
+                                          const char *cdItemTrab, const char *cdTipoItTrab, const char *cdFilial,
+                                          const char *nrTarefa, const char *nrPlAtivTare);
 // The log viewer of a file (needs the main window).
 Q_DECL_EXPORT void CriaShowHistory();
 // The network authentication; its account becomes the main window's repository account.

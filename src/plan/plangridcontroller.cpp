@@ -17,6 +17,7 @@ namespace plan {
 namespace {
 const QString kQueueField = QStringLiteral("NRPRIOATIVTR");
 const QString kStatusField = QStringLiteral("IDSITATIVTAR");
+const QString kConfirmField = QStringLiteral("IDORIGTARE");
 }
 
 PlanGridController::PlanGridController(QTableView &grid, qor::RecordSetModel &model,
@@ -33,6 +34,7 @@ PlanGridController::PlanGridController(QTableView &grid, qor::RecordSetModel &mo
 
     connect(m_grid.selectionModel(), &QItemSelectionModel::currentChanged, this,
             &PlanGridController::currentCellChanged);
+    connect(&m_grid, &QAbstractItemView::clicked, this, &PlanGridController::cellClicked);
     connect(&m_records, &qor::RecordSet::currentChanged, this, [this](int row) {
         const QModelIndex current = m_grid.currentIndex();
         if (row >= 0 && current.row() != row)
@@ -110,6 +112,18 @@ void PlanGridController::currentCellChanged(const QModelIndex &current, const QM
         qor::guarded([this] { columnExit(); });
     if (current.isValid() && current.row() != m_records.recNo())
         moveToRow(current.row());
+}
+
+// The columns are found by their field: the operator may have moved them.
+void PlanGridController::cellClicked(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const QString field = m_model.fieldNameAt(index.column());
+    if (field == kStatusField)
+        emit statusCellActivated(index.row());
+    else if (field == kConfirmField)
+        emit confirmCellActivated(index.row());
 }
 
 void PlanGridController::columnExit()

@@ -49,7 +49,10 @@ public:
 signals:
     void updateVersionRequested();
     void showHistoryRequested();
+    // A left click on the row's status cell, or the space bar on it.
     void statusCellActivated(int row);
+    // A left click on the row's confirm cell (finish, then conclude).
+    void confirmCellActivated(int row);
     void refreshRequested();
     void filterRequested();
 
@@ -59,6 +62,7 @@ protected:
 private:
     void installRecordEvents();
     void currentCellChanged(const QModelIndex &current, const QModelIndex &previous);
+    void cellClicked(const QModelIndex &index);
     void columnExit();
     void sendQueue();
     void restoreQueue(const QVariant &previous);

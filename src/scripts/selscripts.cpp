@@ -80,10 +80,14 @@ void TfrmSelScripts::FormCreate()
         edtDiretorio->setText(DiretorioModelagem(base));
     }
     const QString directory = diretorioBase();
-    if (edtDiretorio->text().isEmpty() || !m_fs.isDirectory(directory))
-        qor::MensErro(msg("Dir_Inv"), true);
-    mostraDiretorio(directory);
-    m_stDir = m_dirAtual;
+    if (!edtDiretorio->text().isEmpty() && m_fs.isDirectory(directory)) {
+        mostraDiretorio(directory);
+        m_stDir = m_dirAtual;
+    } else {
+        // The window opens all the same, without a tree: the files already on
+        // the patch can still be confirmed or taken off.
+        qor::guarded([] { qor::MensErro(msg("Dir_Inv"), true); });
+    }
     atualizaConfirma();
 }
 
@@ -122,7 +126,7 @@ void TfrmSelScripts::dlbDiretorioChange(const QString &directory)
     if (inside && m_fs.isDirectory(wanted)) {
         mostraDiretorio(wanted);
         m_stDir = m_dirAtual;
-    } else {
+    } else if (!m_stDir.isEmpty()) {
         mostraDiretorio(m_stDir);
     }
 }
@@ -207,6 +211,8 @@ void TfrmSelScripts::coleta(const QString &directory, const QString &mask, QStri
 
 void TfrmSelScripts::ColetaArquivos()
 {
+    if (m_dirAtual.isEmpty())
+        return;   // no tree: the base directory was not found
     QStringList found;
     for (const QString &mask : MascarasColeta())
         coleta(m_dirAtual, mask, found);

@@ -30,7 +30,7 @@ class TfrmSelScripts : public QDialog {
     Q_OBJECT
 public:
     // Runs the creation steps; a missing base directory shows "Dir_Inv" and
-    // ends the creation (EAbort).
+    // leaves the window without a tree.
     explicit TfrmSelScripts(ScriptsContext ctx, QWidget *parent = nullptr);
     ~TfrmSelScripts() override;
 

@@ -27,7 +27,14 @@ private:
 }
 
 Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
-    : m_context(context), m_texts(texts)
+    : m_context(context), m_texts(texts),
+      m_ownSvn(std::make_unique<SvnClient>([&context] { return SvnAccount{context.svnUser(), context.svnPassword()}; })),
+      m_svn(*m_ownSvn)
+{
+}
+
+Classifier::Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts)
+    : m_context(context), m_texts(texts), m_svn(svn)
 {
 }
 
@@ -70,12 +77,7 @@ void Classifier::react(const Classification &failure)
 
 CommandLine Classifier::unlockCommand(const QString &file) const
 {
-    CommandLine command = CommandLine::of(QStringLiteral("svn"));
-    command.append(QStringLiteral("unlock")).append(QStringLiteral("--no-auth-cache"));
-    command.append(QStringLiteral("--username")).append(m_context.svnUser());
-    command.append(QStringLiteral("--password")).appendMasked(m_context.svnPassword());
-    command.appendPath(file.toLower());
-    return command;
+    return m_svn.unlockCommand(file.toLower());
 }
 
 void Classifier::unlockCheckoutFiles()
@@ -84,7 +86,7 @@ void Classifier::unlockCheckoutFiles()
     const Flag undoing(m_undoing);
     const QString caption = m_texts.text(QStringLiteral("ACAO_SUBVERSION_UNLOCK"));
     for (const QString &file : m_ledger->chosen())
-        m_runner->Execute(caption + fileName(file), unlockCommand(file), m_progress, true);
+        m_svn.unlock({*m_runner, caption + fileName(file), m_progress}, file.toLower());
 }
 
 void Classifier::clearArqCheckout()

@@ -4,8 +4,10 @@
 #include "vcs/commandline.h"
 #include "vcs/recognition.h"
 #include "vcs/runner.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace server { class RemoteServer; }
 
@@ -27,6 +29,8 @@ public:
 class Classifier {
 public:
     Classifier(ClassifierContext &context, const Recognition &texts = Recognition::mainWindow());
+    // The unlocks run with the owner's client instead of one over the context's account.
+    Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts = Recognition::mainWindow());
 
     // The check-out whose locks a refused lock undoes: its chosen files and
     // the activity of the run, fixed when the run started, so a move of the
@@ -51,6 +55,8 @@ private:
 
     ClassifierContext &m_context;
     const Recognition &m_texts;
+    std::unique_ptr<SvnClient> m_ownSvn;   // when the owner gave none
+    const SvnClient &m_svn;
     ConsoleRunner *m_runner = nullptr;
     LineSink m_progress;
     CheckoutLedger *m_ledger = nullptr;

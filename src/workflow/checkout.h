@@ -4,7 +4,7 @@
 // chosen file the repository's content and a lock of the operator's
 // Subversion user; every failure after that point gives the locks back.
 #include "host/recordset.h"
-#include "vcs/commandline.h"
+#include "vcs/svnclient.h"
 #include "vcs/runner.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
@@ -34,6 +34,9 @@ struct CheckoutHooks {
     std::function<QString()> raizBackup;
     // CriaSelectFiles; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckout &, bool &)> selecao;
+    // CDARVPRODGRUP of the activity's plan row: the product tree whose
+    // metadata release the directory commits of the Lumetra products carry.
+    std::function<QString()> arvoreProduto;
 };
 
 // The nine texts of a check-out, in the order the plan passes them.
@@ -97,6 +100,7 @@ private:
     Fim perguntaRelatorio(const PedidoCheckout &pedido);
     void preparaDiretorios(const PedidoCheckout &pedido);
     bool percorreDiretorios(const PedidoCheckout &pedido, bool comBusca);
+    void obtemReleaseMetaDados(const PedidoCheckout &pedido);
     bool selecionaArquivos(const PedidoCheckout &pedido, bool script);
     void bloqueiaArquivos(const PedidoCheckout &pedido, bool script);
     void cancelado();
@@ -107,10 +111,9 @@ private:
     QStringList alterados(const QStringList &arquivos);
     void guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido);
 
-    void executa(const QString &caption, const vcs::CommandLine &command);
     PlataformaProduto plataforma() const { return m_fluxo.plataforma(); }
     vcs::CheckoutLedger &ledger() const { return m_fluxo.ledger(); }
-    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
+    vcs::SvnRun em(const QString &caption);
     QString filial() const;
     QString operador() const;
     void animacao(const QString &texto);

@@ -129,15 +129,11 @@ void GravaRelease::Adiciona_Arquivo(const QString &filial, const QString &tarefa
     Grava_Release_Ant_Checkin(filial, tarefa, atividade, codigo, path);
 }
 
-QStringList GravaRelease::statusDe(const QString &path)
+vcs::SvnStatus GravaRelease::statusDe(const QString &path)
 {
-    vcs::CommandLine command = m_fluxo.svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
-    command.appendPath(path);
     QStringList lsbRenameFile;
     const vcs::LineSink sink = [&lsbRenameFile](const QStringList &lines) { lsbRenameFile << lines; };
-    const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-    m_fluxo.runner().Execute(msg("FILTRA_ARQUIVOS"), command, sink, true);
-    return lsbRenameFile;
+    return m_fluxo.svn().status(m_fluxo.on(msg("FILTRA_ARQUIVOS"), sink), {path});
 }
 
 void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
@@ -146,8 +142,8 @@ void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QStrin
     // The status first: the client's info on a file it does not know yet is
     // an error that would end the whole operation, while "?" says it is new.
     bool novo = false;
-    for (const QString &line : statusDe(path))
-        novo = novo || (line.startsWith(u'?') && line.toUpper().contains(path.toUpper()));
+    for (const QString &naoControlado : statusDe(path).paths(QStringLiteral("?")))
+        novo = novo || naoControlado.toUpper().contains(path.toUpper());
     server::RemoteServer::Use use(m_servidor);
     if (novo) {
         m_servidor.call(QStringLiteral("SetReleaseAntSVN"), {filial, tarefa, atividade, codigo, 0});
@@ -164,7 +160,7 @@ void GravaRelease::Grava_Release_MetaDados(const RegistroPlano &registro)
     if (m_fluxo.plataforma() != vcs::PlataformaProduto::ProdutoLumetra)
         return;
     qor::ActiveShowAvi(qor::HostMainWindow(), 6, msg("RELEASE_METADADOS"));
-    QString usuario = m_fluxo.conta().usuario;
+    QString usuario = m_fluxo.svn().user();
     const qsizetype svn = usuario.toLower().indexOf(QLatin1String("svn_"));
     if (svn >= 0)
         usuario = usuario.mid(svn + 4);

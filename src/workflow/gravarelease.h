@@ -5,6 +5,7 @@
 // an activity opens the patch-script window.
 #include "host/messages.h"
 #include "host/recordset.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <functional>
 
@@ -58,7 +59,7 @@ public:
 
 private:
     QString releaseGerada(const QString &url, const QString &arquivo);
-    QStringList statusDe(const QString &path);
+    vcs::SvnStatus statusDe(const QString &path);
     void falha();
 
     WorkflowContext &m_fluxo;

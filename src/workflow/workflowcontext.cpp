@@ -1,12 +1,14 @@
 #include "workflow/workflowcontext.h"
 #include "host/dialogs.h"
+#include "vcs/runners.h"
+#include <memory>
 #include <stdexcept>
 
 namespace workflow {
 
-WorkflowContext::WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, RepositoryAccount conta,
+WorkflowContext::WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, vcs::SvnClient &svn,
                                  FileLists listas)
-    : m_modulo(modulo), m_server(server), m_conta(conta), m_listas(listas)
+    : m_modulo(modulo), m_server(server), m_svn(svn), m_listas(listas)
 {
 }
 
@@ -44,16 +46,9 @@ void WorkflowContext::end()
         m_onRunEnded(idle);
 }
 
-vcs::CommandLine WorkflowContext::svn(const QStringList &antes, const QStringList &depois) const
+vcs::SvnRun WorkflowContext::on(const QString &caption, const vcs::LineSink &sink)
 {
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    for (const QString &a : antes)
-        command.append(a);
-    command.append(QStringLiteral("--username")).append(m_conta.usuario);
-    command.append(QStringLiteral("--password")).appendMasked(m_conta.senha);
-    for (const QString &d : depois)
-        command.append(d);
-    return command;
+    return {runner().runner(), caption, sink, [this] { return std::make_shared<Run>(begin(activity())); }};
 }
 
 }

@@ -34,6 +34,16 @@ QString freshPostgresDatabase()
 
 }
 
+bool OnPostgresql()
+{
+    return !adminUrl().isEmpty();
+}
+
+QString FilterOfThisDatabasesRun()
+{
+    return OnPostgresql() ? "-*OnSqlite.*" : "-*OnPostgresql.*";
+}
+
 Server::Server()
 {
     m_url = adminUrl().isEmpty() ? "sqlite:" + m_dir.filePath("apr.db") : freshPostgresDatabase();

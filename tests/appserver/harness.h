@@ -4,6 +4,7 @@
 // PostgreSQL database when APR_TEST_PG_ADMIN (a postgresql:// URL of a
 // maintenance database) is set.
 #include "database.h"
+#include "testsupport/realcomponent.h"
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -17,6 +18,14 @@ namespace apptest {
 
 // The password the harness gives the operators it signs in.
 inline const QString testPassword = "senha-de-teste";
+
+// The run's database: PostgreSQL when APR_TEST_PG_ADMIN names a maintenance
+// database (the appserver_postgresql test starts a cluster and sets it), else SQLite.
+bool OnPostgresql();
+// Cases of one database only live in suites named "...OnSqlite" or
+// "...OnPostgresql"; the other database's run leaves them out: this is the gtest
+// filter that does so, which main.cpp sets unless a filter is given.
+QString FilterOfThisDatabasesRun();
 
 class Server {
 public:
@@ -89,6 +98,16 @@ QJsonValue cell(const QJsonValue &packet, int row, const QString &name);
 
 // A connection signed in as operador, who gets testPassword first.
 std::unique_ptr<Client> clientAs(Server &server, const QString &operador);
+
+// In the SetUp of a "...OnSqlite" or "...OnPostgresql" fixture: a case asked for
+// by name in the other database's run fails (or skips, see realcomponent.h).
+#define APR_REQUIRE_POSTGRESQL()                                                                       \
+    APR_REQUIRE_COMPONENT(::apptest::OnPostgresql(), "PostgreSQL",                                      \
+                          "APR_TEST_PG_ADMIN names no maintenance database; the appserver_postgresql "  \
+                          "test starts a cluster and runs these cases")
+#define APR_REQUIRE_SQLITE()                                                                           \
+    APR_REQUIRE_COMPONENT(!::apptest::OnPostgresql(), "An SQLite database",                             \
+                          "this run uses PostgreSQL (APR_TEST_PG_ADMIN)")
 
 // A server with the demo seed and one client (the demo operator), started per test.
 class SeededServer : public ::testing::Test {

@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
 # Runs the apr-server suite against a throw-away PostgreSQL cluster.
-# Exits 77 (skipped) when PostgreSQL or Qt's PostgreSQL driver is missing.
+# PostgreSQL (or Qt's driver for it) missing or not starting fails, saying why;
+# with APR_TEST_ALLOW_SKIP=1 it exits 77, which CTest counts as skipped.
+# APR_TEST_PG_BIN names the server tools' directory (default: the newest
+# /usr/lib/postgresql/*/bin).
 set -u
 suite="$1"; shift
 
-pgbin=""
-for dir in /usr/lib/postgresql/*/bin; do
-  [ -x "$dir/initdb" ] && pgbin="$dir"
-done
-if [ -z "$pgbin" ]; then
-  echo "PostgreSQL server tools not installed: skipped"; exit 77
+unavailable() {   # REASON
+  if [ "${APR_TEST_ALLOW_SKIP:-}" = 1 ]; then
+    echo "PostgreSQL cannot start: $1: skipped (APR_TEST_ALLOW_SKIP=1)"; exit 77
+  fi
+  echo "PostgreSQL cannot start: $1"
+  echo "(a real component the test needs; APR_TEST_ALLOW_SKIP=1 skips it instead)"
+  exit 1
+}
+
+pgbin="${APR_TEST_PG_BIN:-}"
+if [ -n "$pgbin" ]; then
+  [ -x "$pgbin/initdb" ] || unavailable "no initdb in $pgbin (APR_TEST_PG_BIN)"
+else
+  for dir in /usr/lib/postgresql/*/bin; do
+    [ -x "$dir/initdb" ] && pgbin="$dir"
+  done
+  [ -n "$pgbin" ] || unavailable "the server tools (initdb) are not installed under /usr/lib/postgresql"
 fi
 if ! ls /usr/lib/*/qt6/plugins/sqldrivers/libqsqlpsql.so >/dev/null 2>&1; then
-  echo "Qt PostgreSQL driver not installed: skipped"; exit 77
+  unavailable "Qt's PostgreSQL driver (libqsqlpsql.so) is not installed"
 fi
 
 work="$(mktemp -d /tmp/apr-pg.XXXXXX)"
@@ -29,7 +43,7 @@ cleanup() {
 trap cleanup EXIT
 
 if ! as_owner "$pgbin/initdb" -D "$work/data" -U apr --auth=trust -E UTF8 --locale=C.UTF-8 --no-sync >"$work/initdb.log" 2>&1; then
-  echo "initdb failed: skipped"; cat "$work/initdb.log"; exit 77
+  cat "$work/initdb.log"; unavailable "initdb failed"
 fi
 started=""
 for attempt in 1 2 3 4 5; do
@@ -40,7 +54,7 @@ for attempt in 1 2 3 4 5; do
   fi
 done
 if [ -z "$started" ]; then
-  echo "PostgreSQL did not start: skipped"; cat "$work/server.log"; exit 77
+  cat "$work/server.log"; unavailable "pg_ctl start failed five times"
 fi
 
 export APR_TEST_PG_ADMIN="postgresql://apr@127.0.0.1:$port/postgres"

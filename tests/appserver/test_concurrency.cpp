@@ -212,12 +212,15 @@ TEST(ServerLog, FailedCallsGetALineAndBadLogOptionsAreRefused)
     EXPECT_NE(refused.runToEnd({"--idle-timeout", "never"}), 0);
 }
 
+class SharedDatabaseOnPostgresql : public ::testing::Test {
+protected:
+    void SetUp() override { APR_REQUIRE_POSTGRESQL(); }
+};
+
 // Two servers on one PostgreSQL database serve the same operators.
-TEST(SharedDatabase, WriteThroughOneServerIsReadThroughTheOther)
+TEST_F(SharedDatabaseOnPostgresql, WriteThroughOneServerIsReadThroughTheOther)
 {
     Server first;
-    if (!first.databaseUrl().startsWith("postgres"))
-        GTEST_SKIP() << "needs PostgreSQL";
     Server second(first.databaseUrl());
     ASSERT_TRUE(first.start()) << first.output().toStdString();
     ASSERT_TRUE(second.start()) << second.output().toStdString();
@@ -238,11 +241,11 @@ TEST(SharedDatabase, WriteThroughOneServerIsReadThroughTheOther)
 
 // A restarted PostgreSQL costs the calls caught by it an error reply, never a
 // false success; the server reconnects and the next calls work.
-TEST(SharedDatabase, RestartedDatabaseGivesErrorsNotFalseSuccessAndServingGoesOn)
+TEST_F(SharedDatabaseOnPostgresql, RestartedDatabaseGivesErrorsNotFalseSuccessAndServingGoesOn)
 {
     const QString restart = qEnvironmentVariable("APR_TEST_PG_RESTART");
-    if (restart.isEmpty())
-        GTEST_SKIP() << "needs a PostgreSQL the test may restart";
+    APR_REQUIRE_COMPONENT(!restart.isEmpty(), "A PostgreSQL the test may restart",
+                          "APR_TEST_PG_RESTART names no restart script (the appserver_postgresql test gives one)");
     Server server;
     ASSERT_TRUE(server.start({"--seed", "demo", "--workers", "2"})) << server.output().toStdString();
     Client client(server.port());
@@ -267,12 +270,15 @@ TEST(SharedDatabase, RestartedDatabaseGivesErrorsNotFalseSuccessAndServingGoesOn
 // The server copies its write-ahead log back into the database file as it
 // goes: a copy of the file alone, taken while the server runs, soon holds
 // what was just written, and the log does not keep growing.
-TEST(WriteAheadLog, WritesReachTheDatabaseFileWhileTheServerRuns)
+class WriteAheadLogOnSqlite : public ::testing::Test {
+protected:
+    void SetUp() override { APR_REQUIRE_SQLITE(); }
+};
+
+TEST_F(WriteAheadLogOnSqlite, WritesReachTheDatabaseFileWhileTheServerRuns)
 {
     Server server;
     ASSERT_TRUE(server.start({"--seed", "demo"})) << server.output().toStdString();
-    if (!server.databaseUrl().startsWith("sqlite:"))
-        GTEST_SKIP() << "an SQLite file only";
     Client client(server.port());
     ASSERT_FALSE(client.call("SetProgOperOpc", {"PROGWAL", "000000000001", "gravado", "2"}).contains("error"));
     const QString file = server.databaseUrl().mid(7);

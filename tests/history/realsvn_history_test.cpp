@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include "testsupport/realcomponent.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -83,9 +84,9 @@ public:
         tool.start(DAVSERVER, {"start", base.path() + "/dav", QString::number(port), "-"});
         tool.write((kUser + ":" + kPass + "\n").toUtf8());
         tool.closeWriteChannel();
-        ASSERT_TRUE(tool.waitForFinished(60000));
+        const bool finished = tool.waitForFinished(60000);
         const QString out = QString::fromUtf8(tool.readAll()).trimmed();
-        ASSERT_EQ(tool.exitCode(), 0) << out.toStdString();
+        APR_REQUIRE_COMPONENT(finished && tool.exitCode() == 0, "Apache with mod_dav_svn", out);
         url = out.split('\n').last();
         QProcess load;
         load.setProcessChannelMode(QProcess::MergedChannels);
@@ -100,7 +101,7 @@ public:
         const QString bin = base.path() + "/bin";
         argumentLog = base.path() + "/svn-arguments.log";
         const QString real = QStandardPaths::findExecutable("svn");
-        ASSERT_FALSE(real.isEmpty());
+        APR_REQUIRE_COMPONENT(!real.isEmpty(), "svn", "not found on the search path");
         writeFile(bin + "/svn", ("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + argumentLog + "'\nexec '" + real
                                  + "' \"$@\"\n").toUtf8(), true);
         qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
@@ -424,5 +425,5 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     g_repo = new Repository;
     ::testing::AddGlobalTestEnvironment(g_repo);
-    return RUN_ALL_TESTS();
+    return testsupport::RunAllTestsCountingSkips();
 }

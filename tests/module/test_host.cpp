@@ -82,8 +82,7 @@ class HostWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(server.why());
+        APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         options.session.operador = QStringLiteral("000000000001");
         options.session.filial = QStringLiteral("0001");

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -29,12 +31,9 @@ class DemoCheckoutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
-            GTEST_SKIP() << "svn is not installed";
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
-        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(server.why());
+        APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
+        APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");
         qputenv("LANG", "C");
@@ -134,8 +133,13 @@ TEST_F(DemoCheckoutTest, TheOperatorPicksTheWorkItemsFilesAndTheyAreLockedAndRec
         selecao->sbtConfirmaClick();   // "Sim" to the question
         return selecao->result();
     };
-    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(rowOf(w)); })) << qPrintable(dialogs->texts().join('\n'));
+    const QModelIndex celula = w.dtsPadrao->index(rowOf(w), w.dtsPadrao->columnOf(QStringLiteral("IDSITATIVTAR")));
+    w.dbgPadrao->scrollTo(celula);
+    const QRect retangulo = w.dbgPadrao->visualRect(celula);
+    ASSERT_TRUE(retangulo.isValid());
+    QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, retangulo.center());
     QApplication::processEvents();
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
 
     EXPECT_EQ(candidatos, QStringList{QStringLiteral("c:\\sistemas\\prod\\p401\\fontes\\up401.pas")});
     const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});

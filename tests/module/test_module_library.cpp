@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QLibrary>
 #include <QListWidget>
+#include <QMenu>
 #include <QTcpSocket>
 #include <QPointer>
 #include <QStackedWidget>
@@ -42,8 +43,7 @@ class ModuleLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!server.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(server.why());
+        APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         qor::Session session = DemoSession(server);
         qor::SetSession(session);
@@ -53,6 +53,22 @@ protected:
         iniProc = reinterpret_cast<Entry>(library.resolve("IniProc"));
         finaliza = reinterpret_cast<Entry>(library.resolve("FinalizaModulo"));
         ASSERT_TRUE(cria && iniProc && finaliza);
+    }
+    // The server's answer to one call, on a connection of the test's own.
+    QByteArray serverReply(const QString &method, const QJsonArray &params)
+    {
+        QTcpSocket socket;
+        socket.connectToHost(server.host(), quint16(server.port()));
+        if (!socket.waitForConnected(5000))
+            return "no connection: " + socket.errorString().toUtf8();
+        const QJsonObject resume{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "Resume"}, {"params", QJsonArray{server.token()}}};
+        const QJsonObject call{{"jsonrpc", "2.0"}, {"id", 2}, {"method", method}, {"params", params}};
+        socket.write(QJsonDocument(resume).toJson(QJsonDocument::Compact) + '\n');
+        socket.write(QJsonDocument(call).toJson(QJsonDocument::Compact) + '\n');
+        QByteArray replies;
+        while (replies.count('\n') < 2 && socket.waitForReadyRead(5000))
+            replies += socket.readAll();
+        return replies.split('\n').value(1);
     }
     void TearDown() override
     {
@@ -156,18 +172,67 @@ TEST_F(ModuleLibraryTest, ScriptCreatorRegistersAChosenFileOnThePatch)
     EXPECT_EQ(title, "Selecionar Arquivos Para Gerar Patch");
     EXPECT_EQ(listed, QStringList{"Pkg_P401.dpk"});
 
-    QTcpSocket socket;
-    socket.connectToHost(server.host(), quint16(server.port()));
-    ASSERT_TRUE(socket.waitForConnected(5000));
-    const QJsonObject resume{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "Resume"}, {"params", QJsonArray{server.token()}}};
-    socket.write(QJsonDocument(resume).toJson(QJsonDocument::Compact) + '\n');
-    socket.write(R"({"jsonrpc":"2.0","id":2,"method":"GetVersao","params":["0000012001","0001"]})" "\n");
-    QByteArray replies;
-    while (replies.count('\n') < 2 && socket.waitForReadyRead(5000))
-        replies += socket.readAll();
-    const QByteArray versao = replies.split('\n').value(1);
+    const QByteArray versao = serverReply("GetVersao", {"0000012001", "0001"});
     // Two files on the patch now: the next sequence is 3.
     EXPECT_TRUE(versao.contains(R"("3")")) << versao.constData();
+}
+
+using SelectFilesEntry = const char *(*)(const char *, const char *, const char *, const char *, const char *,
+                                         const char *, const char *, const char *);
+
+// The check-out selection through its export: the eight texts reach the
+// dialog and the server, and the text result is a constant the caller neither
+// frees nor sees overwritten by a later call.
+TEST_F(ModuleLibraryTest, CheckoutSelectionOpensThroughItsExport)
+{
+    auto selecao = reinterpret_cast<SelectFilesEntry>(library.resolve("CriaSelectFiles"));
+    ASSERT_TRUE(selecao);
+    const char *semJanela = selecao("P401", "\\sistemas\\prod\\P401", "", "0000000103", "03", "0001", "0000005003", "00001");
+    ASSERT_NE(semJanela, nullptr);
+    EXPECT_STREQ(semJanela, "");
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Modal), 0);
+
+    cria();
+    settle();
+    QWidget *window = moduleWindows().value(0);
+    ASSERT_TRUE(window);
+    window->findChild<QAbstractButton *>(QStringLiteral("btnOk"))->click();
+    QStringList menu;
+    QString titulo;
+    const auto itensDoMenu = [&](QDialog &dialog) {
+        titulo = dialog.windowTitle();
+        dialog.show();
+        dialog.findChild<QAbstractButton *>(QStringLiteral("btnSelDir"))->click();
+        menu.clear();
+        for (QAction *item : dialog.findChild<QMenu *>(QStringLiteral("pmnDirItemtrab"))->actions())
+            menu << item->text();
+    };
+    dialogs->onModal = [&](QDialog &dialog) {
+        itensDoMenu(dialog);
+        auto *lista = dialog.findChild<QListWidget *>(QStringLiteral("lsbArquivos"));
+        lista->addItem(QStringLiteral("C:\\sistemas\\prod\\P401\\fontes\\uP401.pas"));
+        emit lista->itemDoubleClicked(lista->item(0));
+        dialog.findChild<QAbstractButton *>(QStringLiteral("sbtConfirma"))->click();   // "Sim" to the question
+        return dialog.result();
+    };
+    const char *confirmou = selecao("P401", "\\sistemas\\prod\\P401", "", "0000000103", "03", "0001", "0000005003", "00001");
+    EXPECT_STREQ(confirmou, "S");
+    EXPECT_EQ(titulo, QStringLiteral("Selecionar Arquivos para Checkout"));
+    EXPECT_EQ(menu, (QStringList{"C:\\sistemas\\prod\\P401\\fontes\\", "C:\\sistemas\\prod\\P401\\relatorios\\"}));
+    const QByteArray gravados = serverReply("GetArqCheckout", {"0001", "0000005003", "00001"});
+    EXPECT_TRUE(gravados.contains(R"(c:\\sistemas\\prod\\p401\\fontes\\up401.pas)")) << gravados.constData();
+
+    dialogs->onModal = [&](QDialog &dialog) {
+        itensDoMenu(dialog);
+        dialog.findChild<QAbstractButton *>(QStringLiteral("sbtCancel"))->click();   // "Sim": cancel
+        return dialog.result();
+    };
+    const char *cancelou = selecao("P401", "c:\\p\\", "MODELAGEM", "0000000103", "04", "0001", "0000005003", "00001");
+    EXPECT_STREQ(cancelou, "N");
+    EXPECT_EQ(menu, (QStringList{"c:\\p\\Sql\\ATUALIZA_BD\\Oracle\\", "c:\\p\\Sql\\ATUALIZA_BD\\SQLServer\\"}));
+    EXPECT_STREQ(confirmou, "S") << "an earlier result is not overwritten";
 }
 
 TEST_F(ModuleLibraryTest, ShowLogAndTheAuthenticationOpenThroughTheirExports)

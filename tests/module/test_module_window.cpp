@@ -56,8 +56,7 @@ protected:
     }
     void SetUp() override
     {
-        if (g_server->port() == 0)
-            GTEST_SKIP() << qPrintable(g_server->why());
+        APR_REQUIRE_COMPONENT(g_server->port() != 0, "apr-server", g_server->why());
         ASSERT_TRUE(home.isValid());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");
@@ -473,7 +472,8 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
         void release() override {}
         qor::RemoteResult callRaw(const QString &, const QJsonArray &) override { return {}; }
     } none;
-    workflow::WorkflowContext context(state, none, {user, password}, {a, b, c, d, e});
+    vcs::SvnClient svn(user, password);
+    workflow::WorkflowContext context(state, none, svn, {a, b, c, d, e});
     QList<bool> ends;
     context.setOnRunEnded([&](bool idle) { ends << idle; });
     EXPECT_THROW(context.runner(), std::logic_error);
@@ -490,7 +490,7 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
     EXPECT_TRUE(context.activity().isEmpty());
     EXPECT_EQ(ends, (QList<bool>{false, true}));
     user = QStringLiteral("svn_demo");
-    EXPECT_EQ(context.conta().usuario, QStringLiteral("svn_demo")) << "the window's account, not a copy";
+    EXPECT_EQ(context.svn().user(), QStringLiteral("svn_demo")) << "the window's account, not a copy";
 }
 
 TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)

@@ -82,8 +82,7 @@ protected:
     }
     void SetUp() override
     {
-        if (g_wiringServer->port() == 0)
-            GTEST_SKIP() << qPrintable(g_wiringServer->why());
+        APR_REQUIRE_COMPONENT(g_wiringServer->port() != 0, "apr-server", g_wiringServer->why());
         ASSERT_TRUE(home.isValid());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");
@@ -232,8 +231,7 @@ TEST_F(WiredWindowTest, LayoutIsRestoredOnFirstActivationAndSavedOnClose)
 
 TEST_F(WiredWindowTest, ExecuteFramesARealClientRunIntoTheProgressList)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
-        GTEST_SKIP() << "svn is not installed";
+    APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
     TfrmZEL &w = openOnPlan();
     ASSERT_TRUE(w.atividades().stlSaidaSvn.has_value());
     w.Desabilita_Botoes();
@@ -266,8 +264,7 @@ TEST_F(WiredWindowTest, ExecuteFramesARealClientRunIntoTheProgressList)
 
 TEST_F(WiredWindowTest, LockRefusalUnlocksTheCheckoutFilesAndClearsThemOnTheServer)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
-        GTEST_SKIP() << "svn is not installed";
+    APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
     TfrmZEL &w = openOnPlan();
     ASSERT_FALSE(w.cdsPlanAtivTare.isEmpty());
     const vcs::ActivityKey emCurso = w.atividades().atividadeEmCurso();
@@ -396,10 +393,9 @@ protected:
     void SetUp() override
     {
         WiredWindowTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure() || IsSkipped())
             return;
-        if (QStandardPaths::findExecutable(QStringLiteral("svn")).isEmpty())
-            GTEST_SKIP() << "svn is not installed";
+        APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
     }
     // Runs a real client command; during it (from the runner's first poll)
     // runs duringCommand.

@@ -415,6 +415,41 @@ TEST(PlanKeys, ShortcutsOfTheGrid)
     EXPECT_EQ(dialogs->count(qor::DialogRequest::Modal), 1) << "F7 opens the find dialog";
 }
 
+// The mouse on the first two columns: the status cell starts, pauses or
+// resumes; the confirm cell finishes or concludes. Found by field, wherever
+// the operator moved the columns.
+TEST(PlanKeys, ClicksOnTheStatusAndConfirmCells)
+{
+    qor::ScopedScriptedDialogs dialogs;
+    PlanWindow w;
+    w.grid.show();
+    QSignalSpy status(w.controller, &PlanGridController::statusCellActivated);
+    QSignalSpy confirm(w.controller, &PlanGridController::confirmCellActivated);
+    const auto click = [&](int row, const char *field, Qt::MouseButton button = Qt::LeftButton) {
+        const QRect rect = w.grid.visualRect(w.cell(row, field));
+        ASSERT_TRUE(rect.isValid()) << field;
+        QTest::mouseClick(w.grid.viewport(), button, {}, rect.center());
+    };
+    click(2, "IDSITATIVTAR");
+    ASSERT_EQ(status.count(), 1);
+    EXPECT_EQ(status.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(w.plan.recNo(), 2) << "the click also makes the row current";
+    click(1, "IDORIGTARE");
+    ASSERT_EQ(confirm.count(), 1);
+    EXPECT_EQ(confirm.at(0).at(0).toInt(), 1);
+    click(1, "DSSOLISERV");
+    click(0, "IDSITATIVTAR", Qt::RightButton);
+    EXPECT_EQ(status.count(), 1);
+    EXPECT_EQ(confirm.count(), 1);
+
+    QHeaderView &header = *w.grid.horizontalHeader();
+    header.moveSection(header.visualIndex(w.model->columnOf("IDSITATIVTAR")), 5);
+    click(0, "IDSITATIVTAR");
+    ASSERT_EQ(status.count(), 2);
+    EXPECT_EQ(status.at(1).at(0).toInt(), 0);
+    EXPECT_EQ(confirm.count(), 1);
+}
+
 TEST(PlanNavigation, MenuAndNavigatorMoveTheCursor)
 {
     qor::ScopedScriptedDialogs dialogs;

@@ -113,7 +113,10 @@ struct PlanPage {
 
 class PlanServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(g_server && g_server->port > 0) << "apr-server did not start"; }
+    void SetUp() override
+    {
+        APR_REQUIRE_COMPONENT(g_server && g_server->port > 0, "apr-server", g_server ? g_server->why() : QString());
+    }
     qor::ScopedScriptedDialogs dialogs;
 };
 

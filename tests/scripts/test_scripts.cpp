@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -78,7 +79,7 @@ protected:
     // A fresh server per test: each one changes the patch.
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.start(QStringLiteral(APR_SERVER_BIN))) << m_server.why().toStdString();
+        APR_REQUIRE_COMPONENT(m_server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", m_server.why());
         link.connection.Host = m_server.host();
         link.connection.Port = m_server.port();
         link.connection.Token = m_server.token();
@@ -156,9 +157,37 @@ TEST_F(ScriptDialog, BaseDirectoryWithUpperCaseDriveOrAnotherDriveIsFound)
     EXPECT_EQ(dialog.windowTitle(), "Selecionar Arquivos de Modelagem de Dados");
     EXPECT_EQ(dialog.arquivosDaLista(), (QStringList{"Ação d'água \"v2\".sql", "P401_001.sql", "P401_002.sql"}));
 
+}
+
+// Without the base directory the window still opens on the patch's files:
+// they can be taken off and the change confirmed.
+TEST_F(ScriptDialog, AMissingBaseDirectoryOpensTheWindowWithoutATree)
+{
     FakeServer missing("\\sistemas\\nada");
-    EXPECT_THROW(TfrmSelScripts(ScriptsContext{missing, &sql, drive.paths}), qor::EAbort);
-    EXPECT_EQ(dialogs->texts().last(), ScriptTexts().Msg("Dir_Inv"));
+    missing.answerPacket("GetArquivosPatch", plantest::Packet(
+        QJsonArray{QJsonObject{{"name", "DSARQPATCH"}, {"type", "string"}, {"size", 250}}},
+        {{{"DSARQPATCH", kSeeded}}, {{"DSARQPATCH", "\\sistemas\\nada\\Pkg_nada.dpk"}}}));
+    std::unique_ptr<TfrmSelScripts> dialog;
+    ASSERT_NO_THROW(dialog = std::make_unique<TfrmSelScripts>(ScriptsContext{missing, &sql, drive.paths}));
+    EXPECT_EQ(dialogs->texts(), QStringList{ScriptTexts().Msg("Dir_Inv")});
+    EXPECT_EQ(dialog->windowTitle(), "Selecionar Arquivos Para Gerar Patch");
+    EXPECT_EQ(dialog->diretorio(), "");
+    EXPECT_EQ(dialog->dlbDiretorio->count(), 0);
+    EXPECT_TRUE(dialog->arquivosDaLista().isEmpty());
+    // The tree has nowhere to go; Ctrl+A finds nothing to collect.
+    dialog->dlbDiretorioChange("c:\\sistemas\\prod\\P401");
+    EXPECT_EQ(dialog->diretorio(), "");
+    dialog->ColetaArquivos();
+    EXPECT_EQ(dialog->escolhidos().size(), 2);
+
+    EXPECT_TRUE(dialog->sbtConfirma->isEnabled());
+    dialog->dbgArquivosDblClick();
+    EXPECT_EQ(dialog->removidos(), QStringList{kSeeded});
+    dialog->show();
+    dialog->sbtConfirmaClick();
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(missing.callsOf("DelPatchTram").size(), 1u);
+    EXPECT_EQ(missing.callsOf("DelPatchTram").front().args.at(2).toString(), kSeeded);
 }
 
 TEST_F(ScriptDialog, TreeStaysInsideTheBaseDirectory)

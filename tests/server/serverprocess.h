@@ -1,6 +1,7 @@
 #pragma once
 // Starts the real application server for a test: a fresh SQLite file with the
 // demo seed, on a free port.
+#include "testsupport/realcomponent.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -18,8 +18,7 @@ class RemoteServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!apr.start(QStringLiteral(APR_SERVER_BIN)))
-            GTEST_SKIP() << qPrintable(apr.why());
+        APR_REQUIRE_COMPONENT(apr.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", apr.why());
         useServer(apr);
         QObject::connect(&netZEL, &server::TNetConnection::beforeConnect, [](server::TNetConnection &c) {
             c.Host = qor::WebURL();

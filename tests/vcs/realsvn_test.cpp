@@ -3,6 +3,7 @@
 #include "support.h"
 #include "vcs/classifier.h"
 #include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUuid>
+#include "testsupport/realcomponent.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 #ifdef APR_SERVER
@@ -46,16 +48,16 @@ public:
         tool.setProcessChannelMode(QProcess::MergedChannels);
         tool.start(DAVSERVER, {"start", base.path() + "/dav", QString::number(port),
                                kUserA + ":" + kPassA, kUserB + ":" + kPassB});
-        ASSERT_TRUE(tool.waitForFinished(60000));
+        const bool finished = tool.waitForFinished(60000);
         const QString out = QString::fromUtf8(tool.readAll()).trimmed();
-        ASSERT_EQ(tool.exitCode(), 0) << out.toStdString();
+        APR_REQUIRE_COMPONENT(finished && tool.exitCode() == 0, "Apache with mod_dav_svn", out);
         url = out.split('\n').last();
         // Every client started during the run records its arguments on the way.
         const QString bin = base.path() + "/bin";
         QDir().mkpath(bin);
         argumentLog = base.path() + "/svn-arguments.log";
         const QString real = QStandardPaths::findExecutable("svn");
-        ASSERT_FALSE(real.isEmpty());
+        APR_REQUIRE_COMPONENT(!real.isEmpty(), "svn", "not found on the search path");
         WriteScript(bin, "svn", "printf '%s\\n' \"$*\" >> '" + argumentLog + "'\nexec '" + real + "' \"$@\"");
         qputenv("PATH", (bin + ":").toLocal8Bit() + qgetenv("PATH"));
     }
@@ -350,7 +352,7 @@ TEST_P(RealSvn, AClientFailureNoRuleListsFailsAndItsWarningIsNotRed)
 TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
 {
     testsupport::ServerProcess apr;
-    ASSERT_TRUE(apr.start(APR_SERVER)) << apr.why().toStdString();
+    APR_REQUIRE_COMPONENT(apr.start(APR_SERVER), "apr-server", apr.why());
     server::TNetConnection connection;
     connection.Host = apr.host();
     connection.Port = apr.port();
@@ -384,6 +386,78 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     EXPECT_FALSE(direct({"info", repo() + "/Form1.dfm"}, kUserA).contains(kUserB));
 }
 #endif
+
+// The client's commands, and what it reads of their raw output, are the same in both languages.
+TEST_P(RealSvn, ClientReadsStatusFromTheClientsOwnOutput)
+{
+    const vcs::SvnClient svn(context.user, context.password);
+    const vcs::SvnRun listing{runner->runner(), "Selecionando arquivos que são controlados pelo subversion.", sink};
+    write("b\\Unit1.pas", "// alterado\n");
+    write("b\\Nova.pas", "unit Nova;\n");
+    QFile::remove(host("b") + "/Form1.dfm");
+
+    const vcs::SvnStatus status = svn.status(listing, {logical("b")});
+    // The shown lines carry the runner's frame ("Resultado :"); none of it is read as a file.
+    EXPECT_TRUE(out().contains("Resultado :")) << out().toStdString();
+    EXPECT_EQ(status.paths("MCR"), QStringList{logical("b\\Unit1.pas")}) << out().toStdString();
+    EXPECT_EQ(status.paths("?"), QStringList{logical("b\\Nova.pas")});
+    EXPECT_EQ(status.paths("!"), QStringList{logical("b\\Form1.dfm")});
+    EXPECT_TRUE(status.warnings.isEmpty());
+
+    const vcs::SvnXmlStatus xml = svn.statusXml(listing, logical("b"));
+    EXPECT_TRUE(xml.complete);
+    QStringList items;
+    for (const vcs::SvnXmlStatusEntry &entry : xml.entries)
+        if (entry.item != "normal") items << entry.item + " " + entry.path;
+    items.sort();
+    EXPECT_EQ(items, (QStringList{"missing " + logical("b\\Form1.dfm"), "modified " + logical("b\\Unit1.pas"),
+                                  "unversioned " + logical("b\\Nova.pas")}));
+
+    QDir().mkpath(host("solto"));
+    write("solto\\x.pas", "x\n");
+    const vcs::SvnStatus fora = svn.status(listing, {logical("solto")});
+    EXPECT_TRUE(fora.lines.isEmpty());
+    EXPECT_EQ(fora.warnings.size(), 1) << out().toStdString();
+}
+
+TEST_P(RealSvn, ClientLocksReadsTheOwnerAndUnlocks)
+{
+    const vcs::SvnClient svn(context.user, context.password);
+    const QString file = logical("b\\unit1.pas");
+    const vcs::CommandResult lock = svn.lock({runner->runner(), kLockCaption + " Unit1.pas", sink}, file);
+    EXPECT_EQ(lock.shownCommand, "svn lock --no-auth-cache --username " + kUserB + " --password ****** " + file);
+    EXPECT_TRUE(vcs::Recognition::mainWindow().successIn("TRAVAREALIZADA", lock.output)) << lock.output.toStdString();
+
+    const vcs::SvnRun question{runner->runner(), msg("EXEC_SVN_INFO"), sink};
+    const vcs::SvnInfo local = svn.info(question, file, vcs::SvnClient::InfoOrder::XmlFirst);
+    EXPECT_TRUE(local.answered);
+    EXPECT_EQ(local.url, repo() + "/Unit1.pas");
+    EXPECT_EQ(local.root, g_server->url);
+    EXPECT_FALSE(local.revision.isEmpty());
+    EXPECT_EQ(svn.info(question, local.url).lockOwner, kUserB);
+
+    const vcs::CommandResult unlock = svn.unlock({runner->runner(), "DESBLOQUEANDO O ARQUIVO ...Unit1.pas", sink}, file);
+    EXPECT_TRUE(vcs::Recognition::mainWindow().successIn("ARQDESTRAVADO", unlock.output)) << unlock.output.toStdString();
+    EXPECT_EQ(svn.info(question, local.url).lockOwner, "");
+    write("b\\Fora.pas", "fora\n");
+    EXPECT_EQ(svn.info(question, logical("b\\fora.pas")).url, "") << out().toStdString();
+}
+
+// A name whose "@" part reads as a revision is updated as the directory it names.
+TEST_P(RealSvn, ClientUpdatesADirectoryNamedLikeAPegRevision)
+{
+    direct({"mkdir", host("a") + "/versao@2@"}, kUserA);
+    direct({"commit", "-m", "SOL:8 versao", host("a")}, kUserA);
+    direct({"update", host("b")}, kUserB);
+    ASSERT_TRUE(QFileInfo::exists(host("b") + "/versao@2"));
+    write("a\\versao@2\\x.pas", "x\n");
+    direct({"add", host("a") + "/versao@2/x.pas@"}, kUserA);
+    direct({"commit", "-m", "SOL:8 x", host("a")}, kUserA);
+    const vcs::SvnClient svn(context.user, context.password);
+    const vcs::CommandResult update = svn.update({runner->runner(), kUpdateCaption, sink}, logical("b\\versao@2"));
+    EXPECT_FALSE(update.classification.failed()) << update.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(host("b") + "/versao@2/x.pas")) << update.output.toStdString();
+}
 
 INSTANTIATE_TEST_SUITE_P(Languages, RealSvn, ::testing::Values("C", "pt_BR.UTF-8"),
                          [](const auto &info) { return std::string(info.param[0] == 'C' ? "C" : "pt_BR"); });

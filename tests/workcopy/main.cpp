@@ -1,9 +1,10 @@
 #include <QCoreApplication>
+#include "testsupport/realcomponent.h"
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsupport::RunAllTestsCountingSkips();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the working-copy tests share: a repository over HTTP for the whole run
 // and a fixture with the main runner, the workflow context and a C: drive.
+#include "testsupport/realcomponent.h"
 #include "host/dialogs.h"
 #include "host/services.h"
 #include "module/modulestate.h"
@@ -80,6 +81,7 @@ public:
     FakeServer remote;
     apr::ModuleState modulo;
     QStringList arqCheckout, arqCheckin, dirReverte, dirAdiciona, dirRenomeados;
+    vcs::SvnClient svnClient{usuario, senha};
     workflow::WorkflowContext fluxo;
     vcs::Classifier classifier{*this};
     QStringList stlSaidaSvn;

@@ -131,8 +131,7 @@ class RealInfo : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
         bench = std::make_unique<Bench>(GetParam());
         bench->svn({"mkdir", "--parents", "-m", "SOL:1 area", bench->repo("commits/trunk")});
         bench->svn({"checkout", bench->repo("commits/trunk"), bench->host("c:\\prod\\commit")});

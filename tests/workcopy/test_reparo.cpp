@@ -35,8 +35,7 @@ class RealRepair : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
         bench = std::make_unique<Bench>(GetParam());
         janela = std::make_unique<Janela>(*bench);
         bench->svn({"mkdir", "--parents", "-m", "SOL:1 area", bench->repo("trunk/fontes/forms"), bench->repo("outro")});

@@ -16,10 +16,9 @@ class RealServer : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut)
 {
-    if (!DavServer::instance().ok())
-        GTEST_SKIP() << DavServer::instance().why.toStdString();
+    APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
     testsupport::ServerProcess apr;
-    ASSERT_TRUE(apr.start(APR_SERVER)) << apr.why().toStdString();
+    APR_REQUIRE_COMPONENT(apr.start(APR_SERVER), "apr-server", apr.why());
     Bench bench(GetParam());
     bench.svn({"mkdir", "--parents", "-m", "SOL:1 produto", DavServer::instance().url + "/T001/trunk/fontes"});
     server::TNetConnection connection;
@@ -31,7 +30,8 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     QStringList a, b, c, d, renomeados;
     bench.modulo.stProdTrabIni = "T";
     bench.modulo.stProdTrabFin = "Tzzz";
-    workflow::WorkflowContext fluxo(bench.modulo, remote, {bench.usuario, bench.senha}, {a, b, c, d, renomeados});
+    vcs::SvnClient svn(bench.usuario, bench.senha);
+    workflow::WorkflowContext fluxo(bench.modulo, remote, svn, {a, b, c, d, renomeados});
     fluxo.setRunner(bench.runner.get());
     QString stDirArqSV = "c:\\svnupdate";
     bool escolhida = false;

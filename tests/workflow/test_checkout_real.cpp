@@ -7,6 +7,7 @@
 #include "serverprocess.h"
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QUrl>
 #include <atomic>
@@ -94,8 +95,7 @@ class RealCheckout : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
         bench = std::make_unique<Bench>(GetParam());
         RespostasPadrao(bench->remote);
         bench->svn({"mkdir", "--parents", "-m", "SOL:1 area", bench->repo("chk/trunk/Fontes/Cad")});
@@ -230,19 +230,31 @@ TEST_P(RealCheckout, ALockThatCannotBeReleasedIsListedAndTheFirstFailureReported
     bench->svn({"unlock", "--force", bench->repo("chk/trunk/Fontes/Cad/naolibera.pas")});
 }
 
+// On the Lumetra product platform the directory commits carry a metadata
+// release the check-out asks the server for first, never a stale or empty one.
 TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
 {
-    bench->modulo.stReleaseMetaDados = "045";
-    bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo\\Sub"}});
+    bench->modulo.stReleaseMetaDados = "045";   // an earlier check-in's: not this activity's
+    bench->remote.answers["ReleaseMetaDados"] = "46";
+    janela->hooks.arvoreProduto = [] { return QStringLiteral("01.04.01"); };
+    bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo\\Sub"}, {"Fontes\\Novo2"}});
     janela->plataforma(workflow::PlataformaProduto::ProdutoLumetra);
     workflow::PedidoCheckout pedido = janela->pedido();
     pedido.solicitacao = "123  ";
     bench->dialogs->answer(0);   // CRIAR DIRETÓRIO PARA TRABALHO
+    bench->dialogs->answer(0);
     ASSERT_EQ(AbortOf([&] { janela->novo()->Realiza_Checkout(pedido); }), "") << bench->progresso.join('\n').toStdString();
     EXPECT_TRUE(janela->selecoes.empty());   // a new work item: nothing to check out
     const QString log = bench->svn({"log", "--xml", bench->repo("chk/trunk/Fontes/Novo")});
-    EXPECT_TRUE(log.contains("<msg>SOL:123 - Release metadados: 45</msg>")) << log.toStdString();
+    EXPECT_TRUE(log.contains("<msg>SOL:123 - Release metadados: 46</msg>")) << log.toStdString();
     EXPECT_TRUE(bench->svn({"info", bench->repo("chk/trunk/Fontes/Novo/Sub")}).contains("Novo/Sub"));
+    const QString log2 = bench->svn({"log", "--xml", bench->repo("chk/trunk/Fontes/Novo2")});
+    EXPECT_TRUE(log2.contains("<msg>SOL:123 - Release metadados: 46</msg>")) << log2.toStdString();
+    // One release for the check-out, for the activity and its product tree.
+    ASSERT_EQ(bench->remote.count("ReleaseMetaDados"), 1);
+    for (const auto &call : bench->remote.calls)
+        if (call.method == "ReleaseMetaDados")
+            EXPECT_EQ(call.args, (QJsonArray{QString(wctest::kUser).remove("svn_"), "0001", kTask, kActivity, "01.04.01"}));
 
     janela->plataforma(workflow::PlataformaProduto::Delphi);
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"Fontes\\Outro"}});
@@ -251,6 +263,26 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
     const QString outro = bench->svn({"log", "--xml", bench->repo("chk/trunk/Fontes/Outro")});
     EXPECT_TRUE(outro.contains("<msg>SOL:123</msg>")) << outro.toStdString();
     EXPECT_EQ(janela->barra.last(), 1000000);
+    EXPECT_EQ(bench->remote.count("ReleaseMetaDados"), 1);
+}
+
+// No metadata release (the product is not set up for one, or no number came
+// back): the check-out is refused before a directory is made or committed.
+TEST_P(RealCheckout, WithoutAMetadataReleaseNoDirectoryIsCreated)
+{
+    bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo"}});
+    janela->plataforma(workflow::PlataformaProduto::ProdutoLumetra);
+    for (const QJsonValue &resposta : {QJsonValue("ERRO_PROD_NAO_PARAM"), QJsonValue()}) {
+        bench->remote.answers["ReleaseMetaDados"] = resposta;
+        bench->dialogs->answer(0);   // CRIAR DIRETÓRIO PARA TRABALHO
+        const QString motivo = realiza();
+        EXPECT_TRUE(motivo.contains("release metadados")) << motivo.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(bench->host("c:\\prod\\chk\\Fontes\\Novo")));
+        EXPECT_FALSE(bench->svn({"log", "--xml", bench->repo("chk/trunk")}).contains("Release metadados"));
+        EXPECT_FALSE(bench->progresso.join('\n').contains(workcopy::Msg("ACAO_SUBVERSION_CRIADIR")))
+            << bench->progresso.join('\n').toStdString();
+    }
+    EXPECT_TRUE(bench->modulo.stReleaseMetaDados.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, RealCheckout, ::testing::Values("C", "pt_BR.UTF-8"),
@@ -351,7 +383,7 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
 {
     ASSERT_TRUE(AddOtherUser());
     testsupport::ServerProcess process;
-    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    APR_REQUIRE_COMPONENT(process.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", process.why());
     const QString tokenB = process.tokenFor("000000000002");
     ASSERT_FALSE(tokenB.isEmpty());
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
@@ -366,9 +398,10 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
     qputenv("APR_DRIVE_C", bench->paths.root('c').toLocal8Bit());
 
     QStringList a1, a2, a3, a4, a5, b1, b2, b3, b4, b5;
-    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, {bench->usuario, bench->senha}, {a1, a2, a3, a4, a5});
+    vcs::SvnClient svnA(bench->usuario, bench->senha), svnB(benchB.usuario, benchB.senha);
+    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, svnA, {a1, a2, a3, a4, a5});
     fluxoA.setRunner(bench->runner.get());
-    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, {benchB.usuario, benchB.senha}, {b1, b2, b3, b4, b5});
+    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, svnB, {b1, b2, b3, b4, b5});
     fluxoB.setRunner(benchB.runner.get());
     Janela A(*bench, &fluxoA), B(benchB, &fluxoB);
     A.repositorio = B.repositorio = bench->repo("chk/trunk");
@@ -426,11 +459,12 @@ TEST_P(RealCheckout, TheApplicationServerHoldsTheFilesAndReleasesOrNothingAfterA
 {
     ASSERT_TRUE(AddOtherUser());
     testsupport::ServerProcess process;
-    ASSERT_TRUE(process.start(QStringLiteral(APR_SERVER_BIN))) << process.why().toStdString();
+    APR_REQUIRE_COMPONENT(process.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", process.why());
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
     Link link(process, process.token());
     QStringList l1, l2, l3, l4, l5;
-    workflow::WorkflowContext fluxo(bench->modulo, link.remote, {bench->usuario, bench->senha}, {l1, l2, l3, l4, l5});
+    vcs::SvnClient svn(bench->usuario, bench->senha);
+    workflow::WorkflowContext fluxo(bench->modulo, link.remote, svn, {l1, l2, l3, l4, l5});
     fluxo.setRunner(bench->runner.get());
     Janela A(*bench, &fluxo);
     A.repositorio = bench->repo("chk/trunk");

@@ -63,9 +63,8 @@ class RealRelease : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
     {
-        if (!DavServer::instance().ok())
-            GTEST_SKIP() << DavServer::instance().why.toStdString();
-        ASSERT_TRUE(link.start()) << link.process.why().toStdString();
+        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
+        APR_REQUIRE_COMPONENT(link.start(), "apr-server", link.process.why());
         bench = std::make_unique<Bench>(GetParam());
         bench->svn({"mkdir", "--parents", "-m", "SOL:1 area", bench->repo("rel/trunk")});
         bench->svn({"checkout", bench->repo("rel/trunk"), bench->host("c:\\prod\\rel")});
@@ -171,7 +170,7 @@ TEST(ReleaseQuestion, RetriesThenAsksAndEndsWithoutRecording)
 TEST(MetadataRelease, OnlyOnTheLumetraPlatformAndOnlyANumberGoesOn)
 {
     Link link;
-    ASSERT_TRUE(link.start()) << link.process.why().toStdString();
+    APR_REQUIRE_COMPONENT(link.start(), "apr-server", link.process.why());
     Bench bench;
     bench.usuario = "SVN_demo";
     Recorder recorder;
@@ -207,7 +206,7 @@ TEST(MetadataRelease, OnlyOnTheLumetraPlatformAndOnlyANumberGoesOn)
 TEST(ScriptTriggers, ConclusionOpensTheScriptWindowOnlyWhereItIsNeeded)
 {
     Link link;
-    ASSERT_TRUE(link.start()) << link.process.why().toStdString();
+    APR_REQUIRE_COMPONENT(link.start(), "apr-server", link.process.why());
     Bench bench;
     Recorder recorder;
     GravaRelease grava(bench.fluxo, link.remote, recorder.hooks());

@@ -1,0 +1,18 @@
+# Fails listing every GTEST_SKIP under TESTS outside testsupport/.
+file(GLOB_RECURSE sources ${TESTS}/*.cpp ${TESTS}/*.h)
+set(found "")
+foreach(source ${sources})
+  if(source MATCHES "/testsupport/")
+    continue()
+  endif()
+  file(STRINGS ${source} lines REGEX "GTEST_SKIP")
+  foreach(line ${lines})
+    string(STRIP "${line}" line)
+    file(RELATIVE_PATH relative ${TESTS} ${source})
+    string(APPEND found "\n  tests/${relative}: ${line}")
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "GTEST_SKIP outside tests/testsupport; a real component goes through "
+                      "APR_REQUIRE_COMPONENT(available, \"component\", why) of testsupport/realcomponent.h:${found}")
+endif()
