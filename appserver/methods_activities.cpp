@@ -1,4 +1,5 @@
 #include "database.h"
+#include "plan/situacao.h"
 #include "handlers.h"
 #include "args.h"
 #include "packet.h"
@@ -34,17 +35,16 @@ Reply getItemTarefaOperador(CallContext &ctx, const Args &args)
                    str("NRPLATIVTARE", 5), str("CDREDUITTRAB", 20), str("DSDIRARQFONT", 250),
                    str("IDSITCHECKOUT", 1), str("DSDIRRAIZARQ", 80), str("CDTIPOITTRAB", 2),
                    str("CDFILIAL", 4)});
-    QSqlQuery q = ctx.db.run(
+    static const QString sql =
         "SELECT i.CDITEMTRAB, it.NMITEMTRAB, i.NRCPLXITTARE, i.NRTAREFA, i.NRPLATIVTARE, it.CDREDUITTRAB,"
         " i.DSDIRARQFONT, i.IDSITCHECKOUT, it.DSDIRRAIZARQ, it.CDTIPOITTRAB, i.CDFILIAL"
         " FROM itemtarefa i"
         " JOIN planativtare p ON p.CDFILIAL = i.CDFILIAL AND p.NRTAREFA = i.NRTAREFA"
         "  AND p.NRPLATIVTARE = i.NRPLATIVTARE"
         " LEFT JOIN itemtrab it ON it.CDITEMTRAB = i.CDITEMTRAB"
-        " WHERE i.CDFILIAL = ? AND p.CDOPERRESP = ?"
-        " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X'))"
-        " ORDER BY i.NRTAREFA, i.NRPLATIVTARE, i.CDITEMTRAB",
-        {args.text(0), args.text(1)});
+        " WHERE i.CDFILIAL = ? AND p.CDOPERRESP = ? AND " + plan::SqlNaoEncerrada("p.IDSITATIVTAR")
+        + " ORDER BY i.NRTAREFA, i.NRPLATIVTARE, i.CDITEMTRAB";
+    QSqlQuery q = ctx.db.run(sql, {args.text(0), args.text(1)});
     packet.addRows(q);
     return packet.toJson();
 }
@@ -55,13 +55,14 @@ namespace {
 // ends their open appropriations.
 void startActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
 {
-    db.run("UPDATE planativtare SET IDSITATIVTAR = 'I' WHERE CDOPERRESP = ? AND IDSITATIVTAR = 'A'"
-           " AND NOT (CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?)",
-           QVariantList{op} + key);
+    static const QString pausaAsOutras = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Paralisada)
+        + " WHERE CDOPERRESP = ? AND IDSITATIVTAR = " + plan::Sql(plan::Situacao::EmAndamento)
+        + " AND NOT (CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?)";
+    static const QString inicia = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::EmAndamento)
+        + ", IDATIVPEND = NULL, DTATIVPEND = NULL WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?";
+    db.run(pausaAsOutras, QVariantList{op} + key);
     db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND DTFIM IS NULL", {now, op});
-    db.run("UPDATE planativtare SET IDSITATIVTAR = 'A', IDATIVPEND = NULL, DTATIVPEND = NULL"
-           " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
-           key);
+    db.run(inicia, key);
     // A start in the same second as the last one replaces that empty stretch.
     db.run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO)"
            " VALUES (?, ?, ?, ?, ?) ON CONFLICT (CDOPERADOR, DTINICIO) DO UPDATE SET CDFILIAL = excluded.CDFILIAL,"
@@ -71,7 +72,9 @@ void startActivity(Database &db, const QString &op, const QVariantList &key, con
 
 void pauseActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
 {
-    db.run("UPDATE planativtare SET IDSITATIVTAR = 'I' WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?", key);
+    static const QString pausa = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Paralisada)
+        + " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?";
+    db.run(pausa, key);
     db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND CDFILIAL = ? AND NRTAREFA = ?"
            " AND NRPLATIVTARE = ? AND DTFIM IS NULL",
            QVariantList{now, op} + key);
@@ -94,9 +97,9 @@ Reply setPlanAtivTare(CallContext &ctx, const Args &args)
     const QString op = q.value(1).toString();
     q.finish();
     const QString now = formatStamp(QDateTime::currentDateTime());
-    if (status == "A")
+    if (plan::E(status, plan::Situacao::EmAndamento))
         pauseActivity(ctx.db, op, key, now);
-    else if (status.isEmpty() || status == "P" || status == "I")
+    else if (plan::Planejada(status) || plan::E(status, plan::Situacao::Paralisada))
         startActivity(ctx.db, op, key, now);
     return {};
 }

@@ -1,4 +1,6 @@
 #include "database.h"
+#include "plan/processos.h"
+#include "plan/situacao.h"
 #include "handlers.h"
 #include "packet.h"
 #include "plan_fields.h"
@@ -8,8 +10,6 @@
 namespace apr {
 
 namespace {
-
-const char *monitoringProcessDefault = "0000011265";
 
 bool operatorExists(Database &db, const QString &code)
 {
@@ -90,20 +90,21 @@ QJsonValue developmentOperator(Database &db, const QString &login)
 // Project-monitoring activities of the operator planned to start today.
 QJsonValue monitoringToday(Database &db, const QString &branch, const QString &operatorCode)
 {
-    QString process = monitoringProcessDefault;
+    QString process = plan::processos::CodigoMonitoramentoProjeto();
     QSqlQuery param = db.run("SELECT CDPROCMONITORA FROM filial WHERE CDFILIAL = ?", {branch});
     if (param.next() && !param.value(0).toString().isEmpty())
         process = param.value(0).toString();
     const QDate today = QDate::currentDate();
     Packet packet({str("CDFILIAL", 4), str("NRTAREFA", 10), str("NRPLATIVTARE", 5), str("CDPROCESSO", 10),
                    str("NMPROCESSO", 100), str("IDSITATIVTAR", 1), dt("DTINPATIVTAR"), dt("DTFIPATIVTAR")});
-    QSqlQuery q = db.run("SELECT p.CDFILIAL, p.NRTAREFA, p.NRPLATIVTARE, p.CDPROCESSO, pr.NMPROCESSO,"
-                         " p.IDSITATIVTAR, p.DTINPATIVTAR, p.DTFIPATIVTAR FROM planativtare p"
-                         " LEFT JOIN processo pr ON pr.CDPROCESSO = p.CDPROCESSO"
-                         " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ? AND p.CDPROCESSO = ?"
-                         " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X'))"
-                         " AND p.DTINPATIVTAR >= ? AND p.DTINPATIVTAR < ?"
-                         " ORDER BY p.NRTAREFA, p.NRPLATIVTARE",
+    static const QString sql = "SELECT p.CDFILIAL, p.NRTAREFA, p.NRPLATIVTARE, p.CDPROCESSO, pr.NMPROCESSO,"
+                               " p.IDSITATIVTAR, p.DTINPATIVTAR, p.DTFIPATIVTAR FROM planativtare p"
+                               " LEFT JOIN processo pr ON pr.CDPROCESSO = p.CDPROCESSO"
+                               " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ? AND p.CDPROCESSO = ? AND "
+                               + plan::SqlNaoEncerrada("p.IDSITATIVTAR")
+                               + " AND p.DTINPATIVTAR >= ? AND p.DTINPATIVTAR < ?"
+                                 " ORDER BY p.NRTAREFA, p.NRPLATIVTARE";
+    QSqlQuery q = db.run(sql,
                          {branch, operatorCode, process, formatStamp(QDateTime(today, QTime(0, 0))),
                           formatStamp(QDateTime(today.addDays(1), QTime(0, 0)))});
     packet.addRows(q);

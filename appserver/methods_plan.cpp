@@ -1,4 +1,5 @@
 #include "database.h"
+#include "plan/situacao.h"
 #include "handlers.h"
 #include "plan_fields.h"
 #include "rpcerror.h"
@@ -125,9 +126,10 @@ struct PlanQuery {
 
 PlanQuery planQuery(const Database &db, const PlanFilter &f)
 {
-    PlanQuery q{QString(planSelect) + " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ?"
-                " AND (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X')"
-                " OR p.DTCONATIVTAR IS NULL OR p.DTCONATIVTAR >= ?)",
+    // Concluded and cancelled activities stay in the plan for some days.
+    static const QString base = QString(planSelect) + " WHERE p.CDFILIAL = ? AND p.CDOPERRESP = ?"
+        " AND (" + plan::SqlNaoEncerrada("p.IDSITATIVTAR") + " OR p.DTCONATIVTAR IS NULL OR p.DTCONATIVTAR >= ?)";
+    PlanQuery q{base,
                 {f.branch, f.operatorCode,
                  formatStamp(QDateTime(QDate::currentDate().addDays(-concludedDaysKept), QTime(0, 0)))}};
     if (f.plannedFrom) {

@@ -1,5 +1,6 @@
 #include "args.h"
 #include "database.h"
+#include "plan/situacao.h"
 #include "handlers.h"
 #include "packet.h"
 #include "rpcerror.h"
@@ -18,21 +19,26 @@ QString productCode(Database &db, const QString &given)
     return q.next() ? q.value(0).toString() : QString();
 }
 
-const char *notConcluded = " (p.IDSITATIVTAR IS NULL OR p.IDSITATIVTAR NOT IN ('C', 'X'))";
+const QString &notConcluded()
+{
+    static const QString sql = " " + plan::SqlNaoEncerrada("p.IDSITATIVTAR");
+    return sql;
+}
 
 // Activities, not concluded, of requests other than `request` on the work
 // item of the product group: whoever runs them holds the item's sources.
 QSqlQuery otherRequestsOnItem(Database &db, const QString &request, const QString &group, const QString &item)
 {
     return db.run(QString("SELECT t.NRSOLISERV, p.NRTAREFA, p.NRPLATIVTARE,"
-                          " CASE p.IDSITATIVTAR WHEN 'A' THEN 'Em andamento' WHEN 'I' THEN 'Paralisada'"
+                          " CASE p.IDSITATIVTAR WHEN " + plan::Sql(plan::Situacao::EmAndamento) + " THEN 'Em andamento'"
+                          " WHEN " + plan::Sql(plan::Situacao::Paralisada) + " THEN 'Paralisada'"
                           "  ELSE CASE WHEN p.IDATIVPEND = 'S' THEN 'Pendente' ELSE 'Planejada' END"
                           " END AS STATUSATIV"
                           " FROM planativtare p"
                           " JOIN tarefa t ON t.CDFILIAL = p.CDFILIAL AND t.NRTAREFA = p.NRTAREFA"
                           " JOIN solicitacao s ON s.NRSOLISERV = t.NRSOLISERV"
                           " WHERE t.NRSOLISERV <> ? AND s.CDPRODGRUP = ? AND"
-                          + QString(notConcluded)
+                          + notConcluded()
                           + " AND (p.CDITEMTRAB = ? OR EXISTS (SELECT 1 FROM itemtarefa i"
                             "  WHERE i.CDFILIAL = p.CDFILIAL AND i.NRTAREFA = p.NRTAREFA"
                             "  AND i.NRPLATIVTARE = p.NRPLATIVTARE AND i.CDITEMTRAB = ?))"

@@ -15,13 +15,11 @@ inline const QString kUser = "svn_bench", kPass = "Pb-bench-55";
 
 template <class Remote>
 struct Account : vcs::ClassifierContext {
-    QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return kUser; }
     QString svnPassword() const override { return kPass; }
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override {}
     Remote remote;
-    QStringList files;
 };
 
 // Its standard output and error together.

@@ -104,9 +104,11 @@ int main(int argc, char **argv)
     QString user = kUser, pass = kPass, dirArqSV = "c:\\svnupdate";
     bool chosen = false;
     apr::ModuleState modulo;
-    workflow::WorkflowContext fluxo(modulo, remote, {user, pass}, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
+    vcs::SvnClient cliente(user, pass);
+    workflow::WorkflowContext fluxo(modulo, remote, cliente, {arqCheckout, arqCheckin, dirReverte, dirAdiciona, renamed});
     vcs::MainRunner runner(remote, [] {}, capture, paths);
     vcs::Classifier classifier(account);
+    classifier.setLedger(&fluxo.ledger());
     runner.setClassifier(&classifier, {});
     fluxo.setRunner(&runner);
     qor::RecordSet oper, versoes;
@@ -124,7 +126,6 @@ int main(int argc, char **argv)
         f.listas().arqCheckout = logical;
         ok = true;
     };
-    account.files = logical;
 
     auto unlockAll = [&] { svn(QStringList{"unlock", "-q"} + host); };
     auto viaWorkflow = [&] {

@@ -27,7 +27,6 @@ public:
 
 class BenchContext : public vcs::ClassifierContext {
 public:
-    QStringList checkoutFiles() const override { return {}; }
     QString svnUser() const override { return "svn_bench"; }
     QString svnPassword() const override { return "bench-pw"; }
     server::RemoteServer &server() override { return remote; }

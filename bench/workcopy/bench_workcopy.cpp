@@ -55,7 +55,8 @@ int main(int argc, char **argv)
     QString user = kUser, pass = kPass, dirArqSV;
     bool chosen = false;
     apr::ModuleState modulo;
-    workflow::WorkflowContext fluxo(modulo, account.remote, {user, pass}, {empty1, empty2, empty3, empty4, renamed});
+    vcs::SvnClient cliente(user, pass);
+    workflow::WorkflowContext fluxo(modulo, account.remote, cliente, {empty1, empty2, empty3, empty4, renamed});
     vcs::MainRunner runner(account.remote, [] {}, capture, paths);
     vcs::Classifier classifier(account);
     runner.setClassifier(&classifier, {});

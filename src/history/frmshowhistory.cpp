@@ -243,14 +243,15 @@ QString TfrmShowHistory::nomeArquivo() const { return Label2->text(); }
 namespace {
 
 // The description key and the masks of the platform chosen at start.
-std::pair<const char *, QString> filtroDa(int plataforma)
+std::pair<const char *, QString> filtroDa(vcs::PlataformaProduto plataforma)
 {
     switch (plataforma) {
-    case 0: return {"FILTRO_DELPHI", stExtDelphi};
-    case 1: return {"FILTRO_ASP", stExtAsp};
-    case 2: return {"FILTRO_PROD_LUMETRA", stExtProdLumetra};
-    default: return {"FILTRO_LUMETRA", stExtLumetra};
+    case vcs::PlataformaProduto::Delphi: return {"FILTRO_DELPHI", stExtDelphi};
+    case vcs::PlataformaProduto::Asp: return {"FILTRO_ASP", stExtAsp};
+    case vcs::PlataformaProduto::ProdutoLumetra: return {"FILTRO_PROD_LUMETRA", stExtProdLumetra};
+    case vcs::PlataformaProduto::FrameworkLumetra: break;
     }
+    return {"FILTRO_LUMETRA", stExtLumetra};
 }
 
 }
@@ -274,27 +275,9 @@ QString TfrmShowHistory::escolheArquivo()
     return dialogo.arquivoEscolhido();
 }
 
-vcs::CommandLine TfrmShowHistory::svn(const QString &subcommand) const
+vcs::SvnRun TfrmShowHistory::em(const QString &caption, QListWidget *list)
 {
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    command.append(subcommand);
-    return command;
-}
-
-namespace {
-
-vcs::CommandLine &conta(vcs::CommandLine &command, const HistoryContext &contexto)
-{
-    return command.append(QStringLiteral("--username")).append(contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(contexto.senha);
-}
-
-}
-
-bool TfrmShowHistory::Execute(const QString &caption, const vcs::CommandLine &command, QListWidget *list,
-                              bool capture)
-{
-    return m_runner.runner().Execute(caption, command, vcs::ListSink(list), capture);
+    return {m_runner.runner(), caption, vcs::ListSink(list)};
 }
 
 void TfrmShowHistory::sbtPesqArqClick()
@@ -334,23 +317,13 @@ void TfrmShowHistory::CopiaURL()
 {
     stlSaida.clear();
     stUrl.clear();
-    vcs::CommandLine command = svn(QStringLiteral("info"));
-    command.append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--xml"));
-    conta(command, m_contexto).append(arquivo());
-    Execute(QString(), command, lsbAux, true);
-    const QString text = stlSaida.join(QString());
-    const qsizetype from = text.indexOf(QLatin1String("<url>"));
-    const qsizetype to = text.indexOf(QLatin1String("</url>"));
-    if (from >= 0 && to > from) stUrl = text.mid(from + 5, to - from - 5);
+    stUrl = m_svn.info(em(QString(), lsbAux), arquivo()).url;
 }
 
 void TfrmShowHistory::carregaLog(const QString &target)
 {
     // Without a location there is no log to ask for (the file is not under version control).
     if (target.isEmpty()) return;
-    vcs::CommandLine command = svn(QStringLiteral("log"));
-    command.append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--xml"));
-    conta(command, m_contexto).append(target);
 
     // Progress: the entries read so far, counted in the chunks as they arrive.
     qor::BusyCursor busy;
@@ -363,7 +336,7 @@ void TfrmShowHistory::carregaLog(const QString &target)
     });
     progresso.start(250);
     struct Hide { ~Hide() { qor::DeactiveShowAvi(); } } hide;
-    Execute(QString(), command, lsbProgresso, true);
+    m_svn.log(em(QString(), lsbProgresso), target);
     progresso.stop();
 
     const QString text = stlSaida.join(QString());

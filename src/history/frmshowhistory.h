@@ -3,7 +3,9 @@
 #include "host/messages.h"
 #include "host/recordset.h"
 #include "vcs/pathmap.h"
+#include "vcs/plataforma.h"
 #include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include <QDialog>
 #include <QStringList>
 #include <functional>
@@ -20,7 +22,6 @@ class QWidget;
 
 namespace qor { class RecordSetModel; }
 namespace server { class RemoteServer; }
-namespace vcs { class CommandLine; }
 
 namespace history {
 
@@ -33,7 +34,7 @@ inline const QString kTmpLogDir = QStringLiteral("C:\\TmpLogDir\\");
 struct HistoryContext {
     QString usuario;                 // stUsuarioSvn
     QString senha;                   // stSenhaSvn, kept in memory only
-    int plataforma = 0;              // GetProdAtual's number: 0 Delphi, 1 ASP, 2 Lumetra product, 3 framework
+    vcs::PlataformaProduto plataforma = vcs::PlataformaProduto::Delphi;
     server::RemoteServer *server = nullptr;
     QString ferramentaDiff = kFerramentaDiffPadrao;
 };
@@ -66,8 +67,6 @@ public:
     void btnUltimaVerClick();
     void dtsPadraoDataChange();
 
-    // The history runner's Execute; the password never reaches the child's arguments.
-    bool Execute(const QString &caption, const vcs::CommandLine &command, QListWidget *list, bool capture);
 
     qor::RecordSet cdsPadrao{QStringLiteral("cdsPadrao")};
     qor::RecordSet cdsVerificaProduto{QStringLiteral("cdsVerificaProduto")};
@@ -105,7 +104,8 @@ private:
     void mostraMenu(const QPoint &at);
     QString arquivo() const;               // the chosen file's logical path
     QString nomeArquivo() const;
-    vcs::CommandLine svn(const QString &subcommand) const;
+    // A command of the client through the history runner into list.
+    vcs::SvnRun em(const QString &caption, QListWidget *list);
     void atualizaParaUltima(const QString &target, QListWidget *list, const QString &caption);
     void diff(const QString &revisions);
     bool procuraVersao(const QString &version);
@@ -117,6 +117,7 @@ private:
     bool temAlteracoesLocais(const QString &alvo);
 
     HistoryContext m_contexto;
+    vcs::SvnClient m_svn{m_contexto.usuario, m_contexto.senha};
     vcs::HistoryRunner m_runner;
     qor::RecordSetModel *m_modelo = nullptr;
     QString m_ultimoEscolhido;             // logical path last chosen in the dialog

@@ -2,7 +2,6 @@
 #include "history/frmshowhistory.h"
 #include "host/services.h"
 #include "server/remote.h"
-#include "vcs/commandline.h"
 #include "vcs/pathmap.h"
 #include "vcs/progress.h"
 #include "vcs/recognition.h"
@@ -29,13 +28,6 @@ QString preenche(QString text, const QStringList &values)
         text.replace(at, 2, value);
     }
     return text;
-}
-
-vcs::CommandLine comando(const QString &subcommand)
-{
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    command.append(subcommand).append(QStringLiteral("--no-auth-cache"));
-    return command;
 }
 
 QString nomeDe(const QString &logical)
@@ -86,14 +78,7 @@ void TfrmShowHistory::btnUltimaVerClick()
 // "svn update ... --accept postpone TARGET": the target back at the newest revision.
 void TfrmShowHistory::atualizaParaUltima(const QString &target, QListWidget *list, const QString &caption)
 {
-    vcs::CommandLine command = comando(QStringLiteral("update"));
-    command.append(QStringLiteral("--username")).append(m_contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
-        .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
-        .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
-        .append(QStringLiteral("--accept")).append(QStringLiteral("postpone"))
-        .append(target.toLower());
-    Execute(caption, command, list, true);
+    m_svn.update(em(caption, list), target.toLower());
 }
 
 void TfrmShowHistory::Diff1Click()
@@ -121,13 +106,8 @@ void TfrmShowHistory::btnDIffComp2VerClick()
 // the client's first output, or says there is no difference.
 void TfrmShowHistory::diff(const QString &revisions)
 {
-    vcs::CommandLine command = comando(QStringLiteral("diff"));
-    command.append(QStringLiteral("--force")).append(QStringLiteral("-r") + revisions)
-        .append(QStringLiteral("--username")).append(m_contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
-        .append(arquivo().toLower())
-        .append(QStringLiteral("--diff-cmd")).append(m_contexto.ferramentaDiff);
-    Execute(vcs::Recognition::logViewer().text(QStringLiteral("VISUALIZA_DIFERENCAS")), command, lsbDiff, true);
+    m_svn.diff(em(vcs::Recognition::logViewer().text(QStringLiteral("VISUALIZA_DIFERENCAS")), lsbDiff),
+               arquivo().toLower(), revisions, m_contexto.ferramentaDiff);
 }
 
 // ---- GETClick ---------------------------------------------------------------------
@@ -135,18 +115,15 @@ void TfrmShowHistory::diff(const QString &revisions)
 QString TfrmShowHistory::baseDirProdutoAtual()
 {
     if (!m_contexto.server) return {};
-    m_contexto.server->load(cdsVerificaProduto, QStringLiteral("GetProdAtual"), {m_contexto.plataforma});
+    m_contexto.server->load(cdsVerificaProduto, QStringLiteral("GetProdAtual"), {vcs::Numero(m_contexto.plataforma)});
     cdsVerificaProduto.first();
     return cdsVerificaProduto.textOf(QStringLiteral("DSDIRBASEVER")).trimmed();
 }
 
 bool TfrmShowHistory::temAlteracoesLocais(const QString &alvo)
 {
-    vcs::CommandLine command = comando(QStringLiteral("status"));
-    command.append(QStringLiteral("-q")).append(QStringLiteral("--username")).append(m_contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha).append(alvo.toLower());
     stlSaida.clear();
-    Execute(QString(), command, lsbAux, true);
+    m_svn.changes(em(QString(), lsbAux), alvo.toLower());
     const QStringList status = stlSaida.join(QString()).split(u'\n', Qt::SkipEmptyParts);
     lsbAux->clear();
     return std::any_of(status.begin(), status.end(), guardaTrabalho);
@@ -157,14 +134,7 @@ void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &
 {
     const vcs::LogicalFs fs(paths());
     const QString exportado = tmpDir + u'\\' + nomeDe(alvo);
-    vcs::CommandLine command = comando(QStringLiteral("export"));
-    command.append(QStringLiteral("-r") + revisao)
-        .append(QStringLiteral("--username")).append(m_contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
-        .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
-        .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
-        .append(alvo.toLower()).append(exportado);
-    Execute(caption, command, lsbProgresso, true);
+    m_svn.exportTo(em(caption, lsbProgresso), alvo.toLower(), revisao, exportado);
     if (!fs.copy(exportado, alvo, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
     vcs::AppendLines(lsbProgresso, {vcs::ConsoleRunner::separator(),
                                     preenche(msg("COPIA_OK"), {nomeDe(alvo), diretorioDe(alvo)})});
@@ -226,12 +196,8 @@ void TfrmShowHistory::GETClick()
     if (pastaVersao && v >= 0) raiz = u'\\' + p.left(v + 3 + 4);
     else raiz = u'\\' + p.left(p.indexOf(u'\\'));
 
-    vcs::CommandLine info = comando(QStringLiteral("info"));
-    info.append(QStringLiteral("--username")).append(m_contexto.usuario)
-        .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
-        .append(escolhido.toLower()).append(QStringLiteral("-r") + revisao);
     stlSaida.clear();
-    Execute(msg("VERIFICA_RELEASE"), info, lsbAux, true);
+    m_svn.infoAt(em(msg("VERIFICA_RELEASE"), lsbAux), escolhido.toLower(), revisao);
     const QString infoTexto = stlSaida.join(QString());
     lsbAux->clear();
 
@@ -254,15 +220,7 @@ void TfrmShowHistory::GETClick()
     if (modo == Modo::Exportacao) {
         recuperaPorExportacao(alvo, revisao, caption, tmpDir);
     } else {
-        vcs::CommandLine update = comando(QStringLiteral("update"));
-        update.append(QStringLiteral("-r") + revisao)
-            .append(QStringLiteral("--username")).append(m_contexto.usuario)
-            .append(QStringLiteral("--password")).appendMasked(m_contexto.senha)
-            .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
-            .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
-            .append(QStringLiteral("--accept")).append(QStringLiteral("postpone"))
-            .append(alvo.toLower());
-        Execute(caption, update, lsbProgresso, true);
+        m_svn.update(em(caption, lsbProgresso), alvo.toLower(), revisao);
     }
     if (modo == Modo::Copia) {
         if (!*backupOk) qor::MensErro(msg("COPIA_ARQUIVO"), true);

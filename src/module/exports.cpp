@@ -57,7 +57,7 @@ void criaAnexoScript(const QString &filial, const QString &solicitacao, const QS
     if (!modulo.frmZEL)
         qor::MensErro(scripts::ScriptTexts().Msg(QStringLiteral("SEM_JANELA_PRINCIPAL")), true);
     TfrmZEL &principal = *modulo.frmZEL;
-    scripts::CriaAnexoScript({principal.Servidor(), &principal.cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
+    scripts::CriaAnexoScript({principal.Servidor(), &principal.atividades().cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
                              produto, processo, &principal);
 }
 
@@ -68,11 +68,12 @@ bool criaSelectFiles(const workflow::SelecaoCheckout &valores)
     // The dialog lists through the main window's runner, with its repository
     // account and platform, and hands the chosen files to its check-out list.
     TfrmZEL *principal = modulo.frmZEL;
-    if (!principal || !principal->boPlataformaEscolhida)
+    if (!principal || !principal->atividades().boPlataformaEscolhida)
         qor::MensErro(workflow::BuscaCheckout::Textos().Msg(QStringLiteral("SELECAO_SEM_JANELA")), true);
-    principal->copias();   // builds the window's runner when no command ran yet
+    ActivityLayer &atividades = principal->atividades();
+    atividades.copias();   // builds the runner when no command ran yet
     bool confirmou = false;
-    workflow::CriaSelectFiles(principal->fluxo(), principal->plataformaProduto(), valores, confirmou);
+    workflow::CriaSelectFiles(atividades.fluxo(), atividades.plataforma(), valores, confirmou);
     return confirmou;
 }
 
@@ -91,8 +92,8 @@ void criaAutenticacao()
     QPointer<TfrmZEL> janela = Modulo().frmZEL;
     auth::CriaAutenticacao([janela](const QString &usuario, const QString &senha) {
         if (!janela) return;
-        janela->stUsuarioSvn = usuario;
-        janela->stSenhaSvn = senha;
+        janela->atividades().stUsuarioSvn = usuario;
+        janela->atividades().stSenhaSvn = senha;
     });
 }
 
@@ -157,7 +158,7 @@ extern "C" void FinalizaModulo()
     if (modulo.frmZEL) {
         modulo.frmZEL->close();
         // A window under a running command closes itself when the command returns.
-        if (modulo.frmZEL && !modulo.frmZEL->emExecucao())
+        if (modulo.frmZEL && !modulo.frmZEL->atividades().emExecucao())
             delete modulo.frmZEL.data();
     }
     modulo.filtro.reset();

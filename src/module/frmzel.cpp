@@ -11,12 +11,12 @@
 #include "plan/gridlayout.h"
 #include "plan/plangridcontroller.h"
 #include "plan/planloader.h"
-#include "vcs/progress.h"
-#include "vcs/runners.h"
-#include "workflow/workflowcontext.h"
-#include "workcopy/workcopycontext.h"
+#include "history/frmshowhistory.h"
+#include "workcopy/atualizacaoproduto.h"
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QCloseEvent>
 #include <QJsonArray>
 #include <QKeyEvent>
@@ -47,10 +47,8 @@ TfrmZEL::TfrmZEL(QWidget *parent) : QWidget(parent)
             [this](server::TNetConnection &connection) { netZELBeforeConnect(connection); });
     m_contexto.reset(new plan::PlanContext{m_servidor, cdsPlanAtivTare, Modulo().stProdTrabIni,
                                            Modulo().stProdTrabFin});
-    m_fluxo = std::make_unique<workflow::WorkflowContext>(
-        Modulo(), m_servidor, workflow::RepositoryAccount{stUsuarioSvn, stSenhaSvn},
-        workflow::FileLists{stlArqCheckout, stlArqCheckin, stlDirReverte, stlDirAdiciona, stlDirRenomeados});
-    m_fluxo->setOnRunEnded([this](bool ocioso) { fimDeExecucao(ocioso); });
+    m_atividades = std::make_unique<ActivityLayer>(Modulo(), m_servidor, cdsPlanAtivTare,
+                                                   static_cast<ActivityPanel &>(*this), this);
     buildUi();
     m_carregador = std::make_unique<plan::PlanLoader>(*m_contexto, cdsAtividadeAndamento, &Modulo().filtro);
     m_carregador->setAttendanceButtons(sbtAteInterno, sbtAteExterno);
@@ -65,9 +63,7 @@ TfrmZEL::~TfrmZEL()
     qApp->removeEventFilter(this);
     // The filter dialog outlives the window: it must not keep this window's plan.
     Modulo().filtro.detach();
-    m_fluxo->setRunner(nullptr);
-    m_executor.reset();
-    m_classificador.reset();
+    m_atividades.reset();
     // The handler is code of this module, which may be unloaded after the window.
     if (m_handlerInstalado)
         qor::SetApplicationExceptionHandler(std::move(m_handlerAnterior));
@@ -162,7 +158,7 @@ void TfrmZEL::focoMudou(QWidget *antes, QWidget *depois)
     // Only a move to another control of this window is an exit of the panel.
     // Disabling the panel for a command moves the focus too: no reload under a running command.
     if (!antes || !depois || !panFiltro->isAncestorOf(antes) || panFiltro->isAncestorOf(depois)
-        || !isAncestorOf(depois) || nbkAPR->currentIndex() != 1 || emExecucao())
+        || !isAncestorOf(depois) || nbkAPR->currentIndex() != 1 || m_atividades->emExecucao())
         return;
     qor::guarded([this] { panFiltroExit(); });
 }
@@ -172,74 +168,106 @@ void TfrmZEL::SpeedButton2Click()
     m_indicador->watch(plan::CriaFiltroAtividade(Modulo().filtro, *m_contexto));
 }
 
-// ---- Version-control commands -----------------------------------------------------------
+// ---- The plan's actions on activities and products --------------------------------------------
 
-void TfrmZEL::criaExecutor()
+void TfrmZEL::statusCellClick(int row)
 {
-    if (!stlSaidaSvn)
-        stlSaidaSvn.emplace();
-    m_executor = std::make_unique<vcs::MainRunner>(m_servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
-    m_classificador = std::make_unique<vcs::Classifier>(*this);
-    m_executor->setClassifier(m_classificador.get(), vcs::ListSink(lsbProgresso));
-    m_fluxo->setRunner(m_executor.get());
-}
-
-bool TfrmZEL::Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture)
-{
-    // A command before the first activation still needs its capture list.
-    if (!m_executor)
-        criaExecutor();
-    // A command outside a workflow works on the activity that is current when it starts.
-    const workflow::WorkflowContext::Run run = m_fluxo->begin(atividadeAtual());
-    m_classificador->setActivity({m_fluxo->activity().tarefa, m_fluxo->activity().atividade});
-    atualizaAcoes();
-    return m_executor->Execute(caption, commandLine, vcs::ListSink(list), capture);
-}
-
-bool TfrmZEL::emExecucao() const
-{
-    return m_fluxo->running();
-}
-
-void TfrmZEL::fimDeExecucao(bool ocioso)
-{
-    if (!ocioso)
+    if (row < 0 || row >= cdsPlanAtivTare.recordCount() || m_atividades->emExecucao())
         return;
+    cdsPlanAtivTare.moveTo(row);
+    m_atividades->AlternaSituacao(LinhaPlano::Atual(cdsPlanAtivTare));
+}
+
+void TfrmZEL::sbtGetClick()
+{
+    workcopy::AtualizacaoProduto atualizacao(m_atividades->copias());
+    if (!atualizacao.CarregaVersoes())
+        return;
+    if (!pmnProdSVN)
+        pmnProdSVN = new QMenu(this);
+    pmnProdSVN->clear();
+    qor::RecordSet &versoes = m_atividades->cdsParamVersao;
+    int posicao = 0;
+    for (versoes.first(); !versoes.eof(); versoes.next(), ++posicao) {
+        QAction *item = pmnProdSVN->addAction(versoes.textOf(QStringLiteral("NMPRODUTO")));
+        item->setData(posicao);
+        connect(item, &QAction::triggered, this, [this, posicao] { qor::guarded([this, posicao] { ClicaPopMenu(posicao); }); });
+    }
+    pmnProdSVN->popup(QCursor::pos());
+}
+
+void TfrmZEL::ClicaPopMenu(int posicao)
+{
+    const QList<QAction *> itens = pmnProdSVN ? pmnProdSVN->actions() : QList<QAction *>();
+    if (posicao < 0 || posicao >= itens.size())
+        return;
+    m_atividades->ClicaPopMenu(itens.at(posicao)->text());
+}
+
+// "Show Log / Diff": the log viewer with the layer's account and platform.
+void TfrmZEL::sbtShowHistoryClick()
+{
+    history::HistoryContext contexto;
+    contexto.usuario = m_atividades->stUsuarioSvn;
+    contexto.senha = m_atividades->stSenhaSvn;
+    contexto.plataforma = m_atividades->plataforma();
+    contexto.server = &m_servidor;
+    const QString ferramenta = Registro::maquina()->value(QStringLiteral("historico/FerramentaDiff")).toString().trimmed();
+    if (!ferramenta.isEmpty())
+        contexto.ferramentaDiff = ferramenta;
+    history::CriaShowHistory(contexto, this);
+}
+
+// ---- The activity panel ----------------------------------------------------------------------
+
+void TfrmZEL::mostraLinhas(const QStringList &linhas)
+{
+    vcs::AppendLines(lsbProgresso, linhas);
+}
+
+void TfrmZEL::posicionaBarra(int posicao)
+{
+    pgrSubVersion->setValue(posicao);
+}
+
+void TfrmZEL::habilitaConfirmacao(bool habilitado)
+{
+    btnConfirmaSubVersion->setEnabled(habilitado);
+}
+
+bool TfrmZEL::vistaDeComandos() const
+{
+    return panSubVersion->isVisible();
+}
+
+void TfrmZEL::mostraOcupado(const QString &texto)
+{
+    qor::ActiveShowAvi(nullptr, 6, texto);
+}
+
+void TfrmZEL::fechaOcupado()
+{
+    qor::DeactiveShowAvi();
+}
+
+void TfrmZEL::habilitaGrade(bool habilitada)
+{
+    dbgPadrao->setEnabled(habilitada);
+    if (habilitada)
+        dbgPadrao->setFocus();
+}
+
+void TfrmZEL::execucaoMudou(bool ocioso)
+{
     atualizaAcoes();
     // The close runs from the event loop, after the handler that ran the command has returned.
-    if (m_fechamentoPendente)
+    if (ocioso && m_fechamentoPendente)
         QTimer::singleShot(0, this, [this] { close(); });
 }
 
-QString TfrmZEL::TextoCapturado() const
+void TfrmZEL::recarregaPlano()
 {
-    return m_executor ? m_executor->capturedText() : QString();
-}
-
-QString TfrmZEL::campoAtual(const char *field) const
-{
-    return cdsPlanAtivTare.textOf(QString::fromLatin1(field));
-}
-
-workflow::ActivityKey TfrmZEL::atividadeAtual() const
-{
-    return {campoAtual("CDFILIAL"), campoAtual("NRTAREFA"), campoAtual("NRPLATIVTARE")};
-}
-
-// Never the grid's cursor during a command: F5 or a click may move it meanwhile.
-QString TfrmZEL::currentTask() const
-{
-    return emExecucao() ? m_fluxo->activity().tarefa : campoAtual("NRTAREFA");
-}
-
-QString TfrmZEL::currentActivity() const
-{
-    return emExecucao() ? m_fluxo->activity().atividade : campoAtual("NRPLATIVTARE");
-}
-
-void TfrmZEL::enableConfirm()
-{
-    btnConfirmaSubVersion->setEnabled(true);
+    GetPlanAtivTare();
 }
 
 // ---- Platform confirmation ------------------------------------------------------------
@@ -254,6 +282,7 @@ void TfrmZEL::confirmaPlataforma()
     ModuleState &modulo = Modulo();
     const QString caption = Retorna_Plat_Select();
     const Plataforma *plataforma = PlataformaPorCaption(caption);
+    m_atividades->escolhePlataforma(plataforma->valor);
     modulo.stProdTrabIni = plataforma->inicial();
     modulo.stProdTrabFin = plataforma->final();
 
@@ -263,11 +292,11 @@ void TfrmZEL::confirmaPlataforma()
     // (the warnings run an event loop): the columns never jump.
     FormActivate();
     dbnPadrao->show();
-    boPlataformaEscolhida = true;
+    m_atividades->boPlataformaEscolhida = true;
 
     const QString usuario = nomeUsuarioSO();
-    stUsuarioSvn = QStringLiteral("svn_") + usuario;
-    stSenhaSvn = senhaCompartilhada();
+    m_atividades->stUsuarioSvn = QStringLiteral("svn_") + usuario;
+    m_atividades->stSenhaSvn = senhaCompartilhada();
     modulo.boCheckOut = true;
 
     GetPlanAtivTare();
@@ -335,14 +364,14 @@ void TfrmZEL::configuraTimer()
 
 void TfrmZEL::lerDirArqSV()
 {
-    stDirArqSV = Registro::LeDirArqSV();
+    m_atividades->stDirArqSV = Registro::LeDirArqSV();
 }
 
 void TfrmZEL::carregaInicial()
 {
     server::RemoteServer::Use use(m_servidor);
     const ModuleState &modulo = Modulo();
-    const QString usuario = stUsuarioSvn.mid(4);
+    const QString usuario = m_atividades->stUsuarioSvn.mid(4);
     CarregaInicial(m_servidor.callArray(QStringLiteral("Get_Inicial"),
                                         {qor::Operador(), qor::FiliProc(), qor::Operador(), usuario,
                                          modulo.stProdTrabIni, modulo.stProdTrabFin}));
@@ -350,7 +379,8 @@ void TfrmZEL::carregaInicial()
 
 void TfrmZEL::CarregaInicial(const QJsonArray &packets)
 {
-    qor::RecordSet *targets[] = {&cdsParFilialGep, &cdsAcao, &cdsParamVersao, &cdsOperDesenv, &cdsMonitora};
+    qor::RecordSet *targets[] = {&cdsParFilialGep, &cdsAcao, &m_atividades->cdsParamVersao,
+                                 &m_atividades->cdsOperDesenv, &cdsMonitora};
     for (int i = 0; i < 5 && i < packets.size(); ++i) {
         const QJsonValue packet = packets.at(i);
         if (packet.isNull() || packet.isUndefined())
@@ -403,9 +433,7 @@ void TfrmZEL::FormActivate()
     restoreGridLayout();
     repaint();
     modulo.boPrimeiraVez = false;
-    m_executor.reset();
-    stlSaidaSvn.emplace();
-    criaExecutor();
+    m_atividades->renovaExecutor();
 }
 
 void TfrmZEL::OnException(const std::exception &e)
@@ -468,7 +496,7 @@ void TfrmZEL::closeEvent(QCloseEvent *event)
 {
     // The runner, the classifier and the capture list are in use under a running
     // command: the window closes when it returns.
-    if (emExecucao()) {
+    if (m_atividades->emExecucao()) {
         m_fechamentoPendente = true;
         event->ignore();
         return;
@@ -489,10 +517,7 @@ void TfrmZEL::FormClose()
             modulo.boPrimeiraVez = true;
             modulo.boStCriado = false;
             modulo.filtro.detach();
-            janela.m_fluxo->setRunner(nullptr);
-            janela.m_executor.reset();
-            janela.m_classificador.reset();
-            janela.stlSaidaSvn.reset();
+            janela.m_atividades->encerraExecutor();
             janela.ConnectServer(janela.netZEL, false);
             janela.m_usos.stlConexoes.clear();
         }
@@ -518,7 +543,7 @@ QList<QAction *> TfrmZEL::acoesDoMenu() const
 // The menu's items and shortcuts do nothing in the command view or under a command.
 void TfrmZEL::atualizaAcoes()
 {
-    const bool livre = !m_vistaDeComandos && !emExecucao();
+    const bool livre = !m_vistaDeComandos && !m_atividades->emExecucao();
     for (QAction *action : acoesDoMenu())
         action->setEnabled(livre);
 }
@@ -572,16 +597,6 @@ void TfrmZEL::sbtLastLogClick()
 void TfrmZEL::btnConfirmaSubVersionClick()
 {
     Habilita_Botoes();
-}
-
-QString TfrmZEL::RetornaDirArqSoli() const
-{
-    return Registro::RetornaDirArqSoli();
-}
-
-QString TfrmZEL::GetRegWorkDir() const
-{
-    return Registro::GetRegWorkDir(qor::CurrentSession().siteWebCliKey);
 }
 
 }

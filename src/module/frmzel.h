@@ -6,7 +6,8 @@
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
 #include "server/netremoteserver.h"
-#include "vcs/classifier.h"
+#include "module/activitylayer.h"
+#include "module/activitypanel.h"
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -34,14 +35,11 @@ class PlanGridController;
 class PlanLoader;
 struct PlanContext;
 }
-namespace vcs { class MainRunner; }
-namespace workflow { class WorkflowContext; struct ActivityKey; class GravaRelease; enum class PlataformaProduto; }
-namespace workcopy { struct WorkCopyContext; }
 
 namespace apr {
 
 // The main window of the module: the platform choice, then the activity plan.
-class TfrmZEL : public QWidget, public vcs::ClassifierContext {
+class TfrmZEL : public QWidget, private ActivityPanel {
     Q_OBJECT
 public:
     explicit TfrmZEL(QWidget *parent = nullptr);
@@ -63,23 +61,16 @@ public:
     void btnConfirmaSubVersionClick();
     void sbtLastLogClick();
     void GetPlanAtivTare();                 // loads the plan and the attendance in progress
-    void Habilita_Botoes();
-    void Desabilita_Botoes();
-    void Desabilita_Botoes_LastLog();
+    // The command view in front (its list emptied), and back to the plan.
+    void Desabilita_Botoes() override;
+    void Habilita_Botoes() override;
     QString Retorna_Plat_Select() const;
-    QString RetornaDirArqSoli() const;
-    QString GetRegWorkDir() const;
-    static void OnException(const std::exception &e);
 
     // Loads the non-null packets of Get_Inicial's answer into their record sets.
     void CarregaInicial(const QJsonArray &packets);
     // The pending-action warnings of the platform confirmation.
     void MostraPendencias();
-    QString TextoAcoes();
 
-    // The plan grid's layout as stored for the operator (or the default).
-    void restoreGridLayout();
-    void saveGridLayout();
     plan::GridLayoutStore &layoutStore() { return *m_layout; }
     plan::PlanGridController &planController() { return *m_grade; }
     plan::DetailsPanel *detailsPanel() const { return m_detalhes; }
@@ -96,81 +87,15 @@ public:
 
     void sbtGetClick();
     void sbtShowHistoryClick();
-    // The plan's status cell: a planned activity of a check-out process is
-    // checked out first; then the server switches the activity's state.
+    // The plan's status cell: the activity layer switches the row's activity.
     void statusCellClick(int row);
 
-    // ---- Check-out of an activity's work item (src/workflow/checkout) -----------------
-    void Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
-                          const QString &solicitacao, const QString &tarefa, const QString &atividade,
-                          const QString &itemTrab, const QString &repositorio, const QString &base);
-    workflow::PlataformaProduto plataformaProduto() const;
-
-    // ---- Version-control commands ------------------------------------------------------
-    // Runs one command line into list, framed and classified; false when it could not start.
-    bool Execute(const QString &caption, const QString &commandLine, QListWidget *list, bool capture);
-    // The raw output of the last captured command (info and release runs).
-    QString TextoCapturado() const;
-    QStringList stlArqCheckout;             // logical paths of the files chosen for check-out
-    QStringList stlArqCheckin;
-    QStringList stlDirReverte;
-    QStringList stlDirAdiciona;
-    QStringList stlDirRenomeados;
-
-    // What the workflows work with; a command or workflow runs while it says so.
-    workflow::WorkflowContext &fluxo() { return *m_fluxo; }
-    bool emExecucao() const;
+    // ---- Window state shared with the other parts ---------------------------------
+    // The activity layer: runner, classification, workflows, lists and account.
+    ActivityLayer &atividades() { return *m_atividades; }
     // A close asked for while a command runs: carried out when it returns.
     bool fechamentoPendente() const { return m_fechamentoPendente; }
-
-    // vcs::ClassifierContext
-    QStringList checkoutFiles() const override { return stlArqCheckout; }
-    QString svnUser() const override { return stUsuarioSvn; }
-    QString svnPassword() const override { return stSenhaSvn; }
-    server::RemoteServer &server() override { return m_servidor; }
-    // The activity of the command in progress, fixed when it started.
-    QString currentTask() const;
-    QString currentActivity() const;
-    void enableConfirm() override;
-
-    // ---- Working copies: backups, location and release (src/workcopy) ----------------
-    void Grava_Backup_Workdir(const QString &file, const QString &user, const QString &request,
-                              const QString &task, const QString &activity);
-    void Deleta_Backup_WorkDir(const QString &user, const QString &request, const QString &task,
-                               const QString &activity);
-    QString CopiaURL(const QString &path);
-    QString CopiaRelease(const QString &path);
-    // The product update and repair; the status change calls Atualiza_Arq_Login.
-    void Atualiza_Arq_Login();
-    void Atualiza_Arq_Prod_Merc(const QString &grupo);
-    void Efetua_Update(const QString &diretorios, const QString &repositorios);
-    void ClicaPopMenu(int posicao);
-    void Renomeia_Arq(const QString &path);
-    workcopy::WorkCopyContext &copias();
     QMenu *pmnProdSVN = nullptr;
-
-    // ---- Releases of the activity's files (src/workflow/gravarelease) -----------------
-    void Grava_Release_Antiga(const QString &filial, const QString &tarefa, const QString &atividade);
-    void Grava_Release_Gerada(const QString &filial, const QString &tarefa, const QString &atividade);
-    void Adiciona_Arquivo(const QString &filial, const QString &tarefa, const QString &atividade,
-                          const QString &path);
-    void Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
-                                   const QString &codigo, const QString &path);
-    void Grava_Release_MetaDados();
-    void Get_ID_Prod_SVN(const QString &produto);
-    void SetArquivo(const QString &modo, const QString &dirBase);
-    void Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
-                               const QString &processo);
-    void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
-                                   const QString &solicitacao, const QString &produto, const QString &processo);
-    QString stIdProdSvn;
-
-    // ---- Window state shared with the other parts ---------------------------------
-    QString stUsuarioSvn;
-    QString stSenhaSvn;
-    QString stDirArqSV;
-    bool boPlataformaEscolhida = false;
-    std::optional<QStringList> stlSaidaSvn;
     qor::TMessages msgPadrao;
 
     // ---- Record sets ----------------------------------------------------------------
@@ -179,10 +104,7 @@ public:
     qor::RecordSet cds_ItemTarefa{QStringLiteral("cds_ItemTarefa")};
     qor::RecordSet cdsParFilialGep{QStringLiteral("cdsParFilialGep")};
     qor::RecordSet cdsAcao{QStringLiteral("cdsAcao")};
-    qor::RecordSet cdsParamVersao{QStringLiteral("cdsParamVersao")};
-    qor::RecordSet cdsOperDesenv{QStringLiteral("cdsOperDesenv")};
     qor::RecordSet cdsMonitora{QStringLiteral("cdsMonitora")};
-    qor::RecordSet cdsArquivosSQL{QStringLiteral("cdsArquivosSQL")};   // data-modelling scripts of the patch
     qor::RecordSetModel *dtsPadrao = nullptr;
 
     // ---- Controls ---------------------------------------------------------------------
@@ -244,6 +166,24 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ActivityPanel
+    void mostraLinhas(const QStringList &linhas) override;
+    void posicionaBarra(int posicao) override;
+    void habilitaConfirmacao(bool habilitado) override;
+    bool vistaDeComandos() const override;
+    void mostraOcupado(const QString &texto) override;
+    void fechaOcupado() override;
+    void habilitaGrade(bool habilitada) override;
+    void execucaoMudou(bool ocioso) override;
+    void recarregaPlano() override;
+
+    static void OnException(const std::exception &e);
+    QString TextoAcoes();
+    // The plan grid's layout as stored for the operator (or the default).
+    void restoreGridLayout();
+    void saveGridLayout();
+    void Desabilita_Botoes_LastLog();
+    void ClicaPopMenu(int posicao);
     void FormCreate();
     void FormClose();
     bool FormKeyDown(QObject *receiver, int key, Qt::KeyboardModifiers modifiers);
@@ -255,16 +195,11 @@ private:
     void atualizaNome();
     void sincronizaGrade();
     void montaGradePlano();
-    void criaExecutor();
     void focoMudou(QWidget *antes, QWidget *depois);
-    QString campoAtual(const char *field) const;
-    workflow::ActivityKey atividadeAtual() const;
-    void fimDeExecucao(bool ocioso);
     void atualizaAcoes();
     QString nomeUsuarioSO() const;
     QString senhaCompartilhada() const;
     void lerDirArqSV();
-    workflow::GravaRelease gravaRelease();
     void carregaInicial();
 
     void buildUi();
@@ -291,10 +226,7 @@ private:
     plan::GridLayoutStore *m_layout = nullptr;
     plan::DetailsPanel *m_detalhes = nullptr;
     plan::FilterIndicator *m_indicador = nullptr;
-    std::unique_ptr<vcs::Classifier> m_classificador;
-    std::unique_ptr<vcs::MainRunner> m_executor;
-    std::unique_ptr<workflow::WorkflowContext> m_fluxo;
-    std::unique_ptr<workcopy::WorkCopyContext> m_copias;
+    std::unique_ptr<ActivityLayer> m_atividades;
     bool m_vistaDeComandos = false;
     bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;

@@ -199,7 +199,7 @@ void TfrmZEL::montaGradePlano()
     // The grid's keys and clicks start nothing while a command runs.
     const auto livre = [this](auto handler) {
         return [this, handler](auto... args) {
-            if (!emExecucao())
+            if (!m_atividades->emExecucao())
                 qor::guarded([&] { (this->*handler)(args...); });
         };
     };

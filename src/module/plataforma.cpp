@@ -5,10 +5,10 @@ namespace apr {
 const std::array<Plataforma, 4> &TabelaPlataformas()
 {
     static const std::array<Plataforma, 4> table{{
-        {"rbtProdDelphi", "Produto Vortaly Delphi", "P4", "P9", 0},
-        {"rbtProdAsp", "Produto Vortaly Asp", "P150", "P15", 1},
-        {"rbtProdLumetra", "Produto Vortaly Lumetra", "T", "T", 2},
-        {"rbtFrameLumetra", "Framework Lumetra", "S", "S", 3},
+        {"rbtProdDelphi", "Produto Vortaly Delphi", "P4", "P9", vcs::PlataformaProduto::Delphi},
+        {"rbtProdAsp", "Produto Vortaly Asp", "P150", "P15", vcs::PlataformaProduto::Asp},
+        {"rbtProdLumetra", "Produto Vortaly Lumetra", "T", "T", vcs::PlataformaProduto::ProdutoLumetra},
+        {"rbtFrameLumetra", "Framework Lumetra", "S", "S", vcs::PlataformaProduto::FrameworkLumetra},
     }};
     return table;
 }
@@ -18,7 +18,7 @@ const std::array<Plataforma, 4> &TabelaPlataformas()
 // already, ends with one "z" after "P15".
 QString Plataforma::final() const
 {
-    const int zs = numero == 1 ? 1 : 4 - int(qstrlen(prodTrabIni));
+    const int zs = valor == vcs::PlataformaProduto::Asp ? 1 : 4 - int(qstrlen(prodTrabIni));
     return QString::fromUtf8(prefixoFinal) + QString(qMax(0, zs), QLatin1Char('z'));
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "vcs/plataforma.h"
 #include <QString>
 #include <array>
 
@@ -11,7 +12,7 @@ struct Plataforma {
     const char *caption;
     const char *prodTrabIni;
     const char *prefixoFinal;   // the fixed part of the last code
-    int numero;                 // GetProdAtual's platform number
+    vcs::PlataformaProduto valor;
 
     QString titulo() const { return QString::fromUtf8(caption); }
     QString inicial() const { return QString::fromUtf8(prodTrabIni); }

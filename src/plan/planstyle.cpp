@@ -1,5 +1,7 @@
 #include "plan/planstyle.h"
 #include "host/recordset.h"
+#include "plan/processos.h"
+#include "plan/situacao.h"
 
 namespace plan {
 
@@ -55,13 +57,13 @@ QColor ColorParalisada() { return QColor(0, 0, 128); }
 
 QColor StatusFontColor(const QString &status)
 {
-    if (status == QLatin1String("P"))
+    if (E(status, Situacao::Planejada))
         return ColorNaoApropriada();
-    if (status == QLatin1String("C") || status == QLatin1String("X"))
+    if (Encerrada(status))
         return ColorConcluida();
-    if (status == QLatin1String("A"))
+    if (E(status, Situacao::EmAndamento))
         return ColorEmAndamento();
-    if (status == QLatin1String("I"))
+    if (E(status, Situacao::Paralisada))
         return ColorParalisada();
     return {};
 }
@@ -70,8 +72,7 @@ bool IsLate(const PlanRowValues &row, const QDateTime &now)
 {
     if (!row.plannedEnd.isValid())
         return false;
-    const bool planned = row.status == QLatin1String("P") || row.status.isEmpty();
-    if (!planned && row.status != QLatin1String("I"))
+    if (!Planejada(row.status) && !E(row.status, Situacao::Paralisada))
         return false;
     if (!row.plannedEndHasTime)
         return row.plannedEnd.date() < now.date();
@@ -80,8 +81,8 @@ bool IsLate(const PlanRowValues &row, const QDateTime &now)
 
 bool IsFinished(const PlanRowValues &row)
 {
-    return row.realisedEnd.isValid() && row.status != QLatin1String("A")
-        && row.status != QLatin1String("C");
+    return row.realisedEnd.isValid() && !E(row.status, Situacao::EmAndamento)
+        && !E(row.status, Situacao::Concluida);
 }
 
 CellStyle StyleFor(const PlanRowValues &row, const QString &columnField, bool selected,
@@ -104,21 +105,21 @@ CellStyle StyleFor(const PlanRowValues &row, const QString &columnField, bool se
 
     const QString &status = row.status;
     if (columnField == QLatin1String("IDSITATIVTAR")) {
-        if (status == QLatin1String("I"))
+        if (E(status, Situacao::Paralisada))
             style.picture = Picture::Play;
-        else if (status == QLatin1String("A"))
+        else if (E(status, Situacao::EmAndamento))
             style.picture = Picture::Pause;
-        else if (status == QLatin1String("P") || status.isEmpty()) {
+        else if (Planejada(status)) {
             style.replaceText = true;
             style.text = QStringLiteral("Iniciar");
         }
     } else if (columnField == QLatin1String("IDORIGTARE")) {
-        if (status == QLatin1String("A"))
+        if (E(status, Situacao::EmAndamento))
             style.picture = Picture::Finalizado;
-        else if (status == QLatin1String("I") && row.realisedEnd.isValid())
+        else if (E(status, Situacao::Paralisada) && row.realisedEnd.isValid())
             style.picture = Picture::Confirmar;
     } else if (columnField == QLatin1String("NRPRIOATIVTR")) {
-        if (row.processCode == QLatin1String(kMonitoringProcess)) {
+        if (processos::MonitoramentoProjeto(row.processCode)) {
             style.picture = Picture::Monitoramento;
             style.replaceText = true;
         }

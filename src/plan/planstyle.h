@@ -53,6 +53,5 @@ CellStyle StyleFor(const PlanRowValues &row, const QString &columnField, bool se
 QString PictureResource(Picture picture, bool selected);
 QColor BackgroundColor(Background background, const QPalette &palette);
 
-inline const char *kMonitoringProcess = "0000011265";
 
 }

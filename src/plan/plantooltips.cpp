@@ -1,4 +1,5 @@
 #include "plan/plantooltips.h"
+#include "plan/situacao.h"
 #include "plan/planstyle.h"
 
 static void initPlanTexts()
@@ -15,11 +16,11 @@ QString msg(const char *key) { return PlanTexts().Msg(QString::fromLatin1(key));
 
 QString statusMeaning(const QString &status)
 {
-    if (status == QLatin1String("A"))
+    if (E(status, Situacao::EmAndamento))
         return msg("DICA_EM_ANDAMENTO");
-    if (status == QLatin1String("I"))
+    if (E(status, Situacao::Paralisada))
         return msg("DICA_PARALISADA");
-    if (status == QLatin1String("C") || status == QLatin1String("X"))
+    if (Encerrada(status))
         return msg("DICA_CONCLUIDA");
     return msg("DICA_NAO_APROPRIADA");
 }
@@ -56,16 +57,16 @@ QString StatusToolTip(const PlanRowValues &row, const QString &columnField, cons
     const QString &status = row.status;
     if (columnField == QLatin1String("IDSITATIVTAR")) {
         const QString meaning = meaningOf(row, now);
-        if (status == QLatin1String("A"))
+        if (E(status, Situacao::EmAndamento))
             return withClick(meaning, "ACAO_PAUSAR");
-        if (status == QLatin1String("C") || status == QLatin1String("X"))
+        if (Encerrada(status))
             return meaning;
         return withClick(meaning, "ACAO_INICIAR");
     }
     if (columnField == QLatin1String("IDORIGTARE")) {
-        if (status == QLatin1String("A"))
+        if (E(status, Situacao::EmAndamento))
             return withClick(meaningOf(row, now), "ACAO_FINALIZAR");
-        if (status == QLatin1String("I") && row.realisedEnd.isValid())
+        if (E(status, Situacao::Paralisada) && row.realisedEnd.isValid())
             return withClick(meaningOf(row, now), "ACAO_CONCLUIR");
     }
     return {};

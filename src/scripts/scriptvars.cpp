@@ -1,4 +1,5 @@
 #include "scripts/scriptvars.h"
+#include "plan/processos.h"
 
 static void initScriptTexts()
 {
@@ -24,8 +25,7 @@ const qor::TMessages &ScriptTexts()
 
 bool ModoModelagem(const QString &processo)
 {
-    static const QStringList modelagem = {"0000011270", "0000000663", "0000011669", "0000013015"};
-    return modelagem.contains(processo.trimmed());
+    return plan::processos::Script(processo);
 }
 
 QString DiretorioModelagem(const QString &dsDirBaseVer)

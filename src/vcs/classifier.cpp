@@ -27,7 +27,14 @@ private:
 }
 
 Classifier::Classifier(ClassifierContext &context, const Recognition &texts)
-    : m_context(context), m_texts(texts)
+    : m_context(context), m_texts(texts),
+      m_ownSvn(std::make_unique<SvnClient>([&context] { return SvnAccount{context.svnUser(), context.svnPassword()}; })),
+      m_svn(*m_ownSvn)
+{
+}
+
+Classifier::Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts)
+    : m_context(context), m_texts(texts), m_svn(svn)
 {
 }
 
@@ -70,31 +77,23 @@ void Classifier::react(const Classification &failure)
 
 CommandLine Classifier::unlockCommand(const QString &file) const
 {
-    CommandLine command = CommandLine::of(QStringLiteral("svn"));
-    command.append(QStringLiteral("unlock")).append(QStringLiteral("--no-auth-cache"));
-    command.append(QStringLiteral("--username")).append(m_context.svnUser());
-    command.append(QStringLiteral("--password")).appendMasked(m_context.svnPassword());
-    command.appendPath(file.toLower());
-    return command;
+    return m_svn.unlockCommand(file.toLower());
 }
 
 void Classifier::unlockCheckoutFiles()
 {
-    if (!m_runner) return;
+    if (!m_runner || !m_ledger) return;
     const Flag undoing(m_undoing);
     const QString caption = m_texts.text(QStringLiteral("ACAO_SUBVERSION_UNLOCK"));
-    for (const QString &file : m_context.checkoutFiles())
-        m_runner->Execute(caption + fileName(file), unlockCommand(file), m_progress, true);
+    for (const QString &file : m_ledger->chosen())
+        m_svn.unlock({*m_runner, caption + fileName(file), m_progress}, file.toLower());
 }
 
 void Classifier::clearArqCheckout()
 {
-    // Without an activity named by the workflow there is nothing of ours to clear.
-    if (m_activity.isEmpty()) return;
-    server::RemoteServer &server = m_context.server();
-    const server::RemoteServer::Use use(server);
-    const QJsonArray args{qor::FiliProc(), m_activity.task, m_activity.activity};
-    qor::CheckResultServ(server.callRaw(QStringLiteral("ClearArqCheckout"), args));
+    // Without an activity of the run there is nothing of ours to clear.
+    if (!m_ledger || !m_ledger->hasActivity()) return;
+    qor::CheckResultServ(m_ledger->clearOnServer(m_context.server()));
 }
 
 }

@@ -1,10 +1,13 @@
 #pragma once
+#include "vcs/checkoutledger.h"
 #include "vcs/classification.h"
 #include "vcs/commandline.h"
 #include "vcs/recognition.h"
 #include "vcs/runner.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace server { class RemoteServer; }
 
@@ -14,19 +17,10 @@ namespace vcs {
 class ClassifierContext {
 public:
     virtual ~ClassifierContext() = default;
-    virtual QStringList checkoutFiles() const = 0;     // stlArqCheckout, logical paths
     virtual QString svnUser() const = 0;               // stUsuarioSvn
     virtual QString svnPassword() const = 0;           // stSenhaSvn
     virtual server::RemoteServer &server() = 0;
     virtual void enableConfirm() = 0;                  // btnConfirmaSubVersion
-};
-
-// The activity whose commands run: the workflow that starts them names it, so a
-// move of the plan's cursor meanwhile cannot redirect ClearArqCheckout.
-struct ActivityKey {
-    QString task;        // NRTAREFA
-    QString activity;    // NRPLATIVTARE
-    bool isEmpty() const { return task.isEmpty() && activity.isEmpty(); }
 };
 
 // The main window's classification: recognising is Classify/ClassifyEnd, pure;
@@ -35,9 +29,13 @@ struct ActivityKey {
 class Classifier {
 public:
     Classifier(ClassifierContext &context, const Recognition &texts = Recognition::mainWindow());
+    // The unlocks run with the owner's client instead of one over the context's account.
+    Classifier(ClassifierContext &context, const SvnClient &svn, const Recognition &texts = Recognition::mainWindow());
 
-    void setActivity(const ActivityKey &key) { m_activity = key; }
-    const ActivityKey &activity() const { return m_activity; }
+    // The check-out whose locks a refused lock undoes: its chosen files and
+    // the activity of the run, fixed when the run started, so a move of the
+    // plan's cursor meanwhile cannot redirect ClearArqCheckout.
+    void setLedger(CheckoutLedger *ledger) { m_ledger = ledger; }
 
     // The runner that runs the unlock commands (the main runner itself) and the
     // sink of their lines (lsbProgresso).
@@ -57,9 +55,11 @@ private:
 
     ClassifierContext &m_context;
     const Recognition &m_texts;
+    std::unique_ptr<SvnClient> m_ownSvn;   // when the owner gave none
+    const SvnClient &m_svn;
     ConsoleRunner *m_runner = nullptr;
     LineSink m_progress;
-    ActivityKey m_activity;
+    CheckoutLedger *m_ledger = nullptr;
     bool m_undoing = false;
 };
 

@@ -1,5 +1,6 @@
 #include "vcs/commandline.h"
 #include "vcs/recognition.h"
+#include "vcs/svnclient.h"
 #include <QRegularExpression>
 
 namespace vcs {
@@ -22,18 +23,6 @@ int takeBackslashes(const QString &text, int pos, QString &argument, bool &quote
     argument += QString(beforeQuote ? count / 2 : count, u'\\');
     quoteIsLiteral = beforeQuote && count % 2 == 1;
     return pos;
-}
-
-// Options of the client whose next argument is their value, whatever it looks like.
-bool takesValue(const QString &option)
-{
-    static const QStringList options = {
-        QStringLiteral("-m"), QStringLiteral("--message"), QStringLiteral("-F"), QStringLiteral("--file"),
-        QStringLiteral("--username"), QStringLiteral("--password"), QStringLiteral("-r"), QStringLiteral("--revision"),
-        QStringLiteral("--depth"), QStringLiteral("--set-depth"), QStringLiteral("--encoding"),
-        QStringLiteral("--targets"), QStringLiteral("--changelist"), QStringLiteral("--cl"), QStringLiteral("--accept"),
-        QStringLiteral("--config-option"), QStringLiteral("--config-dir")};
-    return options.contains(option);
 }
 
 QString quotedForShow(const QString &argument)
@@ -68,7 +57,7 @@ void CommandLine::check(const QStringList &values)
             m_error = LayerTexts().Msg(QStringLiteral("ARG_DIVIDIDO")).arg(value);
             return;
         }
-        if (value.startsWith(u'-') && !takesValue(m_arguments.value(at - 1))) {
+        if (value.startsWith(u'-') && !SvnClient::optionTakesValue(m_arguments.value(at - 1))) {
             m_error = LayerTexts().Msg(QStringLiteral("ARG_OPCAO")).arg(value);
             return;
         }

@@ -136,7 +136,10 @@ bool ConsoleRunner::Execute(const QString &caption, const QString &commandLine, 
 
 bool ConsoleRunner::Execute(const QString &caption, const CommandLine &command, const LineSink &sink, bool capture)
 {
-    if (m_depth == 0 && m_results.size() >= kKeptResults) m_results.remove(0, m_results.size() - kKeptResults + 1);
+    if (m_depth == 0 && m_results.size() >= kKeptResults) {
+        m_results.remove(0, m_results.size() - kKeptResults + 1);
+        m_last = -1;
+    }
     CommandResult result;
     result.caption = caption;
     result.shownCommand = command.shown();
@@ -146,6 +149,7 @@ bool ConsoleRunner::Execute(const QString &caption, const CommandLine &command, 
     try {
         const bool started = run(caption, command, sink, capture, index);
         --m_depth;
+        m_last = index;
         return started;
     } catch (...) {
         --m_depth;

@@ -103,7 +103,10 @@ public:
     // (nested commands after the one they interrupted); the oldest beyond
     // kKeptResults go when a new outer command starts.
     const QList<CommandResult> &results() const { return m_results; }
-    void clearResults() { m_results.clear(); }
+    void clearResults() { m_results.clear(); m_last = -1; }
+    // The record of the command whose Execute returned last (not one nested in
+    // it); empty before any.
+    CommandResult lastResult() const { return m_results.value(m_last); }
 
     static QString separator();   // 239 "="
     static constexpr qsizetype kKeptResults = 200;
@@ -126,6 +129,7 @@ private:
     CommandLog m_log;
     QList<CommandResult> m_results;
     int m_depth = 0;              // commands running, the nested unlocks included
+    qsizetype m_last = -1;
 };
 
 }

@@ -1,18 +1,17 @@
 #pragma once
 // The three runners of the module, as their windows own them.
 //
-// Main window (TfrmZEL) wiring, in its constructor or first activation:
+// Main window wiring, in its activity layer (src/module/activitylayer), which
+// builds the runner when first asked and again on the window's first activation:
 //
-//     m_runner = std::make_unique<vcs::MainRunner>(*m_server, [this] { enableConfirm(); }, stlSaidaSvn);
-//     m_classifier = std::make_unique<vcs::Classifier>(*this);   // TfrmZEL implements vcs::ClassifierContext
-//     m_runner->setClassifier(m_classifier.get(), vcs::ListSink(lsbProgresso));
-//     vcs::InstallProgressBehaviour(lsbProgresso);                // progress.h
-//     vcs::SetupProgressBar(pgrSubVersion);
+//     m_executor = std::make_unique<vcs::MainRunner>(servidor, [this] { enableConfirm(); }, *stlSaidaSvn);
+//     m_classificador = std::make_unique<vcs::Classifier>(*this);   // the layer is the ClassifierContext
+//     m_classificador->setLedger(&m_fluxo->ledger());               // what a refused lock undoes
+//     m_executor->setClassifier(m_classificador.get(), progress);
 //
-//   A workflow names its activity (m_classifier->setActivity) before its
-//   commands; Execute(caption, command, sink, capture) forwards to
-//   m_runner->Execute; m_runner->runner().results() keeps what each command did.
-//   Callers of the captured commands read m_runner->capturedText().
+//   The outermost run of the workflow context names the activity in the
+//   ledger before its commands; m_executor->runner().results() keeps what each
+//   command did. Callers of the captured commands read capturedText().
 //
 // Check-in selection (TfrmSelCheckin):   vcs::CheckinRunner m_runner;  m_runner.Execute(command, sink, true)
 // Log viewer (TfrmShowHistory):          vcs::HistoryRunner m_runner(stlSaida, [this] { return svnUser(); });

@@ -64,7 +64,7 @@ bool AtualizacaoProduto::CarregaVersoes()
     const apr::ModuleState &modulo = m_ctx.fluxo.modulo();
     const QJsonArray pacotes = m_ctx.fluxo.server().callArray(
         QStringLiteral("Get_Inicial"), {qor::Operador(), qor::FiliProc(), qor::Operador(),
-                                        m_ctx.fluxo.conta().usuario.mid(4), modulo.stProdTrabIni, modulo.stProdTrabFin});
+                                        m_ctx.fluxo.svn().user().mid(4), modulo.stProdTrabIni, modulo.stProdTrabFin});
     const QJsonValue versoes = pacotes.at(2);
     if (versoes.isObject())
         m_ctx.cdsParamVersao.setData(versoes.toObject());
@@ -224,23 +224,13 @@ void AtualizacaoProduto::Efetua_Update(const QString &diretorios, const QString 
     QStringList &renomeados = m_ctx.fluxo.listas().dirRenomeados;
     renomeados.clear();
     RenomeiaDiretorios renomeia(m_ctx);
-    const workflow::RepositoryAccount &conta = m_ctx.fluxo.conta();
     for (const QString &copia : copias) {
-        if (m_ctx.lumetra())
+        if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra)
             renomeia.RenomeiaDirSemSVN_AntesGet(copia);
         qor::ActiveShowAvi(nullptr, 6, Msg(QStringLiteral("DADOS_SUBVERSION")));
-        vcs::CommandLine update = vcs::CommandLine::of(QStringLiteral("svn"));
-        update.append(QStringLiteral("update")).append(QStringLiteral("--no-auth-cache"))
-            .append(QStringLiteral("--username")).append(conta.usuario)
-            .append(QStringLiteral("--password")).appendMasked(conta.senha)
-            .append(QStringLiteral("--force")).append(QStringLiteral("--no-auth-cache"))
-            .append(QStringLiteral("--depth")).append(QStringLiteral("infinity"))
-            .append(QStringLiteral("--accept")).append(QStringLiteral("postpone")).appendPath(copia.toLower());
-        {
-            const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
-            m_ctx.fluxo.runner().Execute(Msg(QStringLiteral("ACAO_SUBVERSION_ATUALARQ")), update, m_ctx.progresso, true);
-        }
-        if (m_ctx.lumetra() && !renomeados.isEmpty())
+        m_ctx.fluxo.svn().update(m_ctx.fluxo.on(Msg(QStringLiteral("ACAO_SUBVERSION_ATUALARQ")), m_ctx.progresso),
+                                 copia.toLower());
+        if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra && !renomeados.isEmpty())
             renomeia.RenomeiaDirSemSVN_DepoisGet();
         posicao += passo;
         m_ctx.barra(posicao);

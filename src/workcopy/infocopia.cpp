@@ -1,9 +1,7 @@
 #include "workcopy/infocopia.h"
-#include "vcs/commandline.h"
 #include "vcs/recognition.h"
-#include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include "workflow/workflowcontext.h"
-#include <QXmlStreamReader>
 
 namespace workcopy {
 
@@ -20,56 +18,23 @@ QString semBarraFinal(QString url)
 
 InfoEntrada InfoCopia::Le(const QString &saida)
 {
-    InfoEntrada info;
-    const qsizetype inicio = saida.indexOf(QStringLiteral("<info"));
-    if (inicio < 0)
-        return info;
-    info.temInfo = true;
-    QXmlStreamReader xml(saida.mid(inicio));
-    int entradas = 0;
-    QStringList caminho;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            const QString nome = xml.name().toString();
-            caminho << nome;
-            if (nome == u"entry" && ++entradas > 1)
-                break;
-            if (entradas != 1)
-                continue;
-            if (caminho == QStringList{"info", "entry", "url"})
-                info.url = xml.readElementText().trimmed(), caminho.removeLast();
-            else if (caminho == QStringList{"info", "entry", "repository", "root"})
-                info.raiz = xml.readElementText().trimmed(), caminho.removeLast();
-            else if (caminho == QStringList{"info", "entry", "commit"})
-                info.revisao = xml.attributes().value(QStringLiteral("revision")).toString();
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (!caminho.isEmpty())
-                caminho.removeLast();
-        }
-    }
-    return info;
+    const vcs::SvnInfo info = vcs::SvnClient::parseInfo(saida);
+    return {info.url, info.root, info.revision, info.answered};
 }
 
 InfoEntrada InfoCopia::pergunta(const QString &path, int tentativas)
 {
-    const workflow::RepositoryAccount &conta = m_fluxo.conta();
     const QString caption = vcs::Recognition::mainWindow().text(QStringLiteral("GRAVA_RELEASE"));
     QStringList oculto;   // the hidden list of the window
     const vcs::LineSink sink = [&oculto](const QStringList &lines) { oculto << lines; };
     const workflow::WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-    QString saida;
-    for (int i = 0; i < tentativas && !saida.contains(QStringLiteral("<info>")); ++i) {
+    vcs::SvnInfo info;
+    for (int i = 0; i < tentativas && !info.answered; ++i) {
         oculto.clear();
-        vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-        command.append(QStringLiteral("info")).append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--xml"))
-            .append(QStringLiteral("--username")).append(conta.usuario)
-            .append(QStringLiteral("--password")).appendMasked(conta.senha)
-            .appendPath(path);
-        m_fluxo.runner().Execute(caption, command, sink, true);
-        saida = m_fluxo.runner().capturedText();
+        info = m_fluxo.svn().info(m_fluxo.on(caption, sink), path);
     }
-    return Le(saida);
+    m_ultima = {info.url, info.root, info.revision, info.answered};
+    return m_ultima;
 }
 
 QString InfoCopia::CopiaURL(const QString &path)

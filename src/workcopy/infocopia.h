@@ -31,11 +31,14 @@ public:
     // The entry of the client's XML answer; tolerant of text around the document.
     static InfoEntrada Le(const QString &saida);
     static bool MesmaLocalizacao(const InfoEntrada &info, const QString &url);
+    // What the last question answered.
+    const InfoEntrada &ultima() const { return m_ultima; }
 
 private:
     InfoEntrada pergunta(const QString &path, int tentativas);
 
     workflow::WorkflowContext &m_fluxo;
+    InfoEntrada m_ultima;
 };
 
 }

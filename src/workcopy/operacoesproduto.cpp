@@ -2,13 +2,11 @@
 #include "host/services.h"
 #include "module/modulestate.h"
 #include "server/remote.h"
-#include "vcs/commandline.h"
-#include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include "workcopy/infocopia.h"
 #include "workcopy/renomeiadiretorios.h"
 #include "workcopy/textos.h"
 #include "workflow/workflowcontext.h"
-#include <QXmlStreamReader>
 #include <cmath>
 
 namespace workcopy {
@@ -26,23 +24,9 @@ QString OperacoesProduto::NomeAfastado(const QString &dir, const QDateTime &agor
     return base + QStringLiteral(" - ") + agora.toString(QStringLiteral("dd-MM-yyyy-HH-mm")) + QStringLiteral(" - ") + origem;
 }
 
-vcs::CommandLine OperacoesProduto::svn(const QStringList &antes, const QStringList &depois) const
+vcs::SvnRun OperacoesProduto::em(const QString &captionKey, const QString &alvo)
 {
-    const workflow::RepositoryAccount &conta = m_ctx.fluxo.conta();
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    for (const QString &a : antes)
-        command.append(a);
-    command.append(QStringLiteral("--username")).append(conta.usuario).append(QStringLiteral("--password"))
-        .appendMasked(conta.senha);
-    for (const QString &a : depois)
-        command.append(a);
-    return command;
-}
-
-void OperacoesProduto::executa(const QString &captionKey, const QString &alvo, const vcs::CommandLine &command)
-{
-    const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
-    m_ctx.fluxo.runner().Execute(Msg(captionKey) + u' ' + alvo, command, m_ctx.progresso, true);
+    return m_ctx.fluxo.on(Msg(captionKey) + u' ' + alvo, m_ctx.progresso);
 }
 
 QString OperacoesProduto::url(const QString &repositorio, const QString &raiz) const
@@ -119,7 +103,7 @@ void OperacoesProduto::repara(const QString &nome)
             afastar << par.copia;
         }
         if (raiz.isEmpty())
-            raiz = InfoCopia::Le(m_ctx.fluxo.runner().capturedText()).raiz;
+            raiz = info.ultima().raiz;
     }
     // The server's paths are case-sensitive: a checkout takes the location as the product has it.
     const QStringList cadastrados = cdsParamProdSVN.textOf(QStringLiteral("DSDIRVSS")).split(u';');
@@ -140,6 +124,7 @@ void OperacoesProduto::repara(const QString &nome)
     QStringList &renomeados = m_ctx.fluxo.listas().dirRenomeados;
     renomeados.clear();
     RenomeiaDiretorios renomeia(m_ctx);
+    const vcs::SvnClient &svn = m_ctx.fluxo.svn();
 
     for (const Par &par : std::as_const(lista)) {
         const QString c = par.copia;
@@ -155,25 +140,21 @@ void OperacoesProduto::repara(const QString &nome)
         }
         const QString alvo = c.toLower();
         if (fs.isDirectory(c)) {
-            if (m_ctx.lumetra())
+            if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra)
                 renomeia.RenomeiaDirSemSVN_AntesGet(c);
-            executa(QStringLiteral("ACAO_SUBVERSION_REMOVETRAVA"), c, svn({"cleanup", "--no-auth-cache"}, {alvo}));
+            svn.cleanup(em(QStringLiteral("ACAO_SUBVERSION_REMOVETRAVA"), c), alvo);
             avanca();
-            executa(QStringLiteral("ACAO_SUBVERSION_CONFLITO1"), c,
-                    svn({"resolve", "--no-auth-cache", "-R", "--accept", "mine-full", "--depth", "infinity"}, {alvo}));
+            svn.resolve(em(QStringLiteral("ACAO_SUBVERSION_CONFLITO1"), c), alvo);
             avanca();
-            executa(QStringLiteral("ACAO_SUBVERSION_CONFLITO2"), c, svn({"resolved", "--no-auth-cache", "-R"}, {alvo}));
+            svn.resolved(em(QStringLiteral("ACAO_SUBVERSION_CONFLITO2"), c), alvo);
             avanca();
-            executa(QStringLiteral("ACAO_SUBVERSION_ATUALARQ"), c,
-                    svn({"update", "--no-auth-cache"},
-                        {"--force", "--no-auth-cache", "--depth", "infinity", "--accept", "postpone", alvo}));
+            svn.update(em(QStringLiteral("ACAO_SUBVERSION_ATUALARQ"), c), alvo);
             avanca();
-            if (m_ctx.lumetra() && !renomeados.isEmpty())
+            if (m_ctx.fluxo.plataforma() == vcs::PlataformaProduto::ProdutoLumetra && !renomeados.isEmpty())
                 renomeia.RenomeiaDirSemSVN_DepoisGet();
         } else {
-            executa(QStringLiteral("ACAO_SUBVERSION_ATUALDIR"), c,
-                    svn({"checkout", "--no-auth-cache", "--force", "--depth", "infinity"},
-                        {url(comoCadastrado(par.repositorio), raiz), alvo}));
+            svn.checkout(em(QStringLiteral("ACAO_SUBVERSION_ATUALDIR"), c), url(comoCadastrado(par.repositorio), raiz),
+                         alvo);
             avanca();
         }
     }
@@ -189,29 +170,16 @@ void OperacoesProduto::Renomeia_Arq(const QString &path)
 {
     const qsizetype barra = path.lastIndexOf(u'\\');
     const QString dir = barra < 0 ? path : path.left(barra);
-    const vcs::CommandLine status = svn({"status", "--xml", "--no-auth-cache"}, {dir});
     QStringList oculto;   // lsbRenameFile
-    {
-        const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
-        m_ctx.fluxo.runner().Execute(QString(), status, [&oculto](const QStringList &l) { oculto << l; }, true);
-    }
-    const auto &resultados = m_ctx.fluxo.runner().runner().results();
-    const QString saida = resultados.isEmpty() ? QString() : resultados.last().output;
+    // The XML listing: a name with a blank in it comes back whole.
+    const vcs::SvnXmlStatus status =
+        m_ctx.fluxo.svn().statusXml(m_ctx.fluxo.on(QString(), [&oculto](const QStringList &l) { oculto << l; }), dir);
     QStringList novos, antigos;   // cdsNewfile, cdsOldFile
-    const qsizetype inicio = saida.indexOf(QStringLiteral("<status"));
-    QXmlStreamReader xml(inicio < 0 ? QString() : saida.mid(inicio));
-    QString caminho;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"entry")
-            caminho = xml.attributes().value(QStringLiteral("path")).toString();
-        else if (xml.isStartElement() && xml.name() == u"wc-status") {
-            const auto item = xml.attributes().value(QStringLiteral("item"));
-            if (item == u"unversioned")
-                novos << caminho;
-            else if (item == u"missing")
-                antigos << caminho;
-        }
+    for (const vcs::SvnXmlStatusEntry &entrada : status.entries) {
+        if (entrada.item == u"unversioned")
+            novos << entrada.path;
+        else if (entrada.item == u"missing")
+            antigos << entrada.path;
     }
     RenomeiaDiretorios renomeia(m_ctx);
     const vcs::LogicalFs fs(m_ctx.paths);

@@ -1,6 +1,7 @@
 #pragma once
 #include "host/recordset.h"
 #include "workcopy/atualizacaoproduto.h"
+#include "vcs/svnclient.h"
 #include "workcopy/workcopycontext.h"
 
 namespace workcopy {
@@ -25,8 +26,7 @@ public:
 private:
     struct Par { QString copia, repositorio; };
     void repara(const QString &nome);
-    void executa(const QString &captionKey, const QString &alvo, const vcs::CommandLine &command);
-    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois) const;
+    vcs::SvnRun em(const QString &captionKey, const QString &alvo);
     QString url(const QString &repositorio, const QString &raiz) const;
 
     WorkCopyContext &m_ctx;

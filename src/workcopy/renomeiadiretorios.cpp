@@ -1,15 +1,13 @@
 #include "workcopy/renomeiadiretorios.h"
 #include "host/dialogs.h"
 #include "host/services.h"
-#include "vcs/commandline.h"
-#include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include "workcopy/textos.h"
 #include "workflow/workflowcontext.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
 #include <cerrno>
 #include <fcntl.h>
 #include <cstdio>
@@ -39,27 +37,12 @@ bool RenomeiaDiretorios::LeVersao(const QString &texto, int &major, int &minor)
     return true;
 }
 
-bool RenomeiaDiretorios::LeNaoVersionados(const QString &xml, QSet<QString> &naoVersionados)
+bool RenomeiaDiretorios::NaoVersionados(const vcs::SvnXmlStatus &status, QSet<QString> &naoVersionados)
 {
-    const qsizetype inicio = xml.indexOf(QStringLiteral("<status"));
-    if (inicio < 0)
-        return false;
-    QXmlStreamReader reader(xml.mid(inicio));
-    QString caminho;
-    bool fechou = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == u"entry") {
-            caminho = reader.attributes().value(QStringLiteral("path")).toString();
-        } else if (reader.isStartElement() && reader.name() == u"wc-status") {
-            const auto item = reader.attributes().value(QStringLiteral("item"));
-            if (item == u"unversioned" || item == u"ignored")
-                naoVersionados.insert(semBarra(caminho).toLower());
-        } else if (reader.isEndElement() && reader.name() == u"status") {
-            fechou = true;
-        }
-    }
-    return fechou;
+    for (const vcs::SvnXmlStatusEntry &entrada : status.entries)
+        if (entrada.item == u"unversioned" || entrada.item == u"ignored")
+            naoVersionados.insert(semBarra(entrada.path).toLower());
+    return status.complete;
 }
 
 QStringList RenomeiaDiretorios::GetSubDirs(const QString &dir) const
@@ -101,26 +84,15 @@ void RenomeiaDiretorios::busy(const QString &key, const QString &path) const
     qor::ActiveShowAvi(nullptr, 6, MsgF(key, {QStringLiteral("- (..") + path.mid(19) + u')'}));
 }
 
-QString RenomeiaDiretorios::rodaCapturado(const QString &caption, const QStringList &argumentos, const QString &alvo)
+vcs::SvnRun RenomeiaDiretorios::pergunta()
 {
-    const workflow::RepositoryAccount &conta = m_ctx.fluxo.conta();
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    for (const QString &a : argumentos)
-        command.append(a);
-    if (!alvo.isEmpty()) {
-        command.append(QStringLiteral("--no-auth-cache")).append(QStringLiteral("--username")).append(conta.usuario)
-            .append(QStringLiteral("--password")).appendMasked(conta.senha).appendPath(alvo);
-    }
-    QStringList oculto;   // lsbDirInfo
-    const workflow::WorkflowContext::Run run = m_ctx.fluxo.begin(m_ctx.fluxo.activity());
-    m_ctx.fluxo.runner().Execute(caption, command, [&oculto](const QStringList &l) { oculto << l; }, true);
-    return m_ctx.fluxo.runner().capturedText();
+    // lsbDirInfo: the answers are read from the raw output.
+    return m_ctx.fluxo.on(Msg(QStringLiteral("EXEC_SVN_INFO")), [](const QStringList &) {});
 }
 
 RenomeiaDiretorios::Teste RenomeiaDiretorios::teste()
 {
-    const QString versao = rodaCapturado(Msg(QStringLiteral("EXEC_SVN_INFO")),
-                                         {QStringLiteral("--version"), QStringLiteral("--quiet")}, {});
+    const QString versao = m_ctx.fluxo.svn().version(pergunta()).output;
     int major = 0, minor = 0;
     if (!LeVersao(versao, major, minor))
         return Teste::PastaSvn;
@@ -131,15 +103,14 @@ RenomeiaDiretorios::Teste RenomeiaDiretorios::teste()
 RenomeiaDiretorios::Resposta RenomeiaDiretorios::perguntaInfo(const QString &dir)
 {
     for (int rodada = 0; rodada < 3; ++rodada) {
-        QString saida;
-        for (int i = 0; i < 3 && saida.isEmpty(); ++i) {
+        vcs::SvnInfo info;
+        const auto calado = [&info] { return QString(info.output).remove(u'\r').remove(u'\n').isEmpty(); };
+        for (int i = 0; i < 3 && calado(); ++i) {
             ++m_perguntasInfo;
-            saida = rodaCapturado(Msg(QStringLiteral("EXEC_SVN_INFO")), {QStringLiteral("info"), QStringLiteral("--xml")},
-                                  dir);
-            saida.remove(u'\r').remove(u'\n');
+            info = m_ctx.fluxo.svn().info(pergunta(), dir, vcs::SvnClient::InfoOrder::XmlFirst);
         }
-        if (!saida.isEmpty())
-            return saida.toLower().contains(QStringLiteral("<url>")) ? Resposta::Versionado : Resposta::NaoVersionado;
+        if (!calado())
+            return info.url.isEmpty() ? Resposta::NaoVersionado : Resposta::Versionado;
         qor::DialogRequest request;
         request.kind = qor::DialogRequest::Question;
         request.text = MsgF(QStringLiteral("SVN_INFO_SEM_RETORNO"), {dir});
@@ -156,11 +127,7 @@ RenomeiaDiretorios::Resposta RenomeiaDiretorios::perguntaInfo(const QString &dir
 
 bool RenomeiaDiretorios::listaEmBloco(const QString &dir, QSet<QString> &naoVersionados)
 {
-    const QString saida = rodaCapturado(Msg(QStringLiteral("EXEC_SVN_INFO")),
-                                        {QStringLiteral("status"), QStringLiteral("--xml"), QStringLiteral("--depth"),
-                                         QStringLiteral("infinity"), QStringLiteral("--no-ignore")},
-                                        semBarra(dir).toLower());
-    return LeNaoVersionados(saida, naoVersionados);
+    return NaoVersionados(m_ctx.fluxo.svn().statusTree(pergunta(), semBarra(dir).toLower()), naoVersionados);
 }
 
 void RenomeiaDiretorios::RenomeiaDirSemSVN_AntesGet(const QString &dir)

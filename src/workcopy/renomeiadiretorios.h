@@ -1,4 +1,5 @@
 #pragma once
+#include "vcs/svnclient.h"
 #include "workcopy/workcopycontext.h"
 #include <QSet>
 #include <QStringList>
@@ -26,8 +27,8 @@ public:
     // Major and minor of "svn --version --quiet" (e.g. "1.14.2"); false when unreadable.
     static bool LeVersao(const QString &texto, int &major, int &minor);
     // The unversioned directories that `svn status --xml` lists (logical, lower case);
-    // false when the answer is no status document.
-    static bool LeNaoVersionados(const QString &xml, QSet<QString> &naoVersionados);
+    // false when the answer is no complete status document.
+    static bool NaoVersionados(const vcs::SvnXmlStatus &status, QSet<QString> &naoVersionados);
 
     // The way of asking each directory on its own (for comparison).
     void setPorDiretorio(bool porDiretorio) { m_porDiretorio = porDiretorio; }
@@ -40,7 +41,7 @@ private:
     Teste teste();
     Resposta perguntaInfo(const QString &dir);
     bool listaEmBloco(const QString &dir, QSet<QString> &naoVersionados);
-    QString rodaCapturado(const QString &caption, const QStringList &argumentos, const QString &alvo);
+    vcs::SvnRun pergunta();
     void busy(const QString &key, const QString &path) const;
 
     WorkCopyContext &m_ctx;

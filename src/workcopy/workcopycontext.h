@@ -23,7 +23,6 @@ struct WorkCopyContext {
     std::function<void()> desabilitaBotoes = [] {};
     std::function<void(bool)> confirmacao = [](bool) {};   // btnConfirmaSubVersion
     std::function<void(int)> barra = [](int) {};           // pgrSubVersion, 0 .. 1000000
-    std::function<bool()> lumetra = [] { return false; };  // the Lumetra product platform
     std::function<QString()> dirTrabalho = [] { return QString(); };   // "WorkDir", with "\"
     std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
     vcs::PathMap paths;

@@ -2,7 +2,6 @@
 #include "vcs/extensoes.h"
 #include "host/services.h"
 #include "server/remote.h"
-#include "vcs/commandline.h"
 #include "vcs/pathmap.h"
 #include "vcs/runners.h"
 #include "workflow/workflowcontext.h"
@@ -22,7 +21,6 @@ const QString &stExtAsp = vcs::extensoes::Asp();
 const QString &stExtProdLumetra = vcs::extensoes::Lumetra();
 const QString &stExtLumetra = vcs::extensoes::Lumetra();
 
-const QString kResultado = QStringLiteral("Resultado :");
 // Deeper than any product tree; only a directory link that loops reaches it.
 constexpr int kProfundidadeMaxima = 64;
 
@@ -265,44 +263,29 @@ QStringList BuscaCheckout::Filtra_Arq_Controlados(QString dir)
         return *found;
     const QString unidade = dir.left(2).toUpper();
     QStringList barrados;
-    for (const QString &line : statusDe(dir)) {
-        if (line.startsWith(u'?')) {
-            const qsizetype at = line.toUpper().indexOf(unidade);
-            // The rest of the line is the path; past a blank or a quote in a
-            // name the runner leaves the host's separators in it.
-            if (at >= 0)
-                barrados << line.mid(at).replace(u'/', u'\\').toLower();
-        } else if (const QString lower = line.toLower(); lower.contains(u"aviso:") || lower.contains(u"warning:")) {
-            const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
-            for (const vcs::LogicalFs::Entry &e : fs.list(dir, {}, vcs::LogicalFs::Files | vcs::LogicalFs::Hidden))
-                barrados << (dir + e.name).toLower();
-        }
+    const vcs::SvnStatus status = statusDe(dir);
+    for (const QString &path : status.paths(QStringLiteral("?"))) {
+        const qsizetype at = path.toUpper().indexOf(unidade);
+        // Past a blank or a quote in a name the runner leaves the host's separators in the path.
+        if (at >= 0)
+            barrados << path.mid(at).replace(u'/', u'\\').toLower();
+    }
+    // A warning says dir is no working copy: none of its files is controlled.
+    if (!status.warnings.isEmpty()) {
+        const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
+        for (const vcs::LogicalFs::Entry &e : fs.list(dir, {}, vcs::LogicalFs::Files | vcs::LogicalFs::Hidden))
+            barrados << (dir + e.name).toLower();
     }
     m_statusPorDiretorio.insert(chave, barrados);
     return barrados;
 }
 
-// svn's own lines: what follows the runner's "Resultado :" lines.
-QStringList BuscaCheckout::statusDe(const QString &dir)
+vcs::SvnStatus BuscaCheckout::statusDe(const QString &dir)
 {
-    vcs::CommandLine command = m_ctx.svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
-    command.appendPath(dir);
     QStringList lsbRenameFile;
     const vcs::LineSink sink = [&lsbRenameFile](const QStringList &lines) { lsbRenameFile << lines; };
-    {
-        const WorkflowContext::Run run =
-            m_ctx.begin({m_valores.filial, m_valores.tarefa, m_valores.plano});
-        m_ctx.runner().Execute(msg("FILTRA_ARQUIVOS"), command, sink, true);
-    }
-    QStringList saida;
-    bool resultado = false;
-    for (const QString &line : std::as_const(lsbRenameFile)) {
-        if (line == kResultado)
-            resultado = true;
-        else if (resultado && line != vcs::ConsoleRunner::separator())
-            saida << line;
-    }
-    return saida;
+    const WorkflowContext::Run run = m_ctx.begin({m_valores.filial, m_valores.tarefa, m_valores.plano});
+    return m_ctx.svn().status(m_ctx.on(msg("FILTRA_ARQUIVOS"), sink), {dir});
 }
 
 bool BuscaCheckout::Verifica_Arquivo_cds(const QString &nome)

@@ -4,6 +4,7 @@
 // extensions, under version control, the work item's own file for type "14").
 #include "host/messages.h"
 #include "host/recordset.h"
+#include "vcs/svnclient.h"
 #include "workflow/selcheckout.h"
 #include <QHash>
 #include <QString>
@@ -48,7 +49,7 @@ private:
     void expande(const QString &path, QStringList &out, int depth) const;
     void testaArquivos(const QString &dir, const QStringList &names, QStringList &candidatos);
     bool barrado(const QString &path) const;
-    QStringList statusDe(const QString &dir);
+    vcs::SvnStatus statusDe(const QString &dir);
 
     WorkflowContext &m_ctx;
     const QString &m_extensao;

@@ -3,6 +3,7 @@
 #include "host/messages.h"
 #include "host/services.h"
 #include "module/modulestate.h"
+#include "plan/processos.h"
 #include "server/remote.h"
 #include "vcs/drive.h"
 #include "vcs/recognition.h"
@@ -57,16 +58,6 @@ QString semBarraInicial(const QString &relativo)
     return relativo.startsWith(u'\\') ? relativo.mid(1) : relativo;
 }
 
-// The text between two literal markers of an --xml answer, or empty.
-QString entre(const QString &texto, const QString &inicio, const QString &fim)
-{
-    const qsizetype de = texto.indexOf(inicio);
-    if (de < 0)
-        return {};
-    const qsizetype ate = texto.indexOf(fim, de + inicio.size());
-    return ate < 0 ? QString() : texto.mid(de + inicio.size(), ate - de - inicio.size());
-}
-
 // Runs the unlocks of the recovery: nothing of it reacts, ends the operation
 // or asks; what each command did is read from its output afterwards.
 class HostDaRecuperacao : public vcs::RunnerHost {};
@@ -100,28 +91,10 @@ Checkout::Checkout(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, Ch
     const CheckoutHooks padrao;
     if (!m_hooks.selecao)
         m_hooks.selecao = CriaSelectFiles;
-    if (!m_hooks.plataforma)
-        m_hooks.plataforma = padrao.plataforma;
     if (!m_hooks.painelVisivel)
         m_hooks.painelVisivel = padrao.painelVisivel;
     if (!m_hooks.reabilitaGrade)
         m_hooks.reabilitaGrade = padrao.reabilitaGrade;
-    if (!m_hooks.nomeiaAtividade)
-        m_hooks.nomeiaAtividade = padrao.nomeiaAtividade;
-}
-
-bool Checkout::ProcessoScript(const QString &processo)
-{
-    static const QStringList codes = {"0000011270", "0000000663", "0000011669", "0000013015"};
-    return codes.contains(processo);
-}
-
-bool Checkout::ProcessoDesenvolvimento(const QString &processo)
-{
-    static const QStringList codes = {"0000011045", "0000011054", "0000011077", "0000011080",
-                                      "0000010196", "0000011633", "0000010706", "0000010712",
-                                      "0000011329", "0000011262", "0000011263", "0000011264"};
-    return codes.contains(processo);
 }
 
 QString Checkout::ComBarraFinal(QString url)
@@ -173,11 +146,6 @@ void Checkout::progresso(const QStringList &lines) const
         m_copias.progresso(lines);
 }
 
-vcs::CommandLine Checkout::svn(const QStringList &antes, const QStringList &depois) const
-{
-    return m_fluxo.svn(antes, depois);
-}
-
 // The runner keeps a command's output only when its lines go somewhere.
 vcs::LineSink Checkout::sink() const
 {
@@ -186,10 +154,9 @@ vcs::LineSink Checkout::sink() const
     return [](const QStringList &) {};
 }
 
-void Checkout::executa(const QString &caption, const vcs::CommandLine &command)
+vcs::SvnRun Checkout::em(const QString &caption)
 {
-    const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-    m_fluxo.runner().Execute(caption, command, sink(), true);
+    return m_fluxo.on(caption, sink());
 }
 
 // ---- A. The entry point ------------------------------------------------------------------
@@ -207,10 +174,9 @@ void Checkout::Realiza_Checkout(const PedidoCheckout &pedido)
     const Desliga operando(m_fluxo.modulo().boOperaSubversion);
     const ActivityKey chave{pedido.filial, pedido.tarefa, pedido.atividade};
     const WorkflowContext::Run run = m_fluxo.begin(chave);
-    m_hooks.nomeiaAtividade(chave);
     m_naoLiberadas.clear();
     m_fluxo.listas().arqCheckout.clear();
-    m_tentados.clear();
+    ledger().forgetTried();
     Vd_Arq_Checkout(pedido.produto, pedido.processo, pedido.solicitacao, pedido.tarefa, pedido.atividade,
                     pedido.itemTrab);
     workcopy::AtualizacaoProduto(m_copias).Atualiza_Arq_Prod_Merc(pedido.produto);
@@ -221,7 +187,7 @@ void Checkout::Realiza_Checkout(const PedidoCheckout &pedido)
     } catch (...) {
         // The work item is not recorded as ours (another operator got it
         // first, or the server failed): the locks are given back.
-        recupera(pedido);
+        recupera();
         throw;
     }
 }
@@ -263,7 +229,7 @@ void Checkout::Vd_Arq_Checkout(const QString &produto, const QString &processo, 
         ~Libera() { lista.clear(); }
     } libera{renomeados};
     const server::RemoteServer::Use use(servidor);
-    if (!ProcessoDesenvolvimento(processo))
+    if (!plan::processos::Desenvolvimento(processo))
         return;
     cdsVdsolitemtrab.close();
     servidor.load(cdsVdsolitemtrab, QStringLiteral("GetVdsolitemtrab"), {solicitacao, produto, itemTrab});
@@ -349,16 +315,12 @@ void Checkout::atualizaCopias(const QString &produto)
     m_copias.confirmacao(false);
     const qor::BusyCursor cursor;
     animacao(msg("DADOS_SUBVERSION"));
-    const bool lumetra = m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra;
+    const bool lumetra = plataforma() == PlataformaProduto::ProdutoLumetra;
     workcopy::RenomeiaDiretorios renomeia(m_copias);
     for (const QString &copia : copias) {
         if (lumetra)
             renomeia.RenomeiaDirSemSVN_AntesGet(copia);
-        executa(msg("ACAO_SUBVERSION_ATUALARQ") + u' ' + copia,
-                svn({QStringLiteral("update"), QStringLiteral("--no-auth-cache")},
-                    {QStringLiteral("--force"), QStringLiteral("--no-auth-cache"), QStringLiteral("--depth"),
-                     QStringLiteral("infinity"), QStringLiteral("--accept"), QStringLiteral("postpone")})
-                    .appendPath(copia.toLower()));
+        m_fluxo.svn().update(em(msg("ACAO_SUBVERSION_ATUALARQ") + u' ' + copia), copia.toLower());
         if (lumetra && !m_fluxo.listas().dirRenomeados.isEmpty())
             renomeia.RenomeiaDirSemSVN_DepoisGet();
         posicao += passo;
@@ -373,11 +335,11 @@ void Checkout::atualizaCopias(const QString &produto)
 void Checkout::DoCheckOut(const PedidoCheckout &pedido)
 {
     m_fluxo.listas().arqCheckout.clear();
-    m_tentados.clear();
+    ledger().forgetTried();
     try {
         checkout(pedido);
     } catch (...) {
-        recupera(pedido);
+        recupera();
         throw;
     }
 }
@@ -401,7 +363,7 @@ void Checkout::checkout(const PedidoCheckout &pedido)
     cdsItemTarefa.first();
     cdsDirItemTrab.first();
     verificaSql();
-    const bool script = ProcessoScript(pedido.processo);
+    const bool script = plan::processos::Script(pedido.processo);
     const Fim novoScript = perguntaScript(script);
     if (perguntaRelatorio(pedido) == Fim::Termina || novoScript == Fim::Termina)
         return;
@@ -465,7 +427,7 @@ Checkout::Fim Checkout::perguntaRelatorio(const PedidoCheckout &pedido)
     if (resposta != 10)
         cancelado();
     preparaDiretorios(pedido);
-    if (cdsDirItemTrab.isEmpty() && !ProcessoScript(pedido.processo))
+    if (cdsDirItemTrab.isEmpty() && !plan::processos::Script(pedido.processo))
         qor::MensErro(msg("Dir_Item_Trab"));
     percorreDiretorios(pedido, false);
     return Fim::Termina;
@@ -488,7 +450,7 @@ bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
 {
     const vcs::LogicalFs fs(m_copias.paths);
     const QString &base = m_fluxo.modulo().stDiretorio;
-    const bool delphi = m_hooks.plataforma() == PlataformaProduto::Delphi;
+    const bool delphi = plataforma() == PlataformaProduto::Delphi;
     const QString tipo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
     const QString campo = tipo == u"02" ? QStringLiteral("NMITEMTRAB") : QStringLiteral("CDREDUITTRAB");
     const QString codigo = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(campo, 0).left(6);
@@ -503,7 +465,7 @@ bool Checkout::percorreDiretorios(const PedidoCheckout &pedido, bool comBusca)
             const QString pergunta = msg("Dir_Nao_Enc") + dir + proprio("DIR_NAO_ENC_OPCAO");
             if (qor::MsgAlertEx(pergunta, 3, {msg("BOTAO7"), msg("BOTAO8")}, 1, 0, 20) != 10)
                 qor::Abort();
-            if (!releaseObtida && m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra) {
+            if (!releaseObtida && plataforma() == PlataformaProduto::ProdutoLumetra) {
                 obtemReleaseMetaDados(pedido);
                 releaseObtida = true;
             }
@@ -536,7 +498,7 @@ bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
     }
     // Closing the dialog's window leaves the flag as it was: it starts cleared.
     m_boConfirmaCheckout = false;
-    m_hooks.selecao(m_fluxo, m_hooks.plataforma(), valores, m_boConfirmaCheckout);
+    m_hooks.selecao(m_fluxo, plataforma(), valores, m_boConfirmaCheckout);
     if (m_boConfirmaCheckout)
         return true;
     if (!m_hooks.painelVisivel())
@@ -561,10 +523,11 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
     m_copias.barra(posicao);
     const QStringList modificados = alterados(arquivos);
     workcopy::OperacoesProduto operacoes(m_copias);
-    const QString usuario = m_fluxo.conta().usuario;
+    const QString usuario = m_fluxo.svn().user();
     const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
                                                                             : workcopy::BackupWorkdir::raizPadrao());
     const vcs::Recognition &textos = vcs::Recognition::mainWindow();
+    const vcs::SvnClient &svn = m_fluxo.svn();
     // Renomeia_Arq repairs the letter case of every file of the file's
     // directory at once: once per directory is enough.
     QSet<QString> diretoriosReparados;
@@ -576,19 +539,14 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
         }
         if (modificados.contains(arquivo, Qt::CaseInsensitive))
             guardaAlterado(arquivo, pedido);
-        const QStringList revert = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("revert")}
-                                          : QStringList{QStringLiteral("revert"), QStringLiteral("--no-auth-cache")};
-        executa(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo), svn(revert).appendPath(alvo));
-        const QStringList lock = script ? QStringList{QStringLiteral("--no-auth-cache"), QStringLiteral("lock")}
-                                        : QStringList{QStringLiteral("lock"), QStringLiteral("--no-auth-cache")};
-        m_tentados << arquivo;
-        const QString caption = msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo);
-        executa(caption, svn(lock).appendPath(alvo));
+        const vcs::SvnClient::Order ordem =
+            script ? vcs::SvnClient::Order::OptionFirst : vcs::SvnClient::Order::SubcommandFirst;
+        svn.revert(em(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo)), alvo, ordem);
+        ledger().tried(arquivo);
+        const vcs::CommandResult trava = svn.lock(em(msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo)), alvo, ordem);
         // A client that ended without saying so (killed, crashed) has not
         // necessarily locked anything: only the client's own word counts.
-        const QList<vcs::CommandResult> &feitos = m_fluxo.runner().runner().results();
-        if (feitos.isEmpty() || feitos.last().caption != caption
-            || !textos.successIn(QStringLiteral("TRAVAREALIZADA"), feitos.last().output))
+        if (!textos.successIn(QStringLiteral("TRAVAREALIZADA"), trava.output))
             qor::MensErro(proprio("TRAVA_NAO_CONFIRMADA").arg(arquivo));
         backup.Grava_Backup_Workdir(arquivo, usuario.mid(4), pedido.solicitacao, pedido.tarefa, pedido.atividade);
         posicao += int(std::lround(passo));
@@ -601,19 +559,10 @@ QStringList Checkout::alterados(const QStringList &arquivos)
 {
     QStringList out;
     for (qsizetype de = 0; de < arquivos.size(); de += kPorStatus) {
-        vcs::CommandLine status = svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
+        QStringList grupo;
         for (const QString &arquivo : arquivos.mid(de, kPorStatus))
-            status.appendPath(arquivo.toLower());
-        QStringList linhas;
-        const vcs::LineSink sink = [this, &linhas](const QStringList &lines) {
-            linhas << lines;
-            progresso(lines);
-        };
-        const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-        m_fluxo.runner().Execute(proprio("VERIFICA_ALTERADOS"), status, sink, true);
-        for (const QString &linha : linhas)
-            if (linha.size() > 8 && QStringLiteral("MCR").contains(linha.at(0)))
-                out << linha.mid(8).trimmed();
+            grupo << arquivo.toLower();
+        out << m_fluxo.svn().status(em(proprio("VERIFICA_ALTERADOS")), grupo).paths(QStringLiteral("MCR"));
     }
     return out;
 }
@@ -622,7 +571,7 @@ void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedi
 {
     const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
                                                                             : workcopy::BackupWorkdir::raizPadrao());
-    const QString usuario = m_fluxo.conta().usuario.mid(4);
+    const QString usuario = m_fluxo.svn().user().mid(4);
     const QString raizUsuario = backup.raiz() + usuario;
     const vcs::LogicalFs fs(m_copias.paths);
     if (!fs.isDirectory(raizUsuario))
@@ -646,7 +595,7 @@ void Checkout::obtemReleaseMetaDados(const PedidoCheckout &pedido)
     const RegistroPlano registro{pedido.filial, pedido.tarefa, pedido.atividade,
                                  m_hooks.arvoreProduto ? m_hooks.arvoreProduto() : QString()};
     GravaRelease(m_fluxo, m_fluxo.server(), {[this] { m_copias.confirmacao(true); }, m_copias.progresso, {}})
-        .Grava_Release_MetaDados(registro, true);
+        .Grava_Release_MetaDados(registro);
 }
 
 void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicitacao)
@@ -670,20 +619,18 @@ void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicit
 
 void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
 {
-    executa(msg("ACAO_SUBVERSION_CRIADIR"),
-            svn({QStringLiteral("mkdir"), QStringLiteral("--no-auth-cache"), QStringLiteral("--parents")}).appendPath(dir));
+    m_fluxo.svn().mkdir(em(msg("ACAO_SUBVERSION_CRIADIR")), dir);
     m_copias.barra(500000);
     QString mensagem = "-mSOL:" + solicitacao.trimmed();
-    if (m_hooks.plataforma() == PlataformaProduto::ProdutoLumetra)
+    if (plataforma() == PlataformaProduto::ProdutoLumetra)
         mensagem += " - Release metadados: " + QString::number(m_fluxo.modulo().stReleaseMetaDados.trimmed().toLongLong());
-    executa(msg("ACAO_SUBVERSION_ATUADIR"),
-            svn({QStringLiteral("commit"), QStringLiteral("--no-auth-cache"), mensagem}).appendPath(dir));
+    m_fluxo.svn().commit(em(msg("ACAO_SUBVERSION_ATUADIR")), mensagem, dir);
     m_copias.barra(kFim);
 }
 
 // ---- The recovery --------------------------------------------------------------------------
 
-void Checkout::recupera(const PedidoCheckout &pedido)
+void Checkout::recupera()
 {
     m_naoLiberadas.clear();
     HostDaRecuperacao host;
@@ -701,14 +648,11 @@ void Checkout::recupera(const PedidoCheckout &pedido)
             break;
         if (liberado(*runner, arquivo))
             continue;
-        if (m_tentados.contains(arquivo, Qt::CaseInsensitive))
+        if (ledger().wasTried(arquivo))
             m_naoLiberadas << arquivo;
     }
     try {
-        server::RemoteServer &servidor = m_fluxo.server();
-        const server::RemoteServer::Use use(servidor);
-        const qor::RemoteResult limpo = servidor.callRaw(QStringLiteral("ClearArqCheckout"),
-                                                         {filial(), pedido.tarefa, pedido.atividade});
+        const qor::RemoteResult limpo = ledger().clearOnServer(m_fluxo.server());
         if (limpo.isError)
             progresso({proprio("LISTA_NAO_LIMPA").arg(limpo.errorMessage)});
     } catch (const std::exception &e) {
@@ -724,36 +668,26 @@ void Checkout::recupera(const PedidoCheckout &pedido)
 bool Checkout::liberado(vcs::ConsoleRunner &runner, const QString &arquivo)
 {
     const vcs::Recognition &textos = runner.texts();
+    const vcs::SvnClient &svn = m_fluxo.svn();
+    const vcs::SvnRun desbloqueio{runner, msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo), sink()};
     try {
         const QString alvo = arquivo.toLower();
-        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
-                       svn({QStringLiteral("unlock"), QStringLiteral("--no-auth-cache")}).appendPath(alvo),
-                       sink(), true);
-        if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output))
+        if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), svn.unlock(desbloqueio, alvo).output))
             return true;
-        if (!m_tentados.contains(arquivo, Qt::CaseInsensitive))
+        if (!ledger().wasTried(arquivo))
             return true;   // never asked for: a lock of ours cannot be there
         // A client stopped between the server's grant and its own record
         // leaves a lock the working copy does not know: ask the repository.
-        const QString info = msg("EXEC_SVN_INFO");
-        const vcs::LineSink nada = [](const QStringList &) {};
-        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")})
-                                 .appendPath(alvo), nada, true);
-        const QString url = workcopy::InfoCopia::Le(runner.results().last().output).url;
+        const vcs::SvnRun pergunta{runner, msg("EXEC_SVN_INFO"), [](const QStringList &) {}};
+        const QString url = svn.info(pergunta, alvo, vcs::SvnClient::InfoOrder::XmlFirst).url;
         if (url.isEmpty())
             return false;
-        runner.Execute(info, svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("--no-auth-cache")},
-                                 {url}), nada, true);
-        const QString dono = entre(entre(runner.results().last().output, "<lock>", "</lock>"), "<owner>", "</owner>");
+        const QString dono = svn.info(pergunta, url, vcs::SvnClient::InfoOrder::XmlFirst).lockOwner;
         if (dono.isEmpty())
             return true;
-        if (dono.compare(m_fluxo.conta().usuario, Qt::CaseInsensitive) != 0)
+        if (dono.compare(svn.user(), Qt::CaseInsensitive) != 0)
             return true;   // another user's lock is not ours to break
-        runner.Execute(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo),
-                       svn({QStringLiteral("unlock"), QStringLiteral("--force"), QStringLiteral("--no-auth-cache")},
-                           {url}),
-                       sink(), true);
-        return textos.successIn(QStringLiteral("ARQDESTRAVADO"), runner.results().last().output);
+        return textos.successIn(QStringLiteral("ARQDESTRAVADO"), svn.breakLock(desbloqueio, url).output);
     } catch (...) {
         return false;
     }

@@ -4,7 +4,7 @@
 // chosen file the repository's content and a lock of the operator's
 // Subversion user; every failure after that point gives the locks back.
 #include "host/recordset.h"
-#include "vcs/commandline.h"
+#include "vcs/svnclient.h"
 #include "vcs/runner.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
@@ -20,8 +20,6 @@ namespace workflow {
 
 // What the check-out takes from the main window besides the two contexts.
 struct CheckoutHooks {
-    // rbtProdDelphi / rbtProdLumetra / ...: the platform chosen at start.
-    std::function<PlataformaProduto()> plataforma = [] { return PlataformaProduto::Delphi; };
     // FiliProc and Operador of the host.
     std::function<QString()> filial;
     std::function<QString()> operador;
@@ -39,8 +37,6 @@ struct CheckoutHooks {
     // CDARVPRODGRUP of the activity's plan row: the product tree whose
     // metadata release the directory commits of the Lumetra products carry.
     std::function<QString()> arvoreProduto;
-    // The classifier of the main runner is told whose check-out its reactions undo.
-    std::function<void(const ActivityKey &)> nomeiaAtividade = [](const ActivityKey &) {};
 };
 
 // The nine texts of a check-out, in the order the plan passes them.
@@ -72,8 +68,6 @@ public:
     // Gives every lock back when it fails; the failure then goes on.
     void DoCheckOut(const PedidoCheckout &pedido);
 
-    static bool ProcessoScript(const QString &processo);
-    static bool ProcessoDesenvolvimento(const QString &processo);
     // stDirVss and stDiretorio as a check-out completes them (empty stays empty).
     static QString ComBarraFinal(QString url);
     static QString BaseDaCopia(QString base);
@@ -112,13 +106,14 @@ private:
     void cancelado();
     void criaDiretorioItem(const QString &relativo, const QString &solicitacao);
     void criaDiretorio(const QString &dir, const QString &solicitacao);
-    void recupera(const PedidoCheckout &pedido);
+    void recupera();
     bool liberado(vcs::ConsoleRunner &runner, const QString &arquivo);
     QStringList alterados(const QStringList &arquivos);
     void guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido);
 
-    void executa(const QString &caption, const vcs::CommandLine &command);
-    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
+    PlataformaProduto plataforma() const { return m_fluxo.plataforma(); }
+    vcs::CheckoutLedger &ledger() const { return m_fluxo.ledger(); }
+    vcs::SvnRun em(const QString &caption);
     QString filial() const;
     QString operador() const;
     void animacao(const QString &texto);
@@ -131,7 +126,6 @@ private:
     CheckoutHooks m_hooks;
     QString m_stIdProdSvn;
     bool m_boConfirmaCheckout = false;
-    QStringList m_tentados;     // the files whose lock was asked for in this check-out
     QStringList m_naoLiberadas;
 };
 

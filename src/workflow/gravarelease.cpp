@@ -1,6 +1,7 @@
 #include "workflow/gravarelease.h"
 #include "host/services.h"
 #include "module/modulestate.h"
+#include "plan/processos.h"
 #include "scripts/scriptvars.h"
 #include "server/remote.h"
 #include "vcs/commandline.h"
@@ -28,16 +29,6 @@ bool isNumber(const QString &text)
     bool ok = false;
     text.toLongLong(&ok);
     return ok && !text.isEmpty() && text.at(0).isDigit();
-}
-
-// The processes whose conclusion may attach patch scripts.
-const QStringList &processosComScripts()
-{
-    static const QStringList codes = {
-        "0000011270", "0000000663", "0000011669", "0000011045", "0000011054", "0000011077", "0000011080",
-        "0000010196", "0000010706", "0000011633", "0000011329", "0000011262", "0000010712", "0000011263",
-        "0000011264", "0000013011", "0000013008", "0000013014", "0000013022", "0000013015"};
-    return codes;
 }
 
 }
@@ -138,15 +129,11 @@ void GravaRelease::Adiciona_Arquivo(const QString &filial, const QString &tarefa
     Grava_Release_Ant_Checkin(filial, tarefa, atividade, codigo, path);
 }
 
-QStringList GravaRelease::statusDe(const QString &path)
+vcs::SvnStatus GravaRelease::statusDe(const QString &path)
 {
-    vcs::CommandLine command = m_fluxo.svn({QStringLiteral("status"), QStringLiteral("--no-auth-cache")});
-    command.appendPath(path);
     QStringList lsbRenameFile;
     const vcs::LineSink sink = [&lsbRenameFile](const QStringList &lines) { lsbRenameFile << lines; };
-    const WorkflowContext::Run run = m_fluxo.begin(m_fluxo.activity());
-    m_fluxo.runner().Execute(msg("FILTRA_ARQUIVOS"), command, sink, true);
-    return lsbRenameFile;
+    return m_fluxo.svn().status(m_fluxo.on(msg("FILTRA_ARQUIVOS"), sink), {path});
 }
 
 void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
@@ -155,8 +142,8 @@ void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QStrin
     // The status first: the client's info on a file it does not know yet is
     // an error that would end the whole operation, while "?" says it is new.
     bool novo = false;
-    for (const QString &line : statusDe(path))
-        novo = novo || (line.startsWith(u'?') && line.toUpper().contains(path.toUpper()));
+    for (const QString &naoControlado : statusDe(path).paths(QStringLiteral("?")))
+        novo = novo || naoControlado.toUpper().contains(path.toUpper());
     server::RemoteServer::Use use(m_servidor);
     if (novo) {
         m_servidor.call(QStringLiteral("SetReleaseAntSVN"), {filial, tarefa, atividade, codigo, 0});
@@ -168,12 +155,12 @@ void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QStrin
     m_servidor.call(QStringLiteral("SetReleaseAntSVN"), {filial, tarefa, atividade, codigo, release});
 }
 
-void GravaRelease::Grava_Release_MetaDados(const RegistroPlano &registro, bool plataformaLumetra)
+void GravaRelease::Grava_Release_MetaDados(const RegistroPlano &registro)
 {
-    if (!plataformaLumetra)
+    if (m_fluxo.plataforma() != vcs::PlataformaProduto::ProdutoLumetra)
         return;
     qor::ActiveShowAvi(qor::HostMainWindow(), 6, msg("RELEASE_METADADOS"));
-    QString usuario = m_fluxo.conta().usuario;
+    QString usuario = m_fluxo.svn().user();
     const qsizetype svn = usuario.toLower().indexOf(QLatin1String("svn_"));
     if (svn >= 0)
         usuario = usuario.mid(svn + 4);
@@ -222,10 +209,10 @@ void GravaRelease::SetArquivo(const QString &, const QString &, qor::RecordSet &
 }
 
 void GravaRelease::Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
-                                         const QString &processo, bool plataformaDelphi)
+                                         const QString &processo)
 {
     bool &marcado = scripts::Scripts().boArquivoMarcado;
-    if (!processosComScripts().contains(processo)) {
+    if (!plan::processos::AnexaScripts(processo)) {
         marcado = true;
         return;
     }
@@ -233,7 +220,7 @@ void GravaRelease::Anexa_Arquivo_Geracao(const QString &produto, const QString &
         marcado = true;
         return;
     }
-    if ((scripts::ModoModelagem(processo) || plataformaDelphi) && m_hooks.abreScripts)
+    if ((scripts::ModoModelagem(processo) || m_fluxo.plataforma() == vcs::PlataformaProduto::Delphi) && m_hooks.abreScripts)
         m_hooks.abreScripts(filial, solicitacao, produto, processo);
     else
         marcado = true;

@@ -5,6 +5,7 @@
 // an activity opens the patch-script window.
 #include "host/messages.h"
 #include "host/recordset.h"
+#include "vcs/svnclient.h"
 #include <QString>
 #include <functional>
 
@@ -41,14 +42,14 @@ public:
     void Adiciona_Arquivo(const QString &filial, const QString &tarefa, const QString &atividade, QString path);
     void Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
                                    const QString &codigo, const QString &path);
-    // Only on the "Produto Vortaly Lumetra" platform; sets stReleaseMetaDados.
-    void Grava_Release_MetaDados(const RegistroPlano &registro, bool plataformaLumetra);
+    // Only on the Lumetra products' platform; sets stReleaseMetaDados.
+    void Grava_Release_MetaDados(const RegistroPlano &registro);
     // IDPRODCONTRSUBV of the product ("S" under version control).
     QString Get_ID_Prod_SVN(const QString &produto);
     // Reloads the operator's work items; the mode and directory change nothing else.
     void SetArquivo(const QString &modo, const QString &dirBase, qor::RecordSet &cds_ItemTarefa);
     void Anexa_Arquivo_Geracao(const QString &produto, const QString &filial, const QString &solicitacao,
-                               const QString &processo, bool plataformaDelphi);
+                               const QString &processo);
     void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
                                    const QString &solicitacao, const QString &produto, const QString &processo);
 
@@ -58,7 +59,7 @@ public:
 
 private:
     QString releaseGerada(const QString &url, const QString &arquivo);
-    QStringList statusDe(const QString &path);
+    vcs::SvnStatus statusDe(const QString &path);
     void falha();
 
     WorkflowContext &m_fluxo;

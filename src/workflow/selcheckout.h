@@ -1,13 +1,13 @@
 #pragma once
 // TfrmSelCheckout: the choice of the files an activity's check-out locks.
+#include "vcs/plataforma.h"
 #include <QString>
 
 namespace workflow {
 
 class WorkflowContext;
 
-// The product families whose extension lists the candidate search uses.
-enum class PlataformaProduto { Delphi, Asp, ProdutoLumetra, FrameworkLumetra };
+using vcs::PlataformaProduto;
 
 // The eight values the dialog receives, in the order of CriaSelectFiles.
 struct SelecaoCheckout {

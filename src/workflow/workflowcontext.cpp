@@ -1,12 +1,14 @@
 #include "workflow/workflowcontext.h"
 #include "host/dialogs.h"
+#include "vcs/runners.h"
+#include <memory>
 #include <stdexcept>
 
 namespace workflow {
 
-WorkflowContext::WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, RepositoryAccount conta,
+WorkflowContext::WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, vcs::SvnClient &svn,
                                  FileLists listas)
-    : m_modulo(modulo), m_server(server), m_conta(conta), m_listas(listas)
+    : m_modulo(modulo), m_server(server), m_svn(svn), m_listas(listas)
 {
 }
 
@@ -25,7 +27,7 @@ vcs::MainRunner &WorkflowContext::runner() const
 WorkflowContext::Run WorkflowContext::begin(const ActivityKey &activity)
 {
     if (m_depth++ == 0)
-        m_activity = activity;
+        m_ledger.begin(activity);
     return Run(this);
 }
 
@@ -39,21 +41,14 @@ void WorkflowContext::end()
 {
     const bool idle = --m_depth == 0;
     if (idle)
-        m_activity = {};
+        m_ledger.end();
     if (m_onRunEnded)
         m_onRunEnded(idle);
 }
 
-vcs::CommandLine WorkflowContext::svn(const QStringList &antes, const QStringList &depois) const
+vcs::SvnRun WorkflowContext::on(const QString &caption, const vcs::LineSink &sink)
 {
-    vcs::CommandLine command = vcs::CommandLine::of(QStringLiteral("svn"));
-    for (const QString &a : antes)
-        command.append(a);
-    command.append(QStringLiteral("--username")).append(m_conta.usuario);
-    command.append(QStringLiteral("--password")).appendMasked(m_conta.senha);
-    for (const QString &d : depois)
-        command.append(d);
-    return command;
+    return {runner().runner(), caption, sink, [this] { return std::make_shared<Run>(begin(activity())); }};
 }
 
 }

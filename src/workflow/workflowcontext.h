@@ -2,7 +2,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include "vcs/commandline.h"
+#include "vcs/activitykey.h"
+#include "vcs/checkoutledger.h"
+#include "vcs/plataforma.h"
+#include "vcs/svnclient.h"
 
 namespace apr { struct ModuleState; }
 namespace qor { class DialogSeam; }
@@ -11,20 +14,8 @@ namespace vcs { class MainRunner; }
 
 namespace workflow {
 
-// CDFILIAL, NRTAREFA and NRPLATIVTARE of the activity a workflow works on.
-struct ActivityKey {
-    QString filial;
-    QString tarefa;
-    QString atividade;
-    bool isEmpty() const { return tarefa.isEmpty() && atividade.isEmpty(); }
-    bool operator==(const ActivityKey &) const = default;
-};
-
-// The repository account written into every svn command line (stUsuarioSvn, stSenhaSvn).
-struct RepositoryAccount {
-    QString &usuario;
-    QString &senha;
-};
+using vcs::ActivityKey;
+using vcs::PlataformaProduto;
 
 // The lists that carry chosen files and directories between the selection
 // dialogs and the workflows.
@@ -38,21 +29,26 @@ struct FileLists {
 
 // What the check-out, check-in, update and history workflows take from the main
 // window instead of the window itself. The window owns everything named here and
-// outlives the context.
+// outlives the context; the Subversion client it hands over holds the account.
 class WorkflowContext {
 public:
-    WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, RepositoryAccount conta,
-                    FileLists listas);
+    WorkflowContext(apr::ModuleState &modulo, server::RemoteServer &server, vcs::SvnClient &svn, FileLists listas);
     WorkflowContext(const WorkflowContext &) = delete;
     WorkflowContext &operator=(const WorkflowContext &) = delete;
 
     apr::ModuleState &modulo() const { return m_modulo; }
     server::RemoteServer &server() const { return m_server; }
     qor::DialogSeam &dialogs() const;
-    const RepositoryAccount &conta() const { return m_conta; }
+    const vcs::SvnClient &svn() const { return m_svn; }
     const FileLists &listas() const { return m_listas; }
-    // "svn" + before + the account (the password masked) + after.
-    vcs::CommandLine svn(const QStringList &antes, const QStringList &depois = {}) const;
+    // The platform chosen at start; its variants of the workflows ask it here.
+    PlataformaProduto plataforma() const { return m_plataforma; }
+    void setPlataforma(PlataformaProduto plataforma) { m_plataforma = plataforma; }
+    // What the check-out of the run in progress must undo when it fails.
+    vcs::CheckoutLedger &ledger() { return m_ledger; }
+    // A command of the client through the main runner, with its caption and
+    // sink, in a run of the current activity.
+    vcs::SvnRun on(const QString &caption, const vcs::LineSink &sink);
 
     // The main runner: the window sets it whenever it builds one.
     void setRunner(vcs::MainRunner *runner) { m_runner = runner; }
@@ -77,8 +73,8 @@ public:
     [[nodiscard]] Run begin(const ActivityKey &activity);
 
     bool running() const { return m_depth > 0; }
-    // The activity of the run in progress; empty between runs.
-    const ActivityKey &activity() const { return m_activity; }
+    // The activity of the run in progress (also the ledger's); empty between runs.
+    const ActivityKey &activity() const { return m_ledger.activity(); }
     // Called each time a run ends, and with idle true when it was the last one.
     void setOnRunEnded(std::function<void(bool idle)> onRunEnded) { m_onRunEnded = std::move(onRunEnded); }
 
@@ -87,11 +83,12 @@ private:
 
     apr::ModuleState &m_modulo;
     server::RemoteServer &m_server;
-    RepositoryAccount m_conta;
+    vcs::SvnClient &m_svn;
     FileLists m_listas;
+    PlataformaProduto m_plataforma = PlataformaProduto::Delphi;
+    vcs::CheckoutLedger m_ledger{m_listas.arqCheckout};
     vcs::MainRunner *m_runner = nullptr;
     int m_depth = 0;
-    ActivityKey m_activity;
     std::function<void(bool)> m_onRunEnded;
 };
 

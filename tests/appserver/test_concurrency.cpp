@@ -16,13 +16,13 @@ QByteArray requestLine(int id, const QString &method, const QJsonArray &params)
     return QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n';
 }
 
-struct ActivityKey {
+struct PlanRowKey {
     QString branch, task, activity;
 };
 
-std::vector<ActivityKey> activities(apr::Database &db)
+std::vector<PlanRowKey> activities(apr::Database &db)
 {
-    std::vector<ActivityKey> keys;
+    std::vector<PlanRowKey> keys;
     QSqlQuery q = db.run("SELECT CDFILIAL, NRTAREFA, NRPLATIVTARE FROM planativtare ORDER BY NRTAREFA");
     while (q.next())
         keys.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(Concurrency, ParallelWritesAllLandAndNoneMeetsALockedDatabase)
 {
-    const std::vector<ActivityKey> keys = activities(server.db());
+    const std::vector<PlanRowKey> keys = activities(server.db());
     ASSERT_GE(keys.size(), 20u);
     auto writers = clients(20);
     constexpr int rounds = 15;
@@ -59,7 +59,7 @@ TEST_F(Concurrency, ParallelWritesAllLandAndNoneMeetsALockedDatabase)
     for (size_t c = 0; c < writers.size(); ++c) {
         QByteArray batch;
         for (int r = 0; r < rounds; ++r) {
-            const ActivityKey &k = keys[c];
+            const PlanRowKey &k = keys[c];
             batch += requestLine(2 * r, "SetFila_PlanAtiv",
                                  {k.branch, k.task, k.activity, QString("%1").arg(r * 20 + int(c), 3, 10, QChar('0'))});
             batch += requestLine(2 * r + 1, "SetProgOperOpc",
@@ -134,7 +134,7 @@ TEST_F(Concurrency, ManyConnectionsEachGetTheirOwnRepliesInOrder)
 // completes once the lock is gone.
 TEST_F(Concurrency, SlowCallDoesNotHoldUpAnotherClientsShortCall)
 {
-    const ActivityKey k = activities(server.db()).front();
+    const PlanRowKey k = activities(server.db()).front();
     apr::Database &db = server.db();
     // Connected (and their session resumed) before the lock is taken.
     Client slow(server.port()), quick(server.port());

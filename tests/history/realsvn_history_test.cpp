@@ -213,7 +213,7 @@ protected:
         history::HistoryContext c;
         c.usuario = kUser;
         c.senha = kPass;
-        c.plataforma = 0;
+        c.plataforma = vcs::PlataformaProduto::Delphi;
         c.server = &server;
         return c;
     }

@@ -90,8 +90,8 @@ protected:
     TfrmZEL &openOnPlan()
     {
         window = OpenOnPlan();
-        window->stUsuarioSvn = wctest::kUser;
-        window->stSenhaSvn = wctest::kPass;
+        window->atividades().stUsuarioSvn = wctest::kUser;
+        window->atividades().stSenhaSvn = wctest::kPass;
         return *window;
     }
     int rowOf(const TfrmZEL &w) const

@@ -131,19 +131,19 @@ TEST_F(ModuleWindowTest, ConfirmingAPlatformFixesRangeAccountAndShowsThePlan)
     EXPECT_EQ(apr::Modulo().stProdTrabIni, QStringLiteral("P150"));
     EXPECT_EQ(apr::Modulo().stProdTrabFin, QStringLiteral("P15z"));
     EXPECT_EQ(w.nbkAPR->currentIndex(), 1);
-    EXPECT_TRUE(w.boPlataformaEscolhida);
+    EXPECT_TRUE(w.atividades().boPlataformaEscolhida);
     EXPECT_TRUE(apr::Modulo().boCheckOut);
-    EXPECT_EQ(w.stUsuarioSvn, QStringLiteral("svn_") + vcs::OperatingSystemUser());
+    EXPECT_EQ(w.atividades().stUsuarioSvn, QStringLiteral("svn_") + vcs::OperatingSystemUser());
     // Compared without printing: the password never reaches the output.
     QFile plain(QStringLiteral(APR_SVN_PASSWORD_FILE));
     ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(w.stSenhaSvn == QString::fromUtf8(plain.readAll()));
-    EXPECT_FALSE(w.stSenhaSvn.isEmpty());
+    EXPECT_TRUE(w.atividades().stSenhaSvn == QString::fromUtf8(plain.readAll()));
+    EXPECT_FALSE(w.atividades().stSenhaSvn.isEmpty());
     EXPECT_LT(w.cdsPlanAtivTare.recordCount(), semFaixa);
     EXPECT_FALSE(w.panSubVersion->isVisibleTo(&w));
     EXPECT_TRUE(w.panDbgPadrao->isVisibleTo(&w));
     EXPECT_FALSE(apr::Modulo().boPrimeiraVez);
-    EXPECT_TRUE(w.stlSaidaSvn.has_value());
+    EXPECT_TRUE(w.atividades().stlSaidaSvn.has_value());
 }
 
 TEST_F(ModuleWindowTest, TheWorkItemCodeStaysProtectedAcrossReloads)
@@ -165,7 +165,7 @@ TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
 {
     TfrmZEL &w = open();
     confirm(&TfrmZEL::rbtProdDelphi);
-    EXPECT_EQ(w.stDirArqSV, QStringLiteral("C:\\svnupdate"));
+    EXPECT_EQ(w.atividades().stDirArqSV, QStringLiteral("C:\\svnupdate"));
     const QString key = apr::Registro::chave(
         QStringLiteral("SOFTWARE\\VORTALY\\Sistemas Integrados Vortaly\\WebCli"), QStringLiteral("DirArqSV"));
     EXPECT_EQ(apr::Registro::maquina()->value(key).toString(), QStringLiteral("C:\\svnupdate\\"));
@@ -173,7 +173,7 @@ TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
     delete window.data();
     TfrmZEL &again = open();
     confirm(&TfrmZEL::rbtProdDelphi);
-    EXPECT_EQ(again.stDirArqSV, QStringLiteral("C:\\svnupdate\\"));
+    EXPECT_EQ(again.atividades().stDirArqSV, QStringLiteral("C:\\svnupdate\\"));
 }
 
 TEST_F(ModuleWindowTest, PendingActionsAndMonitoringAreWarnedAfterConfirmation)
@@ -235,8 +235,8 @@ TEST_F(ModuleWindowTest, NullElementsOfInicialLeaveTheirRecordSetsAlone)
     w.CarregaInicial({any, QJsonValue::Null, any, QJsonValue::Null, any});
     EXPECT_TRUE(w.cdsParFilialGep.active());
     EXPECT_FALSE(w.cdsAcao.active());
-    EXPECT_TRUE(w.cdsParamVersao.active());
-    EXPECT_FALSE(w.cdsOperDesenv.active());
+    EXPECT_TRUE(w.atividades().cdsParamVersao.active());
+    EXPECT_FALSE(w.atividades().cdsOperDesenv.active());
     EXPECT_TRUE(w.cdsMonitora.active());
     EXPECT_EQ(w.cdsMonitora.recordCount(), 1);
     w.MostraPendencias();
@@ -472,7 +472,8 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
         void release() override {}
         qor::RemoteResult callRaw(const QString &, const QJsonArray &) override { return {}; }
     } none;
-    workflow::WorkflowContext context(state, none, {user, password}, {a, b, c, d, e});
+    vcs::SvnClient svn(user, password);
+    workflow::WorkflowContext context(state, none, svn, {a, b, c, d, e});
     QList<bool> ends;
     context.setOnRunEnded([&](bool idle) { ends << idle; });
     EXPECT_THROW(context.runner(), std::logic_error);
@@ -489,7 +490,7 @@ TEST(WorkflowContextTest, TheOutermostRunFixesTheActivityUntilTheLastEnds)
     EXPECT_TRUE(context.activity().isEmpty());
     EXPECT_EQ(ends, (QList<bool>{false, true}));
     user = QStringLiteral("svn_demo");
-    EXPECT_EQ(context.conta().usuario, QStringLiteral("svn_demo")) << "the window's account, not a copy";
+    EXPECT_EQ(context.svn().user(), QStringLiteral("svn_demo")) << "the window's account, not a copy";
 }
 
 TEST(ModuleStateTest, UnloadEmptiesTheTwelveTexts)

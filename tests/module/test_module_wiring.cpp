@@ -14,6 +14,7 @@
 #include "plan/plangridcontroller.h"
 #include "plan/planpanels.h"
 #include "plan/planstyle.h"
+#include "vcs/progress.h"
 #include "vcs/runner.h"
 #include <QAction>
 #include <QApplication>
@@ -232,9 +233,9 @@ TEST_F(WiredWindowTest, ExecuteFramesARealClientRunIntoTheProgressList)
 {
     APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
     TfrmZEL &w = openOnPlan();
-    ASSERT_TRUE(w.stlSaidaSvn.has_value());
+    ASSERT_TRUE(w.atividades().stlSaidaSvn.has_value());
     w.Desabilita_Botoes();
-    EXPECT_TRUE(w.Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"), w.lsbProgresso, true));
+    EXPECT_TRUE(w.atividades().Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"), vcs::ListSink(w.lsbProgresso), true));
     const QStringList shown = lines(w.lsbProgresso);
     ASSERT_GE(shown.size(), 4) << qPrintable(shown.join('\n'));
     EXPECT_EQ(shown.at(0), vcs::ConsoleRunner::separator());
@@ -246,8 +247,8 @@ TEST_F(WiredWindowTest, ExecuteFramesARealClientRunIntoTheProgressList)
 
     // The info caption captures the raw output instead of showing it.
     QListWidget hidden;
-    EXPECT_TRUE(w.Execute(QStringLiteral("EXECUTANDO SVN INFO"), QStringLiteral("svn --version --quiet"), &hidden, true));
-    EXPECT_TRUE(w.TextoCapturado().contains(QRegularExpression(QStringLiteral("^1\\.\\d+"))));
+    EXPECT_TRUE(w.atividades().Execute(QStringLiteral("EXECUTANDO SVN INFO"), QStringLiteral("svn --version --quiet"), vcs::ListSink(&hidden), true));
+    EXPECT_TRUE(w.atividades().TextoCapturado().contains(QRegularExpression(QStringLiteral("^1\\.\\d+"))));
     EXPECT_FALSE(lines(&hidden).join('\n').contains(QRegularExpression(QStringLiteral("^1\\.\\d+"),
                                                                        QRegularExpression::MultilineOption)));
 
@@ -266,14 +267,15 @@ TEST_F(WiredWindowTest, LockRefusalUnlocksTheCheckoutFilesAndClearsThemOnTheServ
     APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
     TfrmZEL &w = openOnPlan();
     ASSERT_FALSE(w.cdsPlanAtivTare.isEmpty());
-    const QString task = w.currentTask(), activity = w.currentActivity();
+    const vcs::ActivityKey emCurso = w.atividades().atividadeEmCurso();
+    const QString task = emCurso.tarefa, activity = emCurso.atividade;
     ASSERT_FALSE(task.isEmpty());
-    w.stlArqCheckout = {QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Unit1.PAS"),
+    w.atividades().stlArqCheckout = {QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Unit1.PAS"),
                         QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Form1.dfm")};
     const QJsonArray activityKey{qor::FiliProc(), task, activity};
-    for (int code = 0; code < w.stlArqCheckout.size(); ++code)
+    for (int code = 0; code < w.atividades().stlArqCheckout.size(); ++code)
         w.Servidor().call(QStringLiteral("SetArqCheckout"),
-                          {qor::FiliProc(), task, activity, QString::number(code), w.stlArqCheckout.at(code)});
+                          {qor::FiliProc(), task, activity, QString::number(code), w.atividades().stlArqCheckout.at(code)});
     auto recorded = [&] {
         return w.Servidor().call(QStringLiteral("GetArqCheckout"), activityKey).toObject().value("rows").toArray().size();
     };
@@ -285,14 +287,14 @@ TEST_F(WiredWindowTest, LockRefusalUnlocksTheCheckoutFilesAndClearsThemOnTheServ
     const QString refusal = QStringLiteral(
         "sh -c \"echo svn: warning: W160035: Path '/P400/fontes/Unit1.pas' is already locked by user 'svn_outro' in filesystem\"");
     qor::guarded([&] {
-        w.Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"), refusal, w.lsbProgresso, true);
+        w.atividades().Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"), refusal, vcs::ListSink(w.lsbProgresso), true);
         ADD_FAILURE() << "the lock refusal must end the operation";
     });
 
     const QString shown = lines(w.lsbProgresso).join('\n');
     EXPECT_TRUE(shown.contains(QStringLiteral("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS"))) << qPrintable(shown);
     EXPECT_TRUE(shown.contains(QStringLiteral("DESBLOQUEANDO O ARQUIVO ...Form1.dfm"))) << qPrintable(shown);
-    EXPECT_FALSE(shown.contains(w.stSenhaSvn)) << "the password is masked";
+    EXPECT_FALSE(shown.contains(w.atividades().stSenhaSvn)) << "the password is masked";
     EXPECT_EQ(recorded(), 0) << "ClearArqCheckout forgot the activity's files";
     ASSERT_FALSE(dialogs->shown.empty());
     EXPECT_TRUE(dialogs->shown.back().text.startsWith(QStringLiteral("Ocorreram erros durante a tentativa de Bloquear")))
@@ -404,8 +406,8 @@ protected:
             ran = true;
             duringCommand();
         });
-        const bool result = w.Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"),
-                                      w.lsbProgresso, true);
+        const bool result = w.atividades().Execute(QStringLiteral("VERSÃO DO CLIENTE"), QStringLiteral("svn --version --quiet"),
+                                      vcs::ListSink(w.lsbProgresso), true);
         EXPECT_TRUE(ran) << "the runner lets events run between its polls";
         return result;
     }
@@ -444,7 +446,7 @@ TEST_F(CommandInProgressTest, ClosingDuringACommandWaitsUntilItReturns)
     bool openWhileRunning = false;
     EXPECT_TRUE(runWhile(w, [&] {
         w.close();
-        openWhileRunning = !window.isNull() && w.isVisible() && w.emExecucao();
+        openWhileRunning = !window.isNull() && w.isVisible() && w.atividades().emExecucao();
     }));
     EXPECT_TRUE(openWhileRunning) << "the window stays while the command runs";
     ASSERT_FALSE(window.isNull());
@@ -491,9 +493,10 @@ TEST_F(CommandInProgressTest, TheCommandsActivityIsTheOneCurrentAtItsStart)
     TfrmZEL &w = openOnPlan();
     ASSERT_GE(w.cdsPlanAtivTare.recordCount(), 2);
     w.cdsPlanAtivTare.moveTo(0);
-    const QString task = w.currentTask(), activity = w.currentActivity();
+    const vcs::ActivityKey emCurso = w.atividades().atividadeEmCurso();
+    const QString task = emCurso.tarefa, activity = emCurso.atividade;
     const QString file = QStringLiteral("C:\\sistemas\\prod\\P400\\fontes\\Unit1.PAS");
-    w.stlArqCheckout = {file};
+    w.atividades().stlArqCheckout = {file};
     auto recorded = [&](int row) {
         const QJsonArray key{qor::FiliProc(), textAt(w, row, "NRTAREFA"), textAt(w, row, "NRPLATIVTARE")};
         return w.Servidor().call(QStringLiteral("GetArqCheckout"), key).toObject().value("rows").toArray().size();
@@ -507,10 +510,10 @@ TEST_F(CommandInProgressTest, TheCommandsActivityIsTheOneCurrentAtItsStart)
     w.Desabilita_Botoes();
     QTimer::singleShot(0, &w, [&] { w.cdsPlanAtivTare.moveTo(1); });
     qor::guarded([&] {
-        w.Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"),
+        w.atividades().Execute(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ... Unit1.pas"),
                   QStringLiteral("sh -c \"echo svn: warning: W160035: Path '/P400/fontes/Unit1.pas' is already "
                                  "locked by user 'svn_outro' in filesystem\""),
-                  w.lsbProgresso, true);
+                  vcs::ListSink(w.lsbProgresso), true);
     });
     EXPECT_EQ(w.cdsPlanAtivTare.recNo(), 1) << "the cursor moved during the command";
     EXPECT_EQ(recorded(0), 0) << "the files of the command's activity " << qPrintable(task + "/" + activity)
@@ -601,7 +604,7 @@ TEST_F(WiredWindowTest, UpdateVersionListsTheProductsAndAPickedOneAsksFirst)
         << dialogs->shown.back().text.toStdString();
     EXPECT_TRUE(w.btnConfirmaSubVersion->isEnabled());
     EXPECT_FALSE(apr::Modulo().boOperaSubversion);
-    EXPECT_FALSE(w.emExecucao());
+    EXPECT_FALSE(w.atividades().emExecucao());
 }
 
 // The status cell: a planned development activity whose work item another

@@ -3,6 +3,8 @@
 #include "plan/plandelegate.h"
 #include "plan/planfields.h"
 #include "plan/planstyle.h"
+#include "plan/processos.h"
+#include "plan/situacao.h"
 #include "plantestsupport.h"
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -265,4 +267,76 @@ TEST(PlanFields, RowValuesTellDateOnlyFromDateTime)
     EXPECT_TRUE(withTime.plannedEndHasTime);
     EXPECT_EQ(records.fieldByName("DTFIPATIVTAR").displayTextAt(0).size(), 10);
     EXPECT_GE(records.fieldByName("DTFIPATIVTAR").displayTextAt(1).size(), 11);
+}
+
+// ---- process groups and activity states -------------------------------------------------
+
+namespace {
+
+// The codes each group is documented with; the predicates build some groups
+// from others, so each is checked against its whole list over every code.
+const QStringList kTodos{"0000010702", "0000010703", "0000010708", "0000010709", "0000011045", "0000011054",
+                         "0000011077", "0000011080", "0000011048", "0000011078", "0000011269", "0000010171",
+                         "0000011262", "0000010196", "0000011633", "0000010706", "0000010712", "0000011329",
+                         "0000011270", "0000000663", "0000011263", "0000011264", "0000011669", "0000013011",
+                         "0000013008", "0000013014", "0000013022", "0000013015", "0000011265", "0000099999"};
+
+QStringList Grupo(bool (*predicado)(const QString &))
+{
+    QStringList codigos;
+    for (const QString &codigo : kTodos)
+        if (predicado(codigo))
+            codigos << codigo;
+    codigos.sort();
+    return codigos;
+}
+
+QStringList Ordenada(QStringList codigos)
+{
+    codigos.sort();
+    return codigos;
+}
+
+}
+
+TEST(ProcessGroups, EachGroupHoldsExactlyItsCodes)
+{
+    namespace p = plan::processos;
+    const QStringList planejadoCheckout{"0000011045", "0000011054", "0000011077", "0000011080", "0000011262"};
+    const QStringList livre{"0000010196", "0000011633", "0000010706", "0000010712", "0000011329",
+                            "0000011270", "0000000663", "0000011263", "0000011264", "0000011669",
+                            "0000013011", "0000013008", "0000013014", "0000013022", "0000013015"};
+    const QStringList script{"0000011270", "0000000663", "0000011669", "0000013015"};
+    const QStringList desenvolvimento{"0000011045", "0000011054", "0000011077", "0000011080", "0000010196", "0000011633",
+                                      "0000010706", "0000010712", "0000011329", "0000011262", "0000011263", "0000011264"};
+    const QStringList checkin = desenvolvimento + script + QStringList{"0000013011", "0000013008", "0000013014", "0000013022"};
+    const QStringList planejado = planejadoCheckout + QStringList{"0000011048", "0000011078", "0000011269", "0000010171"};
+    EXPECT_EQ(Grupo(p::PlanejadoCheckout), Ordenada(planejadoCheckout));
+    EXPECT_EQ(Grupo(p::CheckoutLivre), Ordenada(livre));
+    EXPECT_EQ(Grupo(p::CheckoutAoIniciar), Ordenada(livre + planejadoCheckout));
+    EXPECT_EQ(Grupo(p::Script), Ordenada(script));
+    EXPECT_EQ(Grupo(p::Desenvolvimento), Ordenada(desenvolvimento));
+    EXPECT_EQ(Grupo(p::Checkin), Ordenada(checkin));
+    EXPECT_EQ(Grupo(p::AnexaScripts), Ordenada(checkin));
+    QStringList patch = checkin;
+    patch.removeAll("0000013015");
+    EXPECT_EQ(Grupo(p::Patch), Ordenada(patch));
+    EXPECT_EQ(Grupo(p::Planejado), Ordenada(planejado));
+    EXPECT_EQ(Grupo(p::ConfirmaMenu), Ordenada(planejado + QStringList{"0000011633"}));
+    EXPECT_EQ(Grupo(p::DiretorioTrabalho), Ordenada({"0000010196", "0000010706", "0000010712", "0000011045",
+                                                     "0000011054", "0000011077", "0000011080"}));
+    EXPECT_EQ(Grupo(p::Monitoramento), Ordenada({"0000010702", "0000010703", "0000010708", "0000010709"}));
+    EXPECT_EQ(Grupo(p::MonitoramentoSemHomologacao), Ordenada({"0000010703", "0000010709"}));
+    EXPECT_EQ(Grupo(p::MonitoramentoProjeto), QStringList{"0000011265"});
+}
+
+TEST(ActivityStates, LettersBlanksAndTheServersCondition)
+{
+    EXPECT_EQ(plan::SituacaoDe(" A "), plan::Situacao::EmAndamento);
+    EXPECT_EQ(plan::SituacaoDe(""), plan::Situacao::Planejada);   // a null state is a planned activity
+    EXPECT_EQ(plan::SituacaoDe("Z"), std::nullopt);
+    EXPECT_EQ(plan::SituacaoDe("AI"), std::nullopt);
+    EXPECT_TRUE(plan::Encerrada("X") && plan::Encerrada("C") && !plan::Encerrada("I"));
+    EXPECT_TRUE(plan::Planejada("  ") && plan::Planejada("P") && !plan::Planejada("A"));
+    EXPECT_EQ(plan::SqlNaoEncerrada("p.S"), "(p.S IS NULL OR p.S NOT IN ('C', 'X'))");
 }

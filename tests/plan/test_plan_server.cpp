@@ -9,6 +9,7 @@
 #include "plan/plangridcontroller.h"
 #include "plan/planloader.h"
 #include "plan/planstyle.h"
+#include "plan/processos.h"
 #include "plantestsupport.h"
 #include "server/connectionuses.h"
 #include "server/netconnection.h"
@@ -162,7 +163,7 @@ TEST_F(PlanServerTest, SeededPlanRowsGetTheirColoursAndPictures)
             EXPECT_EQ(first.picture, Picture::None) << at;
             EXPECT_EQ(first.font, status == "X" && finished ? ColorFinalizada() : ColorConcluida()) << at;
         }
-        const bool monitoring = page.text(r, "CDPROCESSO") == kMonitoringProcess;
+        const bool monitoring = plan::processos::MonitoramentoProjeto(page.text(r, "CDPROCESSO"));
         EXPECT_EQ(queue.picture == Picture::Monitoramento, monitoring) << at;
     }
     for (Picture p : {Picture::Play, Picture::Pause, Picture::Finalizado, Picture::Confirmar, Picture::Monitoramento})

@@ -16,12 +16,12 @@ const QString kCommit = "Repassando alterações para o Repositório...  ";
 
 class Context : public vcs::ClassifierContext {
 public:
-    QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return "svn_u"; }
     QString svnPassword() const override { return "Segr3do"; }
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override { ++confirmEnabled; }
     QStringList files;
+    vcs::CheckoutLedger ledger{files};
     RecordingServer remote;
     int confirmEnabled = 0;
 };
@@ -41,7 +41,8 @@ protected:
         context.files = {"c:\\Prod\\Unit1.PAS", "c:\\Prod\\Form1.DFM"};
         runner = std::make_unique<vcs::MainRunner>(context.remote, [this] { ++context.confirmEnabled; }, stlSaidaSvn, paths);
         runner->setClassifier(&classifier, sink);
-        classifier.setActivity({"0000000042", "00003"});
+        classifier.setLedger(&context.ledger);
+        context.ledger.begin({"0001", "0000000042", "00003"});
     }
     // The message the classification and its reaction end with, or "" when it went on.
     QString classify(const QString &text, const QString &caption)
@@ -88,6 +89,21 @@ TEST_F(ClassifierTest, LockRefusedUnlocksEveryFileClearsAndShowsErroTrava)
     EXPECT_GE(context.confirmEnabled, 1);
     EXPECT_EQ(progress.count("DESBLOQUEANDO O ARQUIVO ...Unit1.PAS"), 1);
     EXPECT_FALSE(progress.join('\n').contains("Segr3do"));
+}
+
+// The check-out's list lives under the activity's branch, not the one the
+// operator signed in at; between runs there is no activity and nothing to clear.
+TEST_F(ClassifierTest, TheRefusalClearsTheListOfTheRunsActivityOnly)
+{
+    const PathFirst first(bin);
+    const QString out = "svn: warning: W160035: Path '/trunk/Unit1.pas' is already locked by user 'svn_b' in filesystem 'f'\n";
+    context.ledger.begin({"0002", "0000000042", "00003"});
+    EXPECT_EQ(classify(out, kLock), msg("ERRO_TRAVA"));
+    ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
+    EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0002", "0000000042", "00003"}));
+    context.ledger.end();
+    EXPECT_EQ(classify(out, kLock), msg("ERRO_TRAVA"));
+    EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
 }
 
 TEST_F(ClassifierTest, LockRefusalTextsUnderAnotherCaptionDoNothing)
@@ -206,11 +222,11 @@ TEST_F(ClassifierTest, AnUnknownClientErrorEndsTheOperationWithTheGenericMessage
 TEST_F(ClassifierTest, ClearArqCheckoutTakesTheActivityTheWorkflowNamed)
 {
     const PathFirst first(bin);
-    classifier.setActivity({"0000000099", "00007"});
+    context.ledger.begin({"0001", "0000000099", "00007"});
     classify("svn: warning: W160042: Lock failed: newer version of '/a' exists", kUpdate);
     ASSERT_EQ(context.remote.count("ClearArqCheckout"), 1);
     EXPECT_EQ(context.remote.calls[0].args, (QJsonArray{"0001", "0000000099", "00007"}));
-    classifier.setActivity({});
+    context.ledger.end();
     EXPECT_EQ(classify("svn: warning: W160042: Lock failed: newer version of '/a' exists", kUpdate), msg("FALHA_LOCK"));
     EXPECT_EQ(context.remote.count("ClearArqCheckout"), 1);
 }

@@ -3,6 +3,7 @@
 #include "support.h"
 #include "vcs/classifier.h"
 #include "vcs/runners.h"
+#include "vcs/svnclient.h"
 #include "host/abort.h"
 #include "host/dialogs.h"
 #include "host/services.h"
@@ -74,7 +75,6 @@ DavServer *g_server = nullptr;
 
 class Context : public vcs::ClassifierContext {
 public:
-    QStringList checkoutFiles() const override { return files; }
     QString svnUser() const override { return user; }
     QString svnPassword() const override { return password; }
     QString currentTask() const { return "0000000077"; }
@@ -82,6 +82,7 @@ public:
     server::RemoteServer &server() override { return remote; }
     void enableConfirm() override {}
     QStringList files;
+    vcs::CheckoutLedger ledger{files};
     QString user = kUserB, password = kPassB;
     RecordingServer remote;
 };
@@ -103,7 +104,8 @@ protected:
         runner = std::make_unique<vcs::MainRunner>(context.remote, [this] { confirmEnabled = true; }, stlSaidaSvn);
         runner->runner().setEnvironment(environment);
         runner->setClassifier(&classifier, sink);
-        classifier.setActivity({context.currentTask(), context.currentActivity()});
+        classifier.setLedger(&context.ledger);
+        context.ledger.begin({"0001", context.currentTask(), context.currentActivity()});
 
         direct({"mkdir", "--parents", "-m", "SOL:1 area", repo()}, kUserA);
         const QString co = direct({"checkout", repo(), host("a")}, kUserA);
@@ -363,7 +365,8 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     } serverContext;
     serverContext.real = &remote;
     vcs::Classifier realClassifier(serverContext);
-    realClassifier.setActivity({serverContext.currentTask(), serverContext.currentActivity()});
+    realClassifier.setLedger(&serverContext.ledger);
+    serverContext.ledger.begin({"0001", serverContext.currentTask(), serverContext.currentActivity()});
     runner->setClassifier(&realClassifier, sink);
 
     direct({"lock", host("a") + "/Unit1.pas"}, kUserA);
@@ -383,6 +386,78 @@ TEST_P(RealSvn, LockFailureClearsTheFilesOnTheApplicationServer)
     EXPECT_FALSE(direct({"info", repo() + "/Form1.dfm"}, kUserA).contains(kUserB));
 }
 #endif
+
+// The client's commands, and what it reads of their raw output, are the same in both languages.
+TEST_P(RealSvn, ClientReadsStatusFromTheClientsOwnOutput)
+{
+    const vcs::SvnClient svn(context.user, context.password);
+    const vcs::SvnRun listing{runner->runner(), "Selecionando arquivos que são controlados pelo subversion.", sink};
+    write("b\\Unit1.pas", "// alterado\n");
+    write("b\\Nova.pas", "unit Nova;\n");
+    QFile::remove(host("b") + "/Form1.dfm");
+
+    const vcs::SvnStatus status = svn.status(listing, {logical("b")});
+    // The shown lines carry the runner's frame ("Resultado :"); none of it is read as a file.
+    EXPECT_TRUE(out().contains("Resultado :")) << out().toStdString();
+    EXPECT_EQ(status.paths("MCR"), QStringList{logical("b\\Unit1.pas")}) << out().toStdString();
+    EXPECT_EQ(status.paths("?"), QStringList{logical("b\\Nova.pas")});
+    EXPECT_EQ(status.paths("!"), QStringList{logical("b\\Form1.dfm")});
+    EXPECT_TRUE(status.warnings.isEmpty());
+
+    const vcs::SvnXmlStatus xml = svn.statusXml(listing, logical("b"));
+    EXPECT_TRUE(xml.complete);
+    QStringList items;
+    for (const vcs::SvnXmlStatusEntry &entry : xml.entries)
+        if (entry.item != "normal") items << entry.item + " " + entry.path;
+    items.sort();
+    EXPECT_EQ(items, (QStringList{"missing " + logical("b\\Form1.dfm"), "modified " + logical("b\\Unit1.pas"),
+                                  "unversioned " + logical("b\\Nova.pas")}));
+
+    QDir().mkpath(host("solto"));
+    write("solto\\x.pas", "x\n");
+    const vcs::SvnStatus fora = svn.status(listing, {logical("solto")});
+    EXPECT_TRUE(fora.lines.isEmpty());
+    EXPECT_EQ(fora.warnings.size(), 1) << out().toStdString();
+}
+
+TEST_P(RealSvn, ClientLocksReadsTheOwnerAndUnlocks)
+{
+    const vcs::SvnClient svn(context.user, context.password);
+    const QString file = logical("b\\unit1.pas");
+    const vcs::CommandResult lock = svn.lock({runner->runner(), kLockCaption + " Unit1.pas", sink}, file);
+    EXPECT_EQ(lock.shownCommand, "svn lock --no-auth-cache --username " + kUserB + " --password ****** " + file);
+    EXPECT_TRUE(vcs::Recognition::mainWindow().successIn("TRAVAREALIZADA", lock.output)) << lock.output.toStdString();
+
+    const vcs::SvnRun question{runner->runner(), msg("EXEC_SVN_INFO"), sink};
+    const vcs::SvnInfo local = svn.info(question, file, vcs::SvnClient::InfoOrder::XmlFirst);
+    EXPECT_TRUE(local.answered);
+    EXPECT_EQ(local.url, repo() + "/Unit1.pas");
+    EXPECT_EQ(local.root, g_server->url);
+    EXPECT_FALSE(local.revision.isEmpty());
+    EXPECT_EQ(svn.info(question, local.url).lockOwner, kUserB);
+
+    const vcs::CommandResult unlock = svn.unlock({runner->runner(), "DESBLOQUEANDO O ARQUIVO ...Unit1.pas", sink}, file);
+    EXPECT_TRUE(vcs::Recognition::mainWindow().successIn("ARQDESTRAVADO", unlock.output)) << unlock.output.toStdString();
+    EXPECT_EQ(svn.info(question, local.url).lockOwner, "");
+    write("b\\Fora.pas", "fora\n");
+    EXPECT_EQ(svn.info(question, logical("b\\fora.pas")).url, "") << out().toStdString();
+}
+
+// A name whose "@" part reads as a revision is updated as the directory it names.
+TEST_P(RealSvn, ClientUpdatesADirectoryNamedLikeAPegRevision)
+{
+    direct({"mkdir", host("a") + "/versao@2@"}, kUserA);
+    direct({"commit", "-m", "SOL:8 versao", host("a")}, kUserA);
+    direct({"update", host("b")}, kUserB);
+    ASSERT_TRUE(QFileInfo::exists(host("b") + "/versao@2"));
+    write("a\\versao@2\\x.pas", "x\n");
+    direct({"add", host("a") + "/versao@2/x.pas@"}, kUserA);
+    direct({"commit", "-m", "SOL:8 x", host("a")}, kUserA);
+    const vcs::SvnClient svn(context.user, context.password);
+    const vcs::CommandResult update = svn.update({runner->runner(), kUpdateCaption, sink}, logical("b\\versao@2"));
+    EXPECT_FALSE(update.classification.failed()) << update.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(host("b") + "/versao@2/x.pas")) << update.output.toStdString();
+}
 
 INSTANTIATE_TEST_SUITE_P(Languages, RealSvn, ::testing::Values("C", "pt_BR.UTF-8"),
                          [](const auto &info) { return std::string(info.param[0] == 'C' ? "C" : "pt_BR"); });

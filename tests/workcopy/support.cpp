@@ -66,7 +66,7 @@ QJsonObject Packet(const QStringList &fields, const QList<QVariantList> &rows)
 }
 
 Bench::Bench(const QString &lang)
-    : fluxo(modulo, remote, workflow::RepositoryAccount{usuario, senha},
+    : fluxo(modulo, remote, svnClient,
             workflow::FileLists{arqCheckout, arqCheckin, dirReverte, dirAdiciona, dirRenomeados})
 {
     qor::Session session;

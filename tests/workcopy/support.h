@@ -62,7 +62,6 @@ class Bench : public vcs::ClassifierContext {
 public:
     explicit Bench(const QString &lang = "C");
     ~Bench() override;
-    QStringList checkoutFiles() const override { return {}; }
     QString svnUser() const override { return usuario; }
     QString svnPassword() const override { return senha; }
     server::RemoteServer &server() override { return remote; }
@@ -82,6 +81,7 @@ public:
     FakeServer remote;
     apr::ModuleState modulo;
     QStringList arqCheckout, arqCheckin, dirReverte, dirAdiciona, dirRenomeados;
+    vcs::SvnClient svnClient{usuario, senha};
     workflow::WorkflowContext fluxo;
     vcs::Classifier classifier{*this};
     QStringList stlSaidaSvn;

@@ -21,12 +21,11 @@ struct Janela {
         ctx.progresso = bench.sink;
         ctx.paths = bench.paths;
         ctx.agora = [] { return QDateTime(QDate(2026, 3, 10), QTime(9, 5, 7)); };
-        ctx.lumetra = [this] { return lumetra; };
         ctx.dirTrabalho = [] { return QStringLiteral("c:\\workdir\\"); };
         ctx.barra = [this](int p) { barra = p; };
     }
     QString stDirArqSV = "c:\\svnupdate";
-    bool escolhida = false, lumetra = false;
+    bool escolhida = false;
     int barra = -1;
     qor::RecordSet cdsOperDesenv, cdsParamVersao;
     workcopy::WorkCopyContext ctx;
@@ -111,7 +110,7 @@ TEST_P(RealRepair, ACopyOfAnotherLocationIsMovedAsideAndAMissingOneCheckedOut)
 
 TEST_P(RealRepair, UnversionedDirectoriesAreRenamedAroundTheUpdateAndAFailedRestoreIsLogged)
 {
-    janela->lumetra = true;
+    janela->ctx.fluxo.setPlataforma(vcs::PlataformaProduto::ProdutoLumetra);
     QDir().mkpath(bench->host("c:\\prod\\p1\\fontes\\novo\\dentro"));
     QDir().mkpath(bench->host("c:\\prod\\p1\\cache"));
     // The update brings a directory of that name: the local one could not go back.

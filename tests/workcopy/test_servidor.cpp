@@ -30,7 +30,8 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     QStringList a, b, c, d, renomeados;
     bench.modulo.stProdTrabIni = "T";
     bench.modulo.stProdTrabFin = "Tzzz";
-    workflow::WorkflowContext fluxo(bench.modulo, remote, {bench.usuario, bench.senha}, {a, b, c, d, renomeados});
+    vcs::SvnClient svn(bench.usuario, bench.senha);
+    workflow::WorkflowContext fluxo(bench.modulo, remote, svn, {a, b, c, d, renomeados});
     fluxo.setRunner(bench.runner.get());
     QString stDirArqSV = "c:\\svnupdate";
     bool escolhida = false;
@@ -39,7 +40,7 @@ TEST_P(RealServer, TheMenuListsThePlatformsProductsAndPickingOneChecksItsCopyOut
     workcopy::WorkCopyContext ctx{fluxo, stDirArqSV, escolhida, operDesenv, paramVersao};
     ctx.paths = bench.paths;
     ctx.progresso = bench.sink;
-    ctx.lumetra = [] { return true; };
+    fluxo.setPlataforma(vcs::PlataformaProduto::ProdutoLumetra);
     ctx.raizRepositorio = DavServer::instance().url;
 
     workcopy::AtualizacaoProduto atualizacao(ctx);

@@ -22,7 +22,6 @@ Janela::Janela(Bench &b, workflow::WorkflowContext *fluxo)
     ctx.desabilitaBotoes = [this] { ++desabilitou; };
     ctx.agora = [] { return QDateTime(QDate(2026, 3, 10), QTime(9, 30, 15)); };
     cdsOperDesenv.setData(Packet({"NMLOGIN", "CDGRUPOPER"}, {{"w", "30"}}));
-    hooks.plataforma = [this] { return plataforma; };
     hooks.filial = [] { return QStringLiteral("0001"); };
     hooks.operador = [this] { return operador; };
     hooks.mostraAnimacao = [this](const QString &t) { animacoes << t; };

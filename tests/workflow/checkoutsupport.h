@@ -32,7 +32,8 @@ struct Janela {
     int grade = 0;
     bool painel = false;
     QString operador = "000000000001";
-    workflow::PlataformaProduto plataforma = workflow::PlataformaProduto::Delphi;
+    // The platform chosen at start, as the workflow context carries it.
+    void plataforma(workflow::PlataformaProduto valor) { ctx.fluxo.setPlataforma(valor); }
     QStringList escolha;             // what the scripted selection gives
     bool confirma = true;
     std::vector<workflow::SelecaoCheckout> selecoes;

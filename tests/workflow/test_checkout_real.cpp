@@ -238,7 +238,7 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
     bench->remote.answers["ReleaseMetaDados"] = "46";
     janela->hooks.arvoreProduto = [] { return QStringLiteral("01.04.01"); };
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo\\Sub"}, {"Fontes\\Novo2"}});
-    janela->plataforma = workflow::PlataformaProduto::ProdutoLumetra;
+    janela->plataforma(workflow::PlataformaProduto::ProdutoLumetra);
     workflow::PedidoCheckout pedido = janela->pedido();
     pedido.solicitacao = "123  ";
     bench->dialogs->answer(0);   // CRIAR DIRETÓRIO PARA TRABALHO
@@ -256,7 +256,7 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
         if (call.method == "ReleaseMetaDados")
             EXPECT_EQ(call.args, (QJsonArray{QString(wctest::kUser).remove("svn_"), "0001", kTask, kActivity, "01.04.01"}));
 
-    janela->plataforma = workflow::PlataformaProduto::Delphi;
+    janela->plataforma(workflow::PlataformaProduto::Delphi);
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"Fontes\\Outro"}});
     bench->dialogs->answer(0);
     ASSERT_EQ(AbortOf([&] { janela->novo()->Realiza_Checkout(pedido); }), "");
@@ -271,7 +271,7 @@ TEST_P(RealCheckout, AMissingDirectoryIsCreatedInTheCopyAndTheRepository)
 TEST_P(RealCheckout, WithoutAMetadataReleaseNoDirectoryIsCreated)
 {
     bench->remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Novo"}});
-    janela->plataforma = workflow::PlataformaProduto::ProdutoLumetra;
+    janela->plataforma(workflow::PlataformaProduto::ProdutoLumetra);
     for (const QJsonValue &resposta : {QJsonValue("ERRO_PROD_NAO_PARAM"), QJsonValue()}) {
         bench->remote.answers["ReleaseMetaDados"] = resposta;
         bench->dialogs->answer(0);   // CRIAR DIRETÓRIO PARA TRABALHO
@@ -398,9 +398,10 @@ TEST_P(RealCheckout, OfTwoOperatorsRacingForAWorkItemOneGetsItAndTheOtherHoldsNo
     qputenv("APR_DRIVE_C", bench->paths.root('c').toLocal8Bit());
 
     QStringList a1, a2, a3, a4, a5, b1, b2, b3, b4, b5;
-    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, {bench->usuario, bench->senha}, {a1, a2, a3, a4, a5});
+    vcs::SvnClient svnA(bench->usuario, bench->senha), svnB(benchB.usuario, benchB.senha);
+    workflow::WorkflowContext fluxoA(bench->modulo, linkA.remote, svnA, {a1, a2, a3, a4, a5});
     fluxoA.setRunner(bench->runner.get());
-    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, {benchB.usuario, benchB.senha}, {b1, b2, b3, b4, b5});
+    workflow::WorkflowContext fluxoB(benchB.modulo, linkB.remote, svnB, {b1, b2, b3, b4, b5});
     fluxoB.setRunner(benchB.runner.get());
     Janela A(*bench, &fluxoA), B(benchB, &fluxoB);
     A.repositorio = B.repositorio = bench->repo("chk/trunk");
@@ -462,7 +463,8 @@ TEST_P(RealCheckout, TheApplicationServerHoldsTheFilesAndReleasesOrNothingAfterA
     ASSERT_EQ(SeedRace(process.databasePath(), bench->repo("chk/trunk")), "");
     Link link(process, process.token());
     QStringList l1, l2, l3, l4, l5;
-    workflow::WorkflowContext fluxo(bench->modulo, link.remote, {bench->usuario, bench->senha}, {l1, l2, l3, l4, l5});
+    vcs::SvnClient svn(bench->usuario, bench->senha);
+    workflow::WorkflowContext fluxo(bench->modulo, link.remote, svn, {l1, l2, l3, l4, l5});
     fluxo.setRunner(bench->runner.get());
     Janela A(*bench, &fluxo);
     A.repositorio = bench->repo("chk/trunk");

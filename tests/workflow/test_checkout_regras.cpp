@@ -122,12 +122,28 @@ TEST_F(Regras, TheBaseAndURLOfTheCheckoutAreKeptAndAMissingOneIsUndone)
     janela.repositorio = "x";
     janela.base.clear();
     EXPECT_EQ(realiza(), workcopy::Msg("Dir_CopTrab_SV"));
-    // Each failure inside the check-out clears the activity's list, for the host's branch.
+    // Each failure inside the check-out clears the activity's list.
     EXPECT_EQ(bench.remote.count("ClearArqCheckout"), 2);
     for (const wctest::FakeServer::Call &c : bench.remote.calls)
         if (c.method == "ClearArqCheckout")
             EXPECT_EQ(c.args, (QJsonArray{"0001", kTask, kActivity}));
     EXPECT_TRUE(janela.confirmacao);
+}
+
+// The list was recorded under the activity's own branch: a failure clears it
+// there, also when the operator signed in at another branch.
+TEST_F(Regras, AFailureClearsTheListOfTheActivitysBranch)
+{
+    janela.repositorio.clear();
+    workflow::PedidoCheckout pedido = janela.pedido();
+    pedido.filial = "0002";
+    EXPECT_EQ(AbortOf([&] { janela.novo()->Realiza_Checkout(pedido); }), workcopy::Msg("Dir_Rep_SV"));
+    std::vector<QJsonArray> limpezas;
+    for (const wctest::FakeServer::Call &c : bench.remote.calls)
+        if (c.method == "ClearArqCheckout")
+            limpezas.push_back(c.args);
+    ASSERT_EQ(limpezas.size(), 1u);
+    EXPECT_EQ(limpezas.front(), (QJsonArray{"0002", kTask, kActivity}));
 }
 
 TEST_F(Regras, SqlDirectoriesBelongToTheModellingGroups)
@@ -208,7 +224,7 @@ TEST_F(Regras, TheFileSearchOfDelphiProducts)
         Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Xdb"}, {"\\Falta\\*"}, {"\\Falta\\a.b"}});
     QDir().mkpath(bench.host("c:\\prod\\chk\\Fontes\\Xdb"));
     EXPECT_EQ(realiza(), "");
-    janela.plataforma = workflow::PlataformaProduto::Asp;
+    janela.plataforma(workflow::PlataformaProduto::Asp);
     bench.remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"Fontes\\Cad"}});
     bench.remote.answers["GetItemTarefa"] = Packet({"CDITEMTRAB", "NMITEMTRAB", "CDREDUITTRAB", "CDTIPOITTRAB"},
                                                    {{"0000000100", "NADA", "NADA", "03"}});

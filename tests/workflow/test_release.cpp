@@ -176,26 +176,28 @@ TEST(MetadataRelease, OnlyOnTheLumetraPlatformAndOnlyANumberGoesOn)
     Recorder recorder;
     GravaRelease grava(bench.fluxo, link.remote, recorder.hooks());
     const workflow::RegistroPlano t001{"0001", "0000005016", "00001", "03.00.01"};
-    grava.Grava_Release_MetaDados(t001, false);
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::Delphi);
+    grava.Grava_Release_MetaDados(t001);
     EXPECT_EQ(bench.modulo.stReleaseMetaDados, "");
-    grava.Grava_Release_MetaDados(t001, true);
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::ProdutoLumetra);
+    grava.Grava_Release_MetaDados(t001);
     EXPECT_EQ(bench.modulo.stReleaseMetaDados, "42");
     EXPECT_EQ(recorder.progresso.last(), "Release Metadados: 42");
-    grava.Grava_Release_MetaDados(t001, true);
+    grava.Grava_Release_MetaDados(t001);
     EXPECT_EQ(bench.modulo.stReleaseMetaDados, "43");
 
-    EXPECT_THROW(grava.Grava_Release_MetaDados({"0001", "0000005019", "00001", "03.00.02"}, true), qor::EAbort);
+    EXPECT_THROW(grava.Grava_Release_MetaDados({"0001", "0000005019", "00001", "03.00.02"}), qor::EAbort);
     EXPECT_EQ(bench.dialogs->texts().last(), workflow::ReleaseTexts().Msg("PROD_NAO_PARAM"));
     EXPECT_EQ(recorder.falhas, 1);
 
     // An empty answer is the server's failure, named with the product, not a number to commit.
     GravaRelease vazio(bench.fluxo, bench.remote, recorder.hooks());
     bench.remote.answers["ReleaseMetaDados"] = "";
-    EXPECT_THROW(vazio.Grava_Release_MetaDados(t001, true), qor::EAbort);
+    EXPECT_THROW(vazio.Grava_Release_MetaDados(t001), qor::EAbort);
     EXPECT_TRUE(bench.dialogs->texts().last().contains("03.00.01"));
     EXPECT_EQ(bench.modulo.stReleaseMetaDados, "");
     bench.remote.answers["ReleaseMetaDados"] = "ERRO_OUTRA";
-    EXPECT_THROW(vazio.Grava_Release_MetaDados(t001, true), qor::EAbort);
+    EXPECT_THROW(vazio.Grava_Release_MetaDados(t001), qor::EAbort);
     EXPECT_EQ(bench.dialogs->shown.back().kind, qor::DialogRequest::Detail);
     EXPECT_EQ(bench.dialogs->shown.back().detail, "OUTRA");
     EXPECT_EQ(recorder.falhas, 3);
@@ -211,18 +213,22 @@ TEST(ScriptTriggers, ConclusionOpensTheScriptWindowOnlyWhereItIsNeeded)
     bool &marcado = scripts::Scripts().boArquivoMarcado;
 
     marcado = false;
-    grava.Anexa_Arquivo_Geracao("P401", "0001", "0000012001", "0000011265", true);   // no scripts for it
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::Delphi);
+    grava.Anexa_Arquivo_Geracao("P401", "0001", "0000012001", "0000011265");   // no scripts for it
     EXPECT_TRUE(marcado);
     marcado = false;
-    grava.Anexa_Arquivo_Geracao("P300", "0001", "0000012023", "0000011045", true);   // not under version control
+    grava.Anexa_Arquivo_Geracao("P300", "0001", "0000012023", "0000011045");   // not under version control
     EXPECT_TRUE(marcado);
     marcado = false;
-    grava.Anexa_Arquivo_Geracao("P150", "0001", "0000012011", "0000011045", false);  // ASP platform, patch mode
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::Asp);
+    grava.Anexa_Arquivo_Geracao("P150", "0001", "0000012011", "0000011045");  // ASP platform, patch mode
     EXPECT_TRUE(marcado);
     EXPECT_TRUE(recorder.abertos.isEmpty());
     marcado = false;
-    grava.Anexa_Arquivo_Geracao("P401", "0001", "0000012001", "0000011045", true);
-    grava.Anexa_Arquivo_Geracao("P150", "0001", "0000012011", "0000011270", false);  // modelling on any platform
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::Delphi);
+    grava.Anexa_Arquivo_Geracao("P401", "0001", "0000012001", "0000011045");
+    bench.fluxo.setPlataforma(vcs::PlataformaProduto::Asp);
+    grava.Anexa_Arquivo_Geracao("P150", "0001", "0000012011", "0000011270");  // modelling on any platform
     EXPECT_FALSE(marcado);
     EXPECT_EQ(recorder.abertos, (QStringList{"0001/0000012001/P401/0000011045", "0001/0000012011/P150/0000011270"}));
 
