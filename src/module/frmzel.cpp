@@ -11,6 +11,8 @@
 #include "plan/gridlayout.h"
 #include "plan/plangridcontroller.h"
 #include "plan/planloader.h"
+#include "plan/attendance.h"
+#include "plan/planactions.h"
 #include "vcs/progress.h"
 #include "vcs/runners.h"
 #include "workflow/workflowcontext.h"

@@ -27,6 +27,8 @@ class QTimer;
 class QToolButton;
 
 namespace plan {
+class AttendanceActions;
+class PlanActions;
 class DetailsPanel;
 class FilterIndicator;
 class GridLayoutStore;
@@ -279,6 +281,8 @@ private:
     QWidget *buildAguardo();
     QWidget *buildNavegador();
     void buildMenu();
+    // "Descrição", "Resposta", the requirement document and the attendance bar.
+    void ligaAcoesDoPlano();
     QList<QWidget *> controlesDoPlano() const;
     void mostraVistaDeComandos();
     QList<QAction *> acoesDoMenu() const;
@@ -295,6 +299,8 @@ private:
     std::unique_ptr<vcs::MainRunner> m_executor;
     std::unique_ptr<workflow::WorkflowContext> m_fluxo;
     std::unique_ptr<workcopy::WorkCopyContext> m_copias;
+    std::unique_ptr<plan::PlanActions> m_acoes;
+    std::unique_ptr<plan::AttendanceActions> m_atendimento;
     bool m_vistaDeComandos = false;
     bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;

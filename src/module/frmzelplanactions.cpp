@@ -1,0 +1,44 @@
+// The plan's pop-up items that open something, the requirement document and
+// the attendance bar: each is a class of the plan; here they are only wired.
+#include "module/frmzel.h"
+#include "plan/attendance.h"
+#include "plan/planactions.h"
+#include "scripts/selscripts.h"
+#include "vcs/pathmap.h"
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QToolButton>
+
+namespace apr {
+
+void TfrmZEL::ligaAcoesDoPlano()
+{
+    m_acoes = std::make_unique<plan::PlanActions>(plan::PlanActionsContext{
+        m_servidor, cdsPlanAtivTare, cds_ItemTarefa, [this] { return RetornaDirArqSoli(); },
+        [this](const QString &filial, const QString &solicitacao, const QString &grupo, const QString &processo) {
+            scripts::CriaAnexoScript({m_servidor, &cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao, grupo,
+                                     processo, this);
+        },
+        this});
+    m_atendimento = std::make_unique<plan::AttendanceActions>(plan::AttendanceContext{
+        m_servidor, cdsAtividadeAndamento, *sbtAteInterno, *sbtAteExterno, [this] { GetPlanAtivTare(); }, this});
+
+    const auto livre = [this](auto handler) {
+        return [this, handler] {
+            if (!emExecucao())
+                qor::guarded(handler);
+        };
+    };
+    const auto item = [this](const char *name) { return pmnPadrao->findChild<QAction *>(QString::fromLatin1(name)); };
+    connect(item("mniDescricao"), &QAction::triggered, this, livre([this] { m_acoes->Descrio1Click(); }));
+    connect(item("mniResposta"), &QAction::triggered, this, livre([this] { m_acoes->Resposta1Click(); }));
+    connect(dbgPadrao, &QTableView::doubleClicked, this, livre([this] { m_acoes->dbgPadraoDblClick(); }));
+    connect(sbtAteInterno, &QToolButton::clicked, this, livre([this] { m_atendimento->sbtAteInternoClick(); }));
+    connect(sbtAteExterno, &QToolButton::clicked, this, livre([this] { m_atendimento->sbtAteExternoClick(); }));
+    for (QToolButton *acompanhamento : {sbtAcompanhamento, sbtAtraso})
+        connect(acompanhamento, &QToolButton::clicked, this, livre([this] { m_atendimento->sbtAcompanhamentoClick(); }));
+}
+
+}
