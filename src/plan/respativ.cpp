@@ -191,8 +191,14 @@ bool TfrmRespAtiv::answerEmpty() const { return AnswerIsEmpty(dbrResposta->plain
 // the answer as it is.
 void TfrmRespAtiv::cdsRespostaBeforePost()
 {
-    if (m_request.modo == QLatin1String("1") || !m_confirmed)
+    if (!m_confirmed)
         return;
+    if (m_request.modo == QLatin1String("1")) {
+        // A qualification the operator picked is kept, not silently dropped.
+        if (m_qualificationPicked)
+            recordQualification();
+        return;
+    }
     if (answerEmpty()) {
         dbrResposta->edit()->setFocus();
         qor::MensErro(msg("RESP_INF"), true);
@@ -210,6 +216,11 @@ void TfrmRespAtiv::Vd_QualifProc()
         return;
     if (m_request.qualificacao.isEmpty())
         qor::MensErro(AnswerTexts().Msg(QStringLiteral("Qualif_Inf")), true);
+    recordQualification();
+}
+
+void TfrmRespAtiv::recordQualification()
+{
     m_server.call(QStringLiteral("SetUpdateQualif"), {m_request.qualificacao, m_request.filial, m_request.tarefa,
                                                       m_request.atividade, m_request.processo});
 }

@@ -61,6 +61,7 @@ private:
     void cdsRespostaBeforePost();
     void cdsRespostaAfterPost();
     void Vd_QualifProc();
+    void recordQualification();
     void saveAnswer();
     bool answerEmpty() const;
     void finish(bool confirmed);

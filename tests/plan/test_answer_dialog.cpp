@@ -147,6 +147,18 @@ TEST_F(AnswerDialog, ResponseItemSavesWithoutQualificationOrChecks)
     EXPECT_TRUE(savedText().contains("Anotação parcial"));
 }
 
+TEST_F(AnswerDialog, ResponseItemKeepsAQualificationThatWasPicked)
+{
+    dialogs->onPick = [](qor::RecordSet &records) { return records.locate("CDQUALIFPROC", {"01"}); };
+    EXPECT_TRUE(open("1", [&](TfrmRespAtiv &d) {
+        d.btnQualifica->click();
+        type(d, "Com qualificação");
+        d.sbtConfirma->click();
+    }));
+    ASSERT_EQ(server.callsOf("SetUpdateQualif").size(), 1u);
+    EXPECT_EQ(server.callsOf("SetUpdateQualif")[0].args.at(0), "01");
+}
+
 TEST_F(AnswerDialog, ProcessWithoutQualificationsSkipsTheUpdate)
 {
     server.answerPacket("GetPesqQualifica", qualificationsPacket(false));
