@@ -27,6 +27,26 @@ QAction *menuItem(apr::TfrmZEL &w, const char *name)
     return w.pmnPadrao->findChild<QAction *>(QString::fromLatin1(name));
 }
 
+// With APR_PICTURE_DIR set, the answer dialog as the operator fills it in
+// is kept as resposta.png there (the picture of the documentation).
+void savePicture(plan::TfrmRespAtiv &answer)
+{
+    const QString dir = qEnvironmentVariable("APR_PICTURE_DIR");
+    if (dir.isEmpty())
+        return;
+    answer.dbrResposta->bold()->click();
+    QTest::keyClick(answer.dbrResposta->edit(), Qt::Key_Return);
+    QTest::keyClicks(answer.dbrResposta->edit(), "Alterado o calculo do desconto por cliente.");
+    QTest::keyClick(answer.dbrResposta->edit(), Qt::Key_Return);
+    answer.dbrResposta->bulletList()->click();
+    QTest::keyClicks(answer.dbrResposta->edit(), "Teste com o cliente 0000000001");
+    QTest::keyClick(answer.dbrResposta->edit(), Qt::Key_Return);
+    answer.dbrResposta->setColour(QColor(0xc00000));
+    QTest::keyClicks(answer.dbrResposta->edit(), "Revisar o relatorio de vendas");
+    answer.resize(640, 420);
+    answer.grab().save(dir + QStringLiteral("/resposta.png"));
+}
+
 bool moveTo(apr::TfrmZEL &w, const QString &task)
 {
     return w.cdsPlanAtivTare.locate(QStringLiteral("NRTAREFA"), {task});
@@ -55,6 +75,7 @@ TEST(ModuleAnswers, AnswerAttendanceAndDescriptionAgainstTheServer)
         answer.btnQualifica->click();
         answer.dbrResposta->bold()->click();
         QTest::keyClicks(answer.dbrResposta->edit(), "Cadastro ajustado");
+        savePicture(answer);
         answer.sbtConfirma->click();
         return answer.result();
     };
