@@ -12,7 +12,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -80,6 +79,7 @@ void TfrmRespAtiv::buildView()
     auto *bottom = new QHBoxLayout;
     btnQualifica = new QPushButton(msg("BOTAO_QUALIFICA"), this);
     btnQualifica->setObjectName(QStringLiteral("btnQualifica"));
+    btnQualifica->setAutoDefault(false);
     lblQualificacao = new QLabel(this);
     lblQualificacao->setObjectName(QStringLiteral("lblQualificacao"));
     bottom->addWidget(btnQualifica);
@@ -105,13 +105,23 @@ void TfrmRespAtiv::buildView()
     connect(btnQualifica, &QPushButton::clicked, this, [this] { qor::guarded([this] { btnQualificaClick(); }); });
     connect(sbtConfirma, &QToolButton::clicked, this, [this] { qor::guarded([this] { sbtConfirmaClick(); }); });
     connect(sbtCancel, &QToolButton::clicked, this, [this] { qor::guarded([this] { sbtCancelClick(); }); });
-    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
-        auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this] {
+    dbrResposta->edit()->installEventFilter(this);
+}
+
+// Ctrl+Enter confirms while the confirm button is on, from the answer too
+// (where it would otherwise break the line).
+bool TfrmRespAtiv::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers().testFlag(Qt::ControlModifier)) {
             if (sbtConfirma->isEnabled())
                 qor::guarded([this] { sbtConfirmaClick(); });
-        });
+            return true;
+        }
     }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmRespAtiv::FormCreate()
@@ -294,6 +304,12 @@ void TfrmRespAtiv::closeEvent(QCloseEvent *event)
 
 void TfrmRespAtiv::keyPressEvent(QKeyEvent *event)
 {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && event->modifiers().testFlag(Qt::ControlModifier)) {
+        if (sbtConfirma->isEnabled())
+            qor::guarded([this] { sbtConfirmaClick(); });
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         qor::guarded([this] { sbtCancelClick(); });
         return;

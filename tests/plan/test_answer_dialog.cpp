@@ -180,8 +180,9 @@ TEST_F(AnswerDialog, ConfirmStartsDisabledAndTypingEnablesIt)
         EXPECT_EQ(dialogs->count(qor::DialogRequest::Question), 0);
         type(d, "x");
         EXPECT_TRUE(d.sbtConfirma->isEnabled());
+        QTest::keyClick(d.dbrResposta->edit(), Qt::Key_Return, Qt::ControlModifier);
     });
-    EXPECT_TRUE(server.callsOf("SetResposta").empty());
+    EXPECT_EQ(server.callsOf("SetResposta").size(), 1u) << "Ctrl+Enter confirms once the button is on";
 }
 
 TEST_F(AnswerDialog, CancelAsksAndTheCloseBoxIsSwallowed)
