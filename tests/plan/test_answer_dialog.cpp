@@ -265,7 +265,8 @@ TEST_F(AnswerDialog, PlainAnswerOfEarlierDaysIsShownAsWritten)
 
 int main(int argc, char **argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
