@@ -56,6 +56,24 @@ Reply setReleaseAtuSVN(CallContext &, const Args &);
 Reply getProdSubv(CallContext &, const Args &);
 Reply releaseMetaDados(CallContext &, const Args &);
 
+// methods_answers.cpp
+Reply getResposta(CallContext &, const Args &);
+Reply setResposta(CallContext &, const Args &);
+Reply setRespPlanAtiv(CallContext &, const Args &);
+Reply getPesqQualifica(CallContext &, const Args &);
+Reply setUpdateQualif(CallContext &, const Args &);
+Reply getItemTrab(CallContext &, const Args &);
+Reply incluiItemTrab(CallContext &, const Args &);
+Reply getDescricaoAtiv(CallContext &, const Args &);
+
+// methods_attendance.cpp
+Reply setTarefa(CallContext &, const Args &);
+Reply setAproAtiv(CallContext &, const Args &);
+Reply setDesaproAtiv(CallContext &, const Args &);
+Reply setEquipTrab(CallContext &, const Args &);
+Reply getProcAtend(CallContext &, const Args &);
+Reply pesquisar(CallContext &, const Args &);
+
 // methods_history.cpp
 Reply getProdAtual(CallContext &, const Args &);
 }

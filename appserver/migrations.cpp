@@ -133,12 +133,28 @@ const QStringList pendingActivities = {
     "CREATE INDEX ix_plan_item ON planativtare (CDITEMTRAB)",
 };
 
+// Version 7: clients' registration numbers with their person type ("F"
+// person, "J" company), active operators, the interlocutor of an
+// attendance, the operators who took part in an activity, and one kept
+// answer per activity.
+const QStringList attendanceAndAnswers = {
+    "ALTER TABLE cliente ADD COLUMN NRINSJURCLIE TEXT",
+    "ALTER TABLE cliente ADD COLUMN IDTPIJURCLIE TEXT",
+    "ALTER TABLE operador ADD COLUMN IDOPERATIVO TEXT",
+    "UPDATE operador SET IDOPERATIVO = 'A'",
+    "CREATE INDEX ix_cliente_insc ON cliente (NRINSJURCLIE)",
+    "ALTER TABLE atendimento ADD COLUMN CDOPERINTERL TEXT",
+    "CREATE TABLE equipetrab (CDFILIAL TEXT NOT NULL, NRTAREFA TEXT NOT NULL, NRPLATIVTARE TEXT NOT NULL,"
+    " CDOPERADOR TEXT NOT NULL, CDEMPRESA TEXT, DTINCLUSAO TEXT,"
+    " PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERADOR))",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
     static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases,
-                                                   signIn, pendingActivities};
+                                                   signIn, pendingActivities, attendanceAndAnswers};
     return steps;
 }
 

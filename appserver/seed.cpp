@@ -74,7 +74,15 @@ const Activity activities[] = {
     {"P300", "0000011054", "P", 1, 4, false, 0},    {"P300", "0000011045", "C", -40, -35, false, -34},
 };
 
-const char *clients[] = {"Supermercados Bom Preço", "Distribuidora São João", "Clínica Vida Plena"};
+struct Client {
+    const char *name, *registration, *personType; // "J" company (CNPJ), "F" person (CPF)
+};
+const Client clients[] = {
+    {"Supermercados Bom Preço", "11222333000181", "J"},
+    {"Distribuidora São João", "45987654000110", "J"},
+    {"Clínica Vida Plena", "12345678909", "F"},
+    {"Ana Lúcia Fernandes", "98765432100", "F"},
+};
 const char *phases[] = {"Em desenvolvimento", "Em homologação", "Aguardando liberação"};
 
 QString code(int number, int width)
@@ -92,10 +100,12 @@ void seedReferenceData(Database &db, const QString &osLogin)
         {demoOperator, "Operador Demonstração", "root", "10"},
         {"000000000002", "Maria Souza", "msouza", "25"},
         {"000000000003", "João Pereira", "jpereira", "10"},
+        {"000000000004", "Carlos Andrade (desligado)", "candrade", "10"},
     };
     for (const QVariantList &o : operators) {
-        insert(db, "operador", {"CDOPERADOR", "NMOPERADOR", "NMLOGIN", "CDFILIAL", "CDGRUPOPER"},
-               {o[0], o[1], o[2], branch, o[3]});
+        const QString active = o[0] == "000000000004" ? "I" : "A";
+        insert(db, "operador", {"CDOPERADOR", "NMOPERADOR", "NMLOGIN", "CDFILIAL", "CDGRUPOPER", "IDOPERATIVO"},
+               {o[0], o[1], o[2], branch, o[3], active});
         insert(db, "operdesenv", {"NMLOGIN", "CDOPERADOR", "CDGRUPOPER"}, {o[2], o[0], o[3]});
     }
     if (!osLogin.isEmpty())
@@ -116,8 +126,14 @@ void seedReferenceData(Database &db, const QString &osLogin)
                {p.code, p.name, *p.qualification ? QVariant(p.qualification) : QVariant()});
     insert(db, "qualificacao", {"CDPROCESSO", "CDQUALIFPROC", "NMQUALIFPROC"}, {"0000011045", "01", "Programa novo"});
     insert(db, "qualificacao", {"CDPROCESSO", "CDQUALIFPROC", "NMQUALIFPROC"}, {"0000011045", "02", "Alteração de programa"});
-    for (int i = 0; i < 3; ++i)
-        insert(db, "cliente", {"CDCLIENTE", "NMFANTCLIE"}, {code(i + 1, 10), clients[i]});
+    int number = 0;
+    for (const Client &c : clients) {
+        const QString id = code(++number, 10);
+        insert(db, "cliente", {"CDCLIENTE", "NMFANTCLIE", "NRINSJURCLIE", "IDTPIJURCLIE"},
+               {id, c.name, c.registration, c.personType});
+        db.run("UPDATE cliente SET NRINSJURCLIE = ?, IDTPIJURCLIE = ? WHERE CDCLIENTE = ? AND NRINSJURCLIE IS NULL",
+               {c.registration, c.personType, id});
+    }
     const QVariantList projects[] = {
         {"0000000001", "Modernização Comercial", "Modernização dos módulos comerciais"},
         {"0000000002", "Portal Web", "Portal de autoatendimento"},

@@ -66,18 +66,32 @@ int PickDialog::currentRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
+// Typing narrows the list to the rows where a column holds the text (in any
+// case) and selects the first of them; a text found nowhere leaves the list
+// as it was, and an empty one shows every row again.
 bool PickDialog::search(const QString &text)
 {
-    if (text.isEmpty()) return false;
     const int columns = m_model->columnCount();
-    for (int row = 0; row < m_model->rowCount(); ++row)
+    const int rows = m_model->rowCount();
+    if (text.isEmpty()) {
+        for (int row = 0; row < rows; ++row)
+            m_grid->setRowHidden(row, false);
+        return false;
+    }
+    QList<int> matching;
+    for (int row = 0; row < rows; ++row)
         for (int column = 0; column < columns; ++column)
-            if (m_model->index(row, column).data().toString().startsWith(text, Qt::CaseInsensitive)) {
-                m_grid->selectRow(row);
-                m_grid->scrollTo(m_model->index(row, column));
-                return true;
+            if (m_model->index(row, column).data().toString().contains(text, Qt::CaseInsensitive)) {
+                matching << row;
+                break;
             }
-    return false;
+    if (matching.isEmpty())
+        return false;
+    for (int row = 0; row < rows; ++row)
+        m_grid->setRowHidden(row, !matching.contains(row));
+    m_grid->selectRow(matching.first());
+    m_grid->scrollTo(m_model->index(matching.first(), 0));
+    return true;
 }
 
 bool PickDialog::applyChoice()

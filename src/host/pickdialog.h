@@ -11,8 +11,9 @@ class RecordSet;
 class RecordSetModel;
 
 // The host's pick list: the visible fields of a record set in a grid, with a
-// search box that moves to the first row where any column starts with the typed
-// text (case-insensitive). Enter, a double click or "OK" pick the current row.
+// search box whose text narrows the rows to those where any column holds it
+// (case-insensitive). Enter, a double click or "OK" pick the current row;
+// Escape cancels.
 // A title "Window|Caption" gives the window title and a caption above the grid.
 class PickDialog : public QDialog {
     Q_OBJECT
@@ -22,7 +23,7 @@ public:
     int currentRow() const;
     // Puts the record set's cursor on the picked row; false when none is chosen.
     bool applyChoice();
-    // Moves to the first row matching text; false when none matches.
+    // Narrows to the rows holding text and selects the first; false when none does.
     bool search(const QString &text);
 
     QLineEdit *searchBox() const { return m_search; }

@@ -174,7 +174,13 @@ QString PictPess(const QString &registration, const QString &personType);
 // host message "MODULO_INDISPONIVEL" with the code and returns false.
 using ModuleLoader = std::function<bool(const QString &screenCode, const QString &parameter)>;
 void SetModuleLoader(ModuleLoader loader);
+// A loader that refuses has told the operator why (the host names the screen).
 bool LoadBPL(const QString &screenCode, const QString &parameter = {});
+// Several values for the module, passed as one parameter text that
+// ModuleParameters() gives back exactly (any characters).
+bool LoadBPL(const QString &screenCode, const QStringList &values);
+QString ModuleParameterText(const QStringList &values);
+QStringList ModuleParameters(const QString &parameter);
 using ModuleUnloader = std::function<void(const QString &screenCode)>;
 void SetModuleUnloader(ModuleUnloader unloader);
 void UnLoadBPL(const QString &screenCode);   // without an unloader: nothing

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QPointer>
 #include <QWidget>
@@ -53,13 +55,31 @@ void SetModuleLoader(ModuleLoader loader) { hooks().loader = std::move(loader); 
 
 bool LoadBPL(const QString &screenCode, const QString &parameter)
 {
-    if (hooks().loader && hooks().loader(screenCode, parameter)) return true;
+    if (hooks().loader) return hooks().loader(screenCode, parameter);
     DialogRequest request;
     request.kind = DialogRequest::Error;
     request.title = ApplicationTitle();
     request.text = TMessages::host().Msg("MODULO_INDISPONIVEL").replace("%s", screenCode);
     Dialogs().show(request);
     return false;
+}
+
+QString ModuleParameterText(const QStringList &values)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(values)).toJson(QJsonDocument::Compact));
+}
+
+QStringList ModuleParameters(const QString &parameter)
+{
+    QStringList values;
+    for (const QJsonValue &v : QJsonDocument::fromJson(parameter.toUtf8()).array())
+        values << v.toString();
+    return values;
+}
+
+bool LoadBPL(const QString &screenCode, const QStringList &values)
+{
+    return LoadBPL(screenCode, ModuleParameterText(values));
 }
 
 void SetModuleUnloader(ModuleUnloader unloader) { hooks().unloader = std::move(unloader); }

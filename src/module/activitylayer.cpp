@@ -178,6 +178,13 @@ void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &proc
     stIdProdSvn = checkout.stIdProdSvn();
 }
 
+void ActivityLayer::abreScripts(const QString &filial, const QString &solicitacao, const QString &produto,
+                                const QString &processo)
+{
+    scripts::CriaAnexoScript({m_servidor, &cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao, produto, processo,
+                             m_janela);
+}
+
 workflow::GravaRelease ActivityLayer::gravaRelease()
 {
     executor();
@@ -188,10 +195,7 @@ workflow::GravaRelease ActivityLayer::gravaRelease()
     };
     hooks.progresso = [this](const QStringList &linhas) { m_painel.mostraLinhas(linhas); };
     hooks.abreScripts = [this](const QString &filial, const QString &solicitacao, const QString &produto,
-                               const QString &processo) {
-        scripts::CriaAnexoScript({m_servidor, &cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao, produto,
-                                 processo, m_janela);
-    };
+                               const QString &processo) { abreScripts(filial, solicitacao, produto, processo); };
     return workflow::GravaRelease(*m_fluxo, m_servidor, std::move(hooks));
 }
 

@@ -89,6 +89,9 @@ public:
     std::optional<QStringList> stlSaidaSvn;
     // A command or workflow runs, and the activity it fixed at its start.
     bool emExecucao() const;
+    // The patch-script window of a request, on this layer's script list.
+    void abreScripts(const QString &filial, const QString &solicitacao, const QString &produto,
+                     const QString &processo);
     vcs::ActivityKey atividadeEmCurso() const;
     workflow::WorkflowContext &fluxo() { return *m_fluxo; }
 

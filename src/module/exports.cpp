@@ -2,7 +2,9 @@
 #include "module/frmzel.h"
 #include "module/modulestate.h"
 #include "host/services.h"
+#include "plan/dadosadi.h"
 #include "plan/filtroativi.h"
+#include "plan/respativ.h"
 #include "plan/plantooltips.h"
 #include "scripts/scriptvars.h"
 #include "scripts/selscripts.h"
@@ -86,6 +88,27 @@ void criaShowHistory()
     modulo.frmZEL->sbtShowHistoryClick();
 }
 
+// The answer and the additional data work through the main window's connection.
+TfrmZEL &janelaPrincipal()
+{
+    if (!Modulo().frmZEL)
+        qor::MensErro(plan::AnswerTexts().Msg(QStringLiteral("SEM_JANELA")), true);
+    return *Modulo().frmZEL;
+}
+
+void criaResposta(const plan::AnswerRequest &request)
+{
+    TfrmZEL &principal = janelaPrincipal();
+    plan::CriaResposta(principal.Servidor(), request, &principal);
+}
+
+void criaDadosAdi(const QString &tipo)
+{
+    TfrmZEL &principal = janelaPrincipal();
+    plan::CriaDadosAdi(principal.Servidor(), tipo, &principal);
+    principal.GetPlanAtivTare();
+}
+
 void criaAutenticacao()
 {
     // Without the main window there is no repository account to replace.
@@ -149,6 +172,20 @@ extern "C" const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBa
     if (!qor::guarded([&] { confirmou = apr::criaSelectFiles(valores); }))
         return kNaoAbriu;
     return confirmou ? kConfirmou : kNaoConfirmou;
+}
+
+extern "C" void CriaResposta(const char *fil, const char *tar, const char *ativ, const char *proc,
+                             const char *quali, const char *resp)
+{
+    const plan::AnswerRequest request{QString::fromUtf8(fil), QString::fromUtf8(tar), QString::fromUtf8(ativ),
+                                      QString::fromUtf8(proc), QString::fromUtf8(quali), QString::fromUtf8(resp)};
+    qor::guarded([&] { apr::criaResposta(request); });
+}
+
+extern "C" void CriaDadosAdi(const char *idAtendimento)
+{
+    const QString tipo = QString::fromUtf8(idAtendimento);
+    qor::guarded([&] { apr::criaDadosAdi(tipo); });
 }
 
 extern "C" void FinalizaModulo()

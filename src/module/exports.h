@@ -25,6 +25,12 @@ Q_DECL_EXPORT const char *CriaSelectFiles(const char *cdProdGrup, const char *di
 Q_DECL_EXPORT void CriaShowHistory();
 // The network authentication; its account becomes the main window's repository account.
 Q_DECL_EXPORT void CriaAutenticacao();
+// "Resposta da Atividade" (APR00130): branch, task, activity, process,
+// qualification and mode ("1": the plan's "Resposta"), as UTF-8 texts.
+Q_DECL_EXPORT void CriaResposta(const char *fil, const char *tar, const char *ativ, const char *proc,
+                                const char *quali, const char *resp);
+// "Dados Adicionais" (APR00120) of an attendance being started: "I" or "E".
+Q_DECL_EXPORT void CriaDadosAdi(const char *idAtendimento);
 // Called by the host before it unloads the module.
 Q_DECL_EXPORT void FinalizaModulo();
 }

@@ -13,6 +13,8 @@
 #include "plan/planloader.h"
 #include "history/frmshowhistory.h"
 #include "workcopy/atualizacaoproduto.h"
+#include "plan/attendance.h"
+#include "plan/planactions.h"
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>

@@ -28,6 +28,8 @@ class QTimer;
 class QToolButton;
 
 namespace plan {
+class AttendanceActions;
+class PlanActions;
 class DetailsPanel;
 class FilterIndicator;
 class GridLayoutStore;
@@ -214,6 +216,8 @@ private:
     QWidget *buildAguardo();
     QWidget *buildNavegador();
     void buildMenu();
+    // "Descrição", "Resposta", the requirement document and the attendance bar.
+    void ligaAcoesDoPlano();
     QList<QWidget *> controlesDoPlano() const;
     void mostraVistaDeComandos();
     QList<QAction *> acoesDoMenu() const;
@@ -227,6 +231,8 @@ private:
     plan::DetailsPanel *m_detalhes = nullptr;
     plan::FilterIndicator *m_indicador = nullptr;
     std::unique_ptr<ActivityLayer> m_atividades;
+    std::unique_ptr<plan::PlanActions> m_acoes;
+    std::unique_ptr<plan::AttendanceActions> m_atendimento;
     bool m_vistaDeComandos = false;
     bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;

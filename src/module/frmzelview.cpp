@@ -76,6 +76,7 @@ void TfrmZEL::buildUi()
     layout->addWidget(lblCodTela);
     layout->addWidget(nbkAPR);
     buildMenu();
+    ligaAcoesDoPlano();
     tmrOperSemAtiv = named<QTimer>("tmrOperSemAtiv", this);
     tmrOperSemAtiv->setInterval(0);
 }

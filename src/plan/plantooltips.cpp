@@ -52,6 +52,15 @@ const qor::TMessages &PlanTexts()
     return texts;
 }
 
+const qor::TMessages &AnswerTexts()
+{
+    static const qor::TMessages texts = [] {
+        initPlanTexts();
+        return qor::TMessages(QStringLiteral(":/plan/answers.msg"));
+    }();
+    return texts;
+}
+
 QString StatusToolTip(const PlanRowValues &row, const QString &columnField, const QDateTime &now)
 {
     const QString &status = row.status;

@@ -10,6 +10,8 @@ struct PlanRowValues;
 
 // The plan's own texts (grid and filter).
 const qor::TMessages &PlanTexts();
+// The answer dialog's, the additional data's and the pop-up menu's texts.
+const qor::TMessages &AnswerTexts();
 
 // Empty when the cell has nothing to explain.
 QString StatusToolTip(const PlanRowValues &row, const QString &columnField, const QDateTime &now);

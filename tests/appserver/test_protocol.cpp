@@ -140,9 +140,9 @@ TEST_F(Protocol, CatalogueHoldsTheFiftyFourMethods)
 
 TEST_F(Protocol, MethodNotBuiltYetSaysSo)
 {
-    const QJsonObject reply = client->call("GetItemTrab", {"0000000101"});
+    const QJsonObject reply = client->call("GetVerificaPatchTeste", {"0001", "0000005001", "00001"});
     EXPECT_EQ(errorCode(reply), -32001);
-    EXPECT_EQ(errorMessage(reply), "GetItemTrab: not implemented yet");
+    EXPECT_EQ(errorMessage(reply), "GetVerificaPatchTeste: not implemented yet");
 }
 
 TEST(ProtocolLimits, OversizedLineIsRefusedAndSkipped)

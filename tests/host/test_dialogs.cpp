@@ -56,6 +56,15 @@ TEST(PickDialog, SearchesAnyColumnAndPicksTheRow)
     EXPECT_EQ(dialog.currentRow(), 2);
     EXPECT_FALSE(dialog.search("xyz"));
     EXPECT_EQ(rs.recNo(), 0) << "the cursor moves only on a pick";
+    EXPECT_TRUE(dialog.search("concluída"));
+    EXPECT_FALSE(dialog.grid()->isRowHidden(0));
+    EXPECT_FALSE(dialog.grid()->isRowHidden(1));
+    EXPECT_TRUE(dialog.grid()->isRowHidden(2)) << "typing narrows the list";
+    EXPECT_TRUE(dialog.search("RESSALVA"));
+    EXPECT_EQ(dialog.currentRow(), 1);
+    dialog.search("");
+    EXPECT_FALSE(dialog.grid()->isRowHidden(2));
+    EXPECT_TRUE(dialog.search("cancel"));
     EXPECT_TRUE(dialog.applyChoice());
     EXPECT_EQ(rs["CDQUALIFPROC"].asString(), "Q3");
 }

@@ -23,6 +23,8 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -187,6 +189,32 @@ TEST_F(HostWindowTest, StatusBarKeepsTheSessionAfterTheMenusHints)
     modules->hide();
     QApplication::processEvents();
     EXPECT_EQ(shown(), expected);
+}
+
+TEST_F(HostWindowTest, DescriptionModuleShowsTheActivityOfItsValues)
+{
+    const QString values =
+        qor::ModuleParameterText({"0001", "0000005001", "00001", "c:\\sistemas\\prod\\P401", "S"});
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00600"), values));
+    settle();
+    ASSERT_EQ(frames().size(), 1);
+    QWidget *description = frames()[0]->widget();
+    EXPECT_EQ(description->objectName(), QStringLiteral("frmDescricaoAtiv"));
+    EXPECT_TRUE(description->findChild<QLineEdit *>("edtSolicitacao")->text().startsWith("0000012001 - "));
+    EXPECT_EQ(description->findChild<QLineEdit *>("edtConsolidada")->text(), QStringLiteral("Sim"));
+    EXPECT_EQ(description->findChild<QLineEdit *>("edtDiretorio")->text(), QStringLiteral("c:\\sistemas\\prod\\P401"));
+    EXPECT_TRUE(description->findChild<QLineEdit *>("edtSolicitacao")->isReadOnly());
+    EXPECT_TRUE(description->findChild<QPlainTextEdit *>("memDescricao")->toPlainText().contains("0000012001"));
+    EXPECT_EQ(description->findChild<QTableView *>("dbgItens")->model()->rowCount(), 1);
+
+    // Without its values the module says so and opens nothing.
+    EXPECT_TRUE(window->openModule(QStringLiteral("APR00600"), QString()));
+    settle();
+    EXPECT_EQ(frames().size(), 1);
+    EXPECT_TRUE(dialogs->texts().contains(QStringLiteral("A descrição da atividade precisa de filial, tarefa e atividade.")));
+    window->unloadModule(QStringLiteral("APR00600"));
+    settle();
+    EXPECT_TRUE(frames().isEmpty());
 }
 
 TEST_F(HostWindowTest, UnknownScreensAndMissingLibrariesGiveAClearMessage)

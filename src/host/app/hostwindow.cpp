@@ -21,10 +21,14 @@ struct KnownScreen {
     const char *title;
     const char *library;
     const char *creator;
+    // Opened by another module with its values (the creator takes the
+    // parameter text), not from the menu.
+    bool takesParameter = false;
 };
 // The screens of the suite this host knows of.
 const KnownScreen kScreens[] = {
     {"APR00100", "Apropriação de Atividades", "pkg_APR00100", "CriaAproAtiv"},
+    {"APR00600", "Descrição da Atividade", "pkg_APR00600", "CriaDescricaoAtiv", true},
 };
 
 const KnownScreen *findScreen(const QString &code)
@@ -78,6 +82,8 @@ void HostWindow::buildMenus()
 {
     QMenu *modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
     for (const KnownScreen &screen : kScreens) {
+        if (screen.takesParameter)
+            continue;
         QAction *action = modules->addAction(QStringLiteral("%1 - %2").arg(QLatin1String(screen.code),
                                                                            QString::fromUtf8(screen.title)));
         action->setObjectName(QStringLiteral("act") + QLatin1String(screen.code));
@@ -117,7 +123,6 @@ QString HostWindow::moduleLibraryPath(const QString &screenCode) const
 
 bool HostWindow::openModule(const QString &screenCode, const QString &parameter)
 {
-    Q_UNUSED(parameter);
     const QString code = screenCode.toUpper();
     const KnownScreen *screen = findScreen(code);
     if (!screen) {
@@ -138,14 +143,18 @@ bool HostWindow::openModule(const QString &screenCode, const QString &parameter)
         qor::ShowDetailError(QStringLiteral("Não foi possível carregar o módulo da tela %1.").arg(code), why);
         return false;
     }
-    using Creator = void (*)();
-    auto create = reinterpret_cast<Creator>(module.library->resolve(module.creator.toLatin1().constData()));
-    if (!create) {
+    QFunctionPointer creator = module.library->resolve(module.creator.toLatin1().constData());
+    if (!creator) {
         qor::ShowDetailError(QStringLiteral("O módulo da tela %1 não oferece a função %2.").arg(code, module.creator),
                              module.library->fileName());
         return false;
     }
-    create();
+    if (screen->takesParameter) {
+        const QByteArray text = parameter.toUtf8();
+        reinterpret_cast<void (*)(const char *)>(creator)(text.constData());
+    } else {
+        reinterpret_cast<void (*)()>(creator)();
+    }
     return true;
 }
 
