@@ -90,7 +90,7 @@ public:
 // ---- Text helpers ----------------------------------------------------------------
 bool EmptyString(const QString &text);
 // A code at a fixed width: digits-only codes get leading zeros ("7" -> "007",
-// "11045" at 10 -> "0000011045"); any other text is trimmed and right-aligned
+// "12" at 12 -> "000000000012"); any other text is trimmed and right-aligned
 // with leading blanks; a text longer than the width keeps its last `width`
 // characters. An empty or blank code stays empty.
 QString Ajusta(const QString &code, int width);

@@ -3,6 +3,7 @@
 #include "host/recordset.h"
 #include "host/services.h"
 #include "plan/plantooltips.h"
+#include "plan/processos.h"
 #include "plan/respativ.h"
 #include "vcs/pathmap.h"
 #include <QDesktopServices>
@@ -12,8 +13,7 @@ namespace plan {
 
 bool AnswerAsksForScripts(const QString &processo)
 {
-    static const QStringList processes{"0000011270", "0000000663", "0000011669", "0000013015"};
-    return processes.contains(processo.trimmed());
+    return processos::Script(processo.trimmed());
 }
 
 PlanActions::PlanActions(PlanActionsContext ctx) : m_ctx(std::move(ctx))
