@@ -97,4 +97,22 @@ Reply releaseMetaDados(CallContext &ctx, const Args &args)
     return QJsonValue(QString::number(release));
 }
 
+// After the scripts of an activity went into the repository: a file that
+// was not under version control before the work (release "0") has no
+// release before it. Real releases recorded for other files stay.
+Reply setReleaseAntNula(CallContext &ctx, const Args &args)
+{
+    const QVariantList key{args.text(0).trimmed(), args.text(1).trimmed(), args.text(2).trimmed()};
+    QSqlQuery known = ctx.db.run("SELECT 1 FROM planativtare WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
+                                 key);
+    if (!known.next())
+        throw appError("Atividade não encontrada no plano.",
+                       QString("SetReleaseAntNula: no activity %1/%2/%3").arg(args.text(0), args.text(1), args.text(2)));
+    known.finish();
+    ctx.db.run("UPDATE arqcheckout SET CDRELEASEARQANT = NULL"
+               " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ? AND CDRELEASEARQANT = '0'",
+               key);
+    return {};
+}
+
 }
