@@ -45,9 +45,12 @@ void setRelease(Database &db, const char *column, const Args &args, int codeArg,
 // under version control, or empty when none could be read.
 Reply setReleaseAntSVN(CallContext &ctx, const Args &args)
 {
-    const QString release = args.text(4).trimmed();
+    QString release = args.text(4).trimmed();
     if (!release.isEmpty() && !isRevision(release))
         throw appError("Release inválida.", QString("SetReleaseAntSVN: release \"%1\" is not a revision").arg(release));
+    // One spelling of "not under version control", which SetReleaseAntNula looks for.
+    if (!release.isEmpty() && release.count('0') == release.size())
+        release = "0";
     setRelease(ctx.db, "CDRELEASEARQANT", args, 3, release.isEmpty() ? QVariant() : QVariant(release),
                "SetReleaseAntSVN");
     return {};

@@ -57,20 +57,22 @@ TEST_F(Checkin, ScriptCheckinRecordsNewFilesWithoutAReleaseBefore)
     file(activity, "0", novo, 0);
     file(activity, "1", antigo, "41");
     file(otherActivity, "0", "c:\\sistemas\\prod\\P401\\fontes\\novo.pas", 0);
+    file(activity, "2", "c:\\sistemas\\prod\\P401\\sql\\atualiza_bd\\P401_003.sql", "000");
     client->result("SetReleaseAtuSVN", with(activity, {"58", "0"}));
     client->result("SetReleaseAtuSVN", with(activity, {"59", "1"}));
+    client->result("SetReleaseAtuSVN", with(activity, {"60", "2"}));
 
     EXPECT_TRUE(client->result("SetReleaseAntNula", activity).isNull());
 
-    EXPECT_EQ(before(activity), (QStringList{"null", "41"}));
+    EXPECT_EQ(before(activity), (QStringList{"null", "41", "null"}));
     const QJsonValue files = client->result("GetArqCheck", activity);
-    EXPECT_EQ(column(files, "CDRELEASEARQATU"), (QStringList{"58", "59"}));
-    EXPECT_EQ(column(files, "ARQUIVO"), (QStringList{novo, antigo}));
-    EXPECT_EQ(column(client->result("GetArqCheckout", activity), "NMARQUIVO"), (QStringList{novo, antigo}));
+    EXPECT_EQ(column(files, "CDRELEASEARQATU"), (QStringList{"58", "59", "60"}));
+    EXPECT_EQ(column(files, "ARQUIVO").mid(0, 2), (QStringList{novo, antigo}));
+    EXPECT_EQ(column(client->result("GetArqCheckout", activity), "NMARQUIVO"), column(files, "ARQUIVO"));
     // Another activity's new file keeps its mark; calling again changes nothing.
     EXPECT_EQ(before(otherActivity), QStringList{"0"});
     client->result("SetReleaseAntNula", activity);
-    EXPECT_EQ(before(activity), (QStringList{"null", "41"}));
+    EXPECT_EQ(before(activity), (QStringList{"null", "41", "null"}));
     // An activity without files is no error.
     client->result("SetReleaseAntNula", {"0001", "0000005016", "00001"});
 }
