@@ -42,6 +42,7 @@ Reply setProgOperOpc(CallContext &, const Args &);
 Reply getProdSVN(CallContext &, const Args &);
 Reply getProdMercado(CallContext &, const Args &);
 Reply getParamProdSVN(CallContext &, const Args &);
+Reply setDataAtuProd(CallContext &, const Args &);
 
 // methods_patch.cpp
 Reply getVersao(CallContext &, const Args &);
@@ -53,6 +54,7 @@ Reply delPatchTram(CallContext &, const Args &);
 // methods_release.cpp
 Reply setReleaseAntSVN(CallContext &, const Args &);
 Reply setReleaseAtuSVN(CallContext &, const Args &);
+Reply setReleaseAntNula(CallContext &, const Args &);
 Reply getProdSubv(CallContext &, const Args &);
 Reply releaseMetaDados(CallContext &, const Args &);
 

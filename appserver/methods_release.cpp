@@ -45,9 +45,12 @@ void setRelease(Database &db, const char *column, const Args &args, int codeArg,
 // under version control, or empty when none could be read.
 Reply setReleaseAntSVN(CallContext &ctx, const Args &args)
 {
-    const QString release = args.text(4).trimmed();
+    QString release = args.text(4).trimmed();
     if (!release.isEmpty() && !isRevision(release))
         throw appError("Release inválida.", QString("SetReleaseAntSVN: release \"%1\" is not a revision").arg(release));
+    // One spelling of "not under version control", which SetReleaseAntNula looks for.
+    if (!release.isEmpty() && release.count('0') == release.size())
+        release = "0";
     setRelease(ctx.db, "CDRELEASEARQANT", args, 3, release.isEmpty() ? QVariant() : QVariant(release),
                "SetReleaseAntSVN");
     return {};
@@ -95,6 +98,24 @@ Reply releaseMetaDados(CallContext &ctx, const Args &args)
                {tree, release, args.text(1).trimmed(), args.text(2).trimmed(), args.text(3).trimmed(), login,
                 formatStamp(QDateTime::currentDateTime())});
     return QJsonValue(QString::number(release));
+}
+
+// After the scripts of an activity went into the repository: a file that
+// was not under version control before the work (release "0") has no
+// release before it. Real releases recorded for other files stay.
+Reply setReleaseAntNula(CallContext &ctx, const Args &args)
+{
+    const QVariantList key{args.text(0).trimmed(), args.text(1).trimmed(), args.text(2).trimmed()};
+    QSqlQuery known = ctx.db.run("SELECT 1 FROM planativtare WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
+                                 key);
+    if (!known.next())
+        throw appError("Atividade não encontrada no plano.",
+                       QString("SetReleaseAntNula: no activity %1/%2/%3").arg(args.text(0), args.text(1), args.text(2)));
+    known.finish();
+    ctx.db.run("UPDATE arqcheckout SET CDRELEASEARQANT = NULL"
+               " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ? AND CDRELEASEARQANT = '0'",
+               key);
+    return {};
 }
 
 }

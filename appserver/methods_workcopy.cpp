@@ -1,6 +1,7 @@
 #include "database.h"
 #include "handlers.h"
 #include "packet.h"
+#include "rpcerror.h"
 #include <QHash>
 
 namespace apr {
@@ -74,6 +75,32 @@ Reply getParamProdSVN(CallContext &ctx, const Args &args)
                                    {str("CDPRODUTO", 10), str("DSDIRVSS", 250), str("DSDIRBASEVER", 250),
                                     dt("DTATUPRODSUBVER")},
                                    "p.CDARVPROD = ?", {args.text(0).trimmed()});
+}
+
+// A check-in changed the product's repository: its state date moves on, so
+// that every working copy updated before now is updated again. The date only
+// ever goes forward, one second at least, since the update compares with
+// "later than" and two check-ins within one second would otherwise look like one.
+Reply setDataAtuProd(CallContext &ctx, const Args &args)
+{
+    const QString product = args.text(0).trimmed();
+    QSqlQuery q = ctx.db.run("SELECT CDPRODUTO, DTATUPRODSUBVER FROM produto WHERE CDPRODUTO = ? OR CDPRODGRUP = ?"
+                             " ORDER BY CDPRODUTO",
+                             {product, product});
+    QList<std::pair<QString, QDateTime>> found;
+    while (q.next())
+        found.append({q.value(0).toString(), parseStamp(q.value(1).toString()).value_or(QDateTime())});
+    q.finish();
+    if (found.isEmpty())
+        throw appError("Produto não encontrado.", QString("SetDataAtuProd: no product \"%1\"").arg(product));
+    // Stored to the second: compared as stored.
+    QDateTime now = QDateTime::currentDateTime();
+    now = now.addMSecs(-now.time().msec());
+    for (const auto &[code, previous] : found) {
+        const QDateTime stamp = previous.isValid() && previous >= now ? previous.addSecs(1) : now;
+        ctx.db.run("UPDATE produto SET DTATUPRODSUBVER = ? WHERE CDPRODUTO = ?", {formatStamp(stamp), code});
+    }
+    return {};
 }
 
 }
