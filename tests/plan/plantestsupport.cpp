@@ -8,6 +8,14 @@ QJsonValue DateValue(const QDateTime &when)
     return when.isValid() ? QJsonValue(when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))) : QJsonValue();
 }
 
+QJsonObject Field(const char *name, const char *type, int size)
+{
+    QJsonObject f{{"name", name}, {"type", type}};
+    if (QLatin1String(type) == QLatin1String("string"))
+        f.insert("size", size);
+    return f;
+}
+
 QJsonObject Packet(const QJsonArray &fields, const std::vector<QVariantMap> &rows)
 {
     QJsonArray jsonRows;

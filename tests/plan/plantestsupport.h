@@ -27,6 +27,8 @@ namespace plantest {
 // A packet of cdsPlanAtivTare's shape with the given rows (field -> value).
 QJsonObject PlanPacket(const std::vector<QVariantMap> &rows);
 QJsonObject Packet(const QJsonArray &fields, const std::vector<QVariantMap> &rows);
+// A field of a packet's description; texts carry their size.
+QJsonObject Field(const char *name, const char *type = "string", int size = 10);
 QJsonValue DateValue(const QDateTime &when);
 
 struct Call {

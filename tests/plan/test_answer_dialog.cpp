@@ -18,22 +18,14 @@ using plantest::RecordingServer;
 
 namespace {
 
-QJsonObject field(const char *name, const char *type = "string", int size = 10)
-{
-    QJsonObject f{{"name", name}, {"type", type}};
-    if (QLatin1String(type) == QLatin1String("string"))
-        f.insert("size", size);
-    return f;
-}
-
 QJsonObject answerPacket(const QString &text = {})
 {
     std::vector<QVariantMap> rows;
     if (!text.isNull())
         rows.push_back({{"CDFILIAL", "0001"}, {"NRTAREFA", "0000005001"}, {"NRPLATIVTARE", "00001"},
                         {"TXREATIVTARE", text}});
-    return plantest::Packet({field("CDFILIAL", "string", 4), field("NRTAREFA"), field("NRPLATIVTARE", "string", 5),
-                             field("TXREATIVTARE", "memo")},
+    return plantest::Packet({plantest::Field("CDFILIAL", "string", 4), plantest::Field("NRTAREFA"), plantest::Field("NRPLATIVTARE", "string", 5),
+                             plantest::Field("TXREATIVTARE", "memo")},
                             rows);
 }
 
@@ -43,7 +35,7 @@ QJsonObject qualificationsPacket(bool any)
     if (any)
         rows = {{{"CDPROCESSO", "0000011045"}, {"CDQUALIFPROC", "01"}, {"NMQUALIFPROC", "Programa novo"}},
                 {{"CDPROCESSO", "0000011045"}, {"CDQUALIFPROC", "02"}, {"NMQUALIFPROC", "Alteração"}}};
-    return plantest::Packet({field("CDPROCESSO"), field("CDQUALIFPROC", "string", 2), field("NMQUALIFPROC")}, rows);
+    return plantest::Packet({plantest::Field("CDPROCESSO"), plantest::Field("CDQUALIFPROC", "string", 2), plantest::Field("NMQUALIFPROC")}, rows);
 }
 
 class AnswerDialog : public ::testing::Test {

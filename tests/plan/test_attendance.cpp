@@ -25,14 +25,6 @@ using plantest::RecordingServer;
 
 namespace {
 
-QJsonObject field(const char *name, const char *type = "string", int size = 12)
-{
-    QJsonObject f{{"name", name}, {"type", type}};
-    if (QLatin1String(type) == QLatin1String("string"))
-        f.insert("size", size);
-    return f;
-}
-
 QJsonObject andamento(const QString &kind)
 {
     qor::RecordSet shape;
@@ -60,8 +52,8 @@ qor::RemoteResult lookUp(const QJsonArray &args)
         for (const QVariantMap &row : all)
             if (p.value("P_TNRINSJURCLIE").toString() == "T" || row["NRINSJURCLIE"] == p.value("P_NRINSJURCLIE").toString())
                 rows.push_back(row);
-        r.value = plantest::Packet({field("CDCLIENTE", "string", 21), field("NRINSJURCLIE", "string", 20),
-                                    field("NMFANTCLIE", "string", 50), field("IDTPIJURCLIE", "string", 1)},
+        r.value = plantest::Packet({plantest::Field("CDCLIENTE", "string", 21), plantest::Field("NRINSJURCLIE", "string", 20),
+                                    plantest::Field("NMFANTCLIE", "string", 50), plantest::Field("IDTPIJURCLIE", "string", 1)},
                                    rows);
     } else {
         const std::vector<QVariantMap> all = {{{"CDOPERADOR", "000000000002"}, {"NMOPERADOR", "Maria Souza"}},
@@ -69,7 +61,7 @@ qor::RemoteResult lookUp(const QJsonArray &args)
         for (const QVariantMap &row : all)
             if (p.value("P_TCDOPERADOR").toString() == "T" || row["CDOPERADOR"] == p.value("P_CDOPERADOR").toString())
                 rows.push_back(row);
-        r.value = plantest::Packet({field("CDOPERADOR"), field("NMOPERADOR", "string", 40)}, rows);
+        r.value = plantest::Packet({plantest::Field("CDOPERADOR", "string", 12), plantest::Field("NMOPERADOR", "string", 40)}, rows);
     }
     return r;
 }
