@@ -1,6 +1,7 @@
 #include "appropriation.h"
 #include "args.h"
 #include "database.h"
+#include <algorithm>
 
 namespace apr {
 
@@ -37,13 +38,21 @@ void closeStretchOf(Database &db, const QVariantList &key, const QString &now)
 void openStretch(Database &db, const QString &op, const QVariantList &key, const QString &now,
                  const QString &attendance)
 {
-    closeOpenStretch(db, op, now);
+    // After a server whose clock runs ahead, the new stretch begins where
+    // the operator's last one began or ended, so stretches never overlap.
+    QString start = now;
+    QSqlQuery last = db.run("SELECT MAX(DTINICIO), MAX(DTFIM) FROM apropriacao WHERE CDOPERADOR = ?", {op});
+    if (last.next())
+        for (int i = 0; i < 2; ++i)
+            start = std::max(start, last.value(i).toString());
+    last.finish();
+    closeOpenStretch(db, op, start);
     // A start in the same second as the last one replaces that empty stretch.
     db.run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO, IDATENDIMENTO)"
            " VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (CDOPERADOR, DTINICIO) DO UPDATE SET CDFILIAL = excluded.CDFILIAL,"
            " NRTAREFA = excluded.NRTAREFA, NRPLATIVTARE = excluded.NRPLATIVTARE, DTFIM = NULL,"
            " IDATENDIMENTO = excluded.IDATENDIMENTO",
-           QVariantList{op} + key + QVariantList{now, attendance.isEmpty() ? QVariant() : QVariant(attendance)});
+           QVariantList{op} + key + QVariantList{start, attendance.isEmpty() ? QVariant() : QVariant(attendance)});
 }
 
 }
