@@ -417,3 +417,30 @@ TEST(SelCheckinRules, BaseAndWorkItemDirectories)
     EXPECT_EQ(BuscaCheckin::DiretorioDoItem("c:\\p\\", "Fontes\\...\\"), "c:\\p\\Fontes\\...\\");
     EXPECT_EQ(BuscaCheckin::DiretorioDoItem("c:\\p\\", "\\Fontes\\*.pas"), "c:\\p\\Fontes\\*.pas");
 }
+
+TEST(SelCheckinRules, MenuOfTheWorkItemOrOfTheModellingScriptsAndWhatThePreparationRefuses)
+{
+    Bench bench;
+    bench.remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Cad"}, {"P&D"}});
+    SelecaoCheckin valores{"P502", "\\prod\\ci", "0000000700", "03", "0001", kTask, kActivity};
+    BuscaCheckin busca(bench.fluxo, PlataformaProduto::Asp, valores);
+    EXPECT_EQ(busca.DiretoriosDoMenu(), (QStringList{"c:\\prod\\ci\\Fontes\\Cad\\", "c:\\prod\\ci\\P&D\\"}));
+    valores.itemTrab = "MODELAGEM";
+    BuscaCheckin modelagem(bench.fluxo, PlataformaProduto::Asp, valores);
+    EXPECT_EQ(modelagem.DiretoriosDoMenu(),
+              (QStringList{"c:\\prod\\ci\\Sql\\ATUALIZA_BD\\Oracle", "c:\\prod\\ci\\Sql\\ATUALIZA_BD\\SQLServer"}));
+    EXPECT_EQ(bench.remote.count("GetDirItemTrab"), 1);
+
+    // A failed preparation opens no dialog and leaves the flag as it was.
+    bool confirma = true;
+    valores.diretorioBase.clear();
+    EXPECT_EQ(AbortOf([&] { workflow::CriaSelectFilesCheckin(bench.fluxo, PlataformaProduto::Asp, valores, confirma); }),
+              "Não está parametrizado o diretório do produto da solicitação.");
+    valores.diretorioBase = "c:\\prod\\ci";
+    bench.remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {});
+    EXPECT_EQ(AbortOf([&] { workflow::CriaSelectFilesCheckin(bench.fluxo, PlataformaProduto::Asp, valores, confirma); }),
+              "Não está parametrizado o diretório do item de trabalho da solicitação.");
+    EXPECT_TRUE(confirma);
+    EXPECT_EQ(bench.dialogs->count(qor::DialogRequest::Modal), 0);
+    EXPECT_EQ(bench.remote.uses, 0);
+}
