@@ -16,6 +16,31 @@ namespace {
 constexpr int kChunk = 2000;
 constexpr int kStartTimeoutMs = 30000;
 
+bool utf8(const QString &locale)
+{
+    return locale.contains(QLatin1String("UTF-8"), Qt::CaseInsensitive)
+           || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
+}
+
+// The host's file names are UTF-8: a child whose character type is "C" would
+// refuse every name outside ASCII ("Relatório de vendas.pas"). Its messages
+// keep the language they were given.
+QProcessEnvironment comNomesUtf8(QProcessEnvironment environment)
+{
+    const QString all = environment.value(QStringLiteral("LC_ALL"));
+    const QString ctype = !all.isEmpty() ? all
+                          : environment.value(QStringLiteral("LC_CTYPE"), environment.value(QStringLiteral("LANG")));
+    if (utf8(ctype))
+        return environment;
+    if (!all.isEmpty()) {
+        environment.remove(QStringLiteral("LC_ALL"));
+        environment.insert(QStringLiteral("LANG"), all);
+        environment.insert(QStringLiteral("LC_MESSAGES"), all);
+    }
+    environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
+    return environment;
+}
+
 const QString kResultado = QStringLiteral("Resultado :");
 const QString kSubversionStartFailure = QStringLiteral(
     "ERRO AO EXECUTAR PROCESSO NO SUBVERSION, VERIFIQUE SE O SUBVERSION FOI INSTALADO CORRETAMENTE");
@@ -199,7 +224,8 @@ bool ConsoleRunner::run(const QString &caption, const CommandLine &command, cons
     ChildOwner child;
     QProcess &process = *child;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (m_hasEnvironment) process.setProcessEnvironment(m_environment);
+    process.setProcessEnvironment(
+        comNomesUtf8(m_hasEnvironment ? m_environment : QProcessEnvironment::systemEnvironment()));
     process.start(program, arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(shown, sink);
     m_results[index].started = true;

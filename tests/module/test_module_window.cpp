@@ -161,6 +161,22 @@ TEST_F(ModuleWindowTest, TheWorkItemCodeStaysProtectedAcrossReloads)
     EXPECT_TRUE(dialogs->texts().filter(QStringLiteral("Erro")).isEmpty());
 }
 
+// The check-in selection's automatic additions stop when the machine's
+// web-client key holds "APRBloqAdicionaArq", whatever its value.
+TEST_F(ModuleWindowTest, TheWorkflowsAskTheMachineKeyOfTheWebClient)
+{
+    TfrmZEL &w = open();
+    const workflow::WorkflowContext &fluxo = w.atividades().fluxo();
+    EXPECT_FALSE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq")));
+    const QString key = apr::Registro::chave(qor::CurrentSession().siteWebCliKey, QStringLiteral("APRBloqAdicionaArq"));
+    apr::Registro::usuario()->setValue(key, QString());
+    EXPECT_FALSE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq"))) << "the user's key is not the machine's";
+    apr::Registro::maquina()->setValue(key, QString());
+    EXPECT_TRUE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq")));
+    apr::Registro::maquina()->remove(key);
+    apr::Registro::usuario()->remove(key);
+}
+
 TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
 {
     TfrmZEL &w = open();
