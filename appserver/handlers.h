@@ -78,6 +78,9 @@ Reply pesquisar(CallContext &, const Args &);
 
 // methods_history.cpp
 Reply getProdAtual(CallContext &, const Args &);
+
+// methods_apropriacao.cpp
+Reply getApropriacaoPeriodo(CallContext &, const Args &);
 }
 
 // methods_session.cpp
