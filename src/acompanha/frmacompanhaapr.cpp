@@ -122,6 +122,8 @@ void TfrmAcompanhaAPR::buildView()
     divisao->addWidget(chtApropriacao);
     divisao->setStretchFactor(0, 1);
     divisao->setStretchFactor(1, 1);
+    // Table and chart share the height evenly (the sizes are proportions).
+    divisao->setSizes({1000, 1000});
     layout->addWidget(divisao, 1);
 
     auto *rodape = new QHBoxLayout;
