@@ -246,6 +246,13 @@ TEST_F(HostWindowTest, FollowUpOpensFromTheMenuAndFromThePlansButton)
     EXPECT_EQ(frames().size(), 2);
     ASSERT_NE(window->mdiArea()->activeSubWindow(), nullptr);
     EXPECT_EQ(window->mdiArea()->activeSubWindow()->widget(), followUp.data());
+    // The window the plan's timer asks about is the document, not the host's frame.
+    QApplication::setActiveWindow(window.get());
+    ASSERT_EQ(QApplication::activeWindow(), window.get());
+    ASSERT_NE(qor::ActiveWindow(), nullptr);
+    EXPECT_EQ(qor::ActiveWindow()->objectName(), QStringLiteral("frmAcompanhaAPR"));
+    window->mdiArea()->setActiveSubWindow(frames()[0]->widget() == followUp ? frames()[1] : frames()[0]);
+    EXPECT_EQ(qor::ActiveWindow()->objectName(), QStringLiteral("frmZEL"));
     EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
     window->unloadModule(QStringLiteral("APR00500"));
     settle();
