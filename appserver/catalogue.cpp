@@ -99,6 +99,8 @@ const std::vector<MethodEntry> methods = {
     // Besides the module's own: the look-ups by name and the activity description (APR00600).
     {"GetPesquisa", {{{"consulta", T}, {"parâmetros", V}}}, pesquisar},
     {"GetDescricaoAtiv", {{filial, tarefa, atividade}}, getDescricaoAtiv},
+    // The operator's booked time of a period, for the appropriation follow-up (APR00500).
+    {"GetApropriacaoPeriodo", {{filial, operador, {"data inicial", D}, {"data final", D}}}, getApropriacaoPeriodo},
 };
 
 // A session may have been signed out or have expired through another

@@ -85,6 +85,9 @@ Reply getOperSemApro(CallContext &, const Args &);
 
 // methods_history.cpp
 Reply getProdAtual(CallContext &, const Args &);
+
+// methods_apropriacao.cpp
+Reply getApropriacaoPeriodo(CallContext &, const Args &);
 }
 
 // methods_session.cpp

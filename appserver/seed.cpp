@@ -318,6 +318,37 @@ void seedProjectChecks(Database &db)
     }
 }
 
+// Booked time of the last days for the follow-up of appropriation: working
+// hours over a few activities, an evening that runs past midnight, and today
+// a closed stretch and the running activity (task 5001) since a while ago.
+// Seeded once: a later seed on another day would open a second running one.
+void seedAppropriations(Database &db)
+{
+    QSqlQuery any = db.run("SELECT 1 FROM apropriacao WHERE CDOPERADOR = ?", {demoOperator});
+    const bool booked = any.next();
+    any.finish();
+    if (booked)
+        return;
+    const QStringList columns{"CDOPERADOR", "CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "DTINICIO", "DTFIM"};
+    const auto book = [&](const QString &op, int task, const QString &from, const QVariant &to) {
+        insert(db, "apropriacao", columns, {op, branch, code(task, 10), "00001", from, to});
+    };
+    const int tasks[] = {5001, 5002, 5004, 5006, 5012, 5020};
+    for (int day = -8; day <= -1; ++day) {
+        const int a = tasks[(day + 8) % 6], b = tasks[(day + 11) % 6];
+        book(demoOperator, a, stamp(day, 8, 0), stamp(day, 10, 15 + (day + 8) * 5));
+        book(demoOperator, b, stamp(day, 10, 15 + (day + 8) * 5), stamp(day, 12, 0));
+        book(demoOperator, tasks[0], stamp(day, 13, 0), stamp(day, 17, 30 - (day + 8)));
+    }
+    book(demoOperator, 5004, stamp(-2, 20, 30), stamp(-1, 0, 45));
+    QDateTime now = QDateTime::currentDateTime();
+    now.setTime(QTime(now.time().hour(), now.time().minute()));
+    book(demoOperator, 5002, formatStamp(now.addSecs(-210 * 60)), formatStamp(now.addSecs(-105 * 60)));
+    book(demoOperator, 5001, formatStamp(now.addSecs(-105 * 60)), QVariant());
+    // A colleague's day, which the demo operator never sees.
+    book("000000000003", 5101, stamp(-1, 9, 0), stamp(-1, 11, 0));
+}
+
 }
 
 void seedDemo(Database &db, const QString &osLogin)
@@ -330,6 +361,7 @@ void seedDemo(Database &db, const QString &osLogin)
     seedPatches(db);
     seedCheckouts(db);
     seedProjectChecks(db);
+    seedAppropriations(db);
     insert(db, "atendimento",
            {"CDFILIAL", "CDOPERADOR", "DTINIATEND", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "IDATENDIMENTO",
             "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},
