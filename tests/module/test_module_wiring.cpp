@@ -617,7 +617,7 @@ TEST_F(WiredWindowTest, StatusCellChecksOutPlannedDevelopmentActivitiesAndSwitch
     ASSERT_GE(held, 0) << "the P610 development activity is in the Delphi plan";
     ASSERT_EQ(textAt(w, held, "IDSITATIVTAR"), QStringLiteral("P"));
     dialogs->shown.clear();
-    qor::guarded([&] { w.statusCellClick(held); });
+    qor::guarded([&] { w.dbgPadraoCellClick(held, QStringLiteral("IDSITATIVTAR")); });
     settle();
     ASSERT_FALSE(dialogs->shown.empty());
     EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("000000000002 - Maria Souza")))
@@ -630,7 +630,7 @@ TEST_F(WiredWindowTest, StatusCellChecksOutPlannedDevelopmentActivitiesAndSwitch
     const int paused = rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001"));
     ASSERT_GE(paused, 0);
     ASSERT_EQ(textAt(w, paused, "IDSITATIVTAR"), QStringLiteral("I"));
-    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(paused); }));
+    EXPECT_TRUE(qor::guarded([&] { w.dbgPadraoCellClick(paused, QStringLiteral("IDSITATIVTAR")); }));
     settle();
     EXPECT_EQ(textAt(w, rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001")), "IDSITATIVTAR"),
               QStringLiteral("A"));
