@@ -11,6 +11,7 @@
 #include "plan/plangridcontroller.h"
 #include "plan/planloader.h"
 #include "plan/processos.h"
+#include "plan/situacao.h"
 #include "plan/transicoes.h"
 #include <QApplication>
 #include <QElapsedTimer>

@@ -312,9 +312,9 @@ void TransicoesAtividade::Change_Status(const QString &tarefa, const QString &at
             plano.cancel();
         if (!servidorMudou) {
             plano.cancelUpdates();
-            if (!chave.isEmpty() && inicioPendente(chave))
-                marcaPendente(chave);
-            localiza(kTarefaAtividade, alvo);
+            if (localiza(kTarefaAtividade, alvo)
+                && inicioPendente({campo("CDFILIAL"), campo("NRTAREFA"), campo("NRPLATIVTARE")}))
+                marcaPendente();
         }
         throw;
     }
@@ -332,7 +332,7 @@ void TransicoesAtividade::Change_Status(const QString &tarefa, const QString &at
 
 // The row keeps saying, in its phase column, that its files are checked out
 // and its start is still to be recorded; a reload keeps the note.
-void TransicoesAtividade::marcaPendente(const vcs::ActivityKey &)
+void TransicoesAtividade::marcaPendente()
 {
     if (m_notaInstalada)
         return;

@@ -140,6 +140,8 @@ public:
     // recorded: their next start goes on without a second check-out.
     bool inicioPendente(const vcs::ActivityKey &chave) const { return m_inicioPendente.contains(chaveTexto(chave)); }
     InfoProjeto infoProjeto() const;
+    // The operations the module wired in (a test wraps one to interrupt the work in between).
+    OperacoesTransicoes &operacoes() { return m_op; }
 
     qor::RecordSet cdsSitProjeto{QStringLiteral("cdsSitProjeto")};
     qor::RecordSet cdsPatchVencida{QStringLiteral("cdsPatchVencida")};
@@ -167,7 +169,7 @@ private:
     void recusaSe(const Recusa &r) { if (r) recusa(r); }
     QString campo(const char *nome) const;
     bool localiza(const QString &chaves, const QVariantList &valores);
-    void marcaPendente(const vcs::ActivityKey &chave);
+    void marcaPendente();
     static QString chaveTexto(const vcs::ActivityKey &chave);
 
     TransicoesContexto m_ctx;

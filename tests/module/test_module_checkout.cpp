@@ -8,6 +8,7 @@
 #include "host/services.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
+#include "plan/transicoes.h"
 #include "workflow/frmselcheckout.h"
 #include <QApplication>
 #include <QJsonArray>
@@ -107,6 +108,50 @@ protected:
         return w.cdsPlanAtivTare.fieldByName(QStringLiteral("IDSITATIVTAR")).valueAt(rowOf(w)).toString();
     }
 
+    // A left click on the activity's cell of that column, as the operator gives it.
+    void click(TfrmZEL &w, const QString &task, const QString &field)
+    {
+        int row = -1;
+        for (int r = 0; r < w.cdsPlanAtivTare.recordCount(); ++r)
+            if (w.cdsPlanAtivTare.textAt(QStringLiteral("NRTAREFA"), r) == task)
+                row = r;
+        ASSERT_GE(row, 0) << qPrintable(task);
+        const QModelIndex cell = w.dtsPadrao->index(row, w.dtsPadrao->columnOf(field));
+        w.dbgPadrao->scrollTo(cell);
+        QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, w.dbgPadrao->visualRect(cell).center());
+        QApplication::processEvents();
+    }
+    QString field(const TfrmZEL &w, const QString &task, const char *name) const
+    {
+        const qor::RecordSet &plan = w.cdsPlanAtivTare;
+        for (int r = 0; r < plan.recordCount(); ++r)
+            if (plan.textAt(QStringLiteral("NRTAREFA"), r) == task)
+                return plan.fieldByName(QString::fromLatin1(name)).displayTextAt(r);
+        return QStringLiteral("<no row>");
+    }
+    // The selection as the operator makes it: the fontes directory, every file listed.
+    std::function<int(QDialog &)> pickAll(int &opened)
+    {
+        return [&opened](QDialog &dialog) {
+            auto *selecao = qobject_cast<workflow::TfrmSelCheckout *>(&dialog);
+            if (!selecao)
+                return 0;
+            ++opened;
+            selecao->btnSelDirClick();
+            selecao->ClicaPopMenu(0);
+            for (int i = 0; i < selecao->lsbArquivos->count(); ++i)
+                selecao->AddFile(selecao->lsbArquivos->item(i)->text());
+            selecao->sbtConfirmaClick();
+            return selecao->result();
+        };
+    }
+    QString lockOwner() const
+    {
+        const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+        const qsizetype at = info.indexOf(QStringLiteral("Lock Owner: "));
+        return at < 0 ? QString() : info.mid(at + 12).section(u'\n', 0, 0).trimmed();
+    }
+
     testsupport::ServerProcess server;
     QTemporaryDir home;
     QString root, copy;
@@ -151,6 +196,42 @@ TEST_F(DemoCheckoutTest, TheOperatorPicksTheWorkItemsFilesAndTheyAreLockedAndRec
     EXPECT_EQ(status(w), QStringLiteral("A")) << "the activity runs once its files are checked out";
     EXPECT_FALSE(w.lsbProgresso->findItems(QStringLiteral("BLOQUEANDO O ARQUIVO NO REPOSITÓRIO ..."),
                                            Qt::MatchStartsWith).isEmpty());
+}
+
+// The server goes away between the check-out and the start: the locks stay,
+// the row says so, and once the server is back the next click starts the
+// activity without a second check-out.
+TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondOne)
+{
+    TfrmZEL &w = openOnPlan();
+    ASSERT_EQ(status(w), QStringLiteral("P"));
+    int selections = 0;
+    dialogs->onModal = pickAll(selections);
+    plan::OperacoesTransicoes &op = w.transicoes().operacoes();
+    const auto checkout = op.realizaCheckout;
+    op.realizaCheckout = [&](const plan::PedidoVersao &pedido) {
+        checkout(pedido);
+        server.stop();
+    };
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(lockOwner(), wctest::kUser);
+    EXPECT_EQ(status(w), QStringLiteral("P")) << "the server never recorded the start";
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("A"));
+    EXPECT_EQ(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
+    EXPECT_TRUE(w.dbgPadrao->isEnabled());
+    EXPECT_GE(dialogs->count(qor::DialogRequest::Error) + dialogs->count(qor::DialogRequest::Detail), 1);
+
+    op.realizaCheckout = checkout;
+    ASSERT_TRUE(server.restart()) << qPrintable(server.why());
+    dialogs->shown.clear();
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(selections, 1) << "no second check-out of the held files";
+    EXPECT_EQ(status(w), QStringLiteral("A"));
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
+    EXPECT_NE(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
+    EXPECT_EQ(lockOwner(), wctest::kUser);
 }
 
 }

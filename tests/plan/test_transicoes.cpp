@@ -4,10 +4,12 @@
 #include "host/dialogs.h"
 #include "host/messages.h"
 #include "plan/planfields.h"
+#include "plan/plangridcontroller.h"
 #include "plan/processos.h"
 #include "plan/transicoes.h"
 #include "plantestsupport.h"
 #include <QApplication>
+#include <QTableView>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -364,10 +366,16 @@ TEST_F(Transicoes, TheTimerIsSilentWhereItMustBe)
 TEST_F(Transicoes, AStartTheServerNeverRecordedResumesWithoutASecondCheckout)
 {
     linhas({{"0000005001", "0000011300", "A"}, {"0000005003", "0000011045", "P"}});
+    // The grid saves the queue position of every posted row: the first call that fails.
+    QTableView grade;
+    auto *modelo = new PlanGridModel(&plano, &grade);
+    grade.setModel(modelo);
+    new PlanGridController(grade, *modelo, servidor, &grade);
     servidorFora = true;
     op.setArquivo = [](const QString &, const QString &) {};
     EXPECT_FALSE(clica("0000005003"));
     EXPECT_EQ(checkouts, QStringList{"0000005003"});
+    EXPECT_TRUE(transicoes().inicioPendente({"0001", "0000005003", "00001"})) << dialogs->texts().join("|").toStdString();
     EXPECT_EQ(situacao("0000005003"), "P");
     EXPECT_EQ(situacao("0000005001"), "A") << "the running activity is not shown paused";
     EXPECT_EQ(plano.fieldByName("DSSTFASETRAM").displayTextAt(linhaDe("0000005003")), textos.Msg("Inicio_Pendente"));
