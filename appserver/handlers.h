@@ -76,6 +76,13 @@ Reply setEquipTrab(CallContext &, const Args &);
 Reply getProcAtend(CallContext &, const Args &);
 Reply pesquisar(CallContext &, const Args &);
 
+// methods_status.cpp
+Reply getGeral(CallContext &, const Args &);
+Reply getVerificaPatchTeste(CallContext &, const Args &);
+Reply setFinalizaTarefa(CallContext &, const Args &);
+Reply setConcAtivGeral(CallContext &, const Args &);
+Reply getOperSemApro(CallContext &, const Args &);
+
 // methods_history.cpp
 Reply getProdAtual(CallContext &, const Args &);
 }
