@@ -13,6 +13,7 @@
 #include "workcopy/backupworkdir.h"
 #include "workcopy/operacoesproduto.h"
 #include "workcopy/workcopycontext.h"
+#include "workflow/checkin.h"
 #include "workflow/checkout.h"
 #include "workflow/gravarelease.h"
 #include "workflow/workflowcontext.h"
@@ -162,20 +163,41 @@ void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &proc
     hooks.mostraAnimacao = [this](const QString &texto) { m_painel.mostraOcupado(texto); };
     hooks.fechaAnimacao = [this] { m_painel.fechaOcupado(); };
     hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
-    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] {
-        for (int row = 0; row < m_plano.recordCount(); ++row)
-            if (vcs::ActivityKey{m_plano.textAt(QStringLiteral("CDFILIAL"), row),
-                                 m_plano.textAt(QStringLiteral("NRTAREFA"), row),
-                                 m_plano.textAt(QStringLiteral("NRPLATIVTARE"), row)} == chave)
-                return m_plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
-        return QString();
-    };
+    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] { return arvoreDe(chave); };
     const workflow::WorkflowContext::Run run = m_fluxo->begin({filial, tarefa, atividade});
     m_painel.execucaoMudou(false);
     workflow::Checkout checkout(*m_fluxo, contexto, std::move(hooks));
     checkout.Realiza_Checkout(produto, processo, filial, solicitacao, tarefa, atividade, itemTrab, repositorio,
                               base);
     stIdProdSvn = checkout.stIdProdSvn();
+}
+
+bool ActivityLayer::Realiza_Checkin(const QString &produto, const QString &processo, const QString &filial,
+                                    const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                                    const QString &itemTrab, const QString &repositorio, const QString &base)
+{
+    workcopy::WorkCopyContext &contexto = copias();
+    workflow::CheckinHooks hooks;
+    hooks.mostraAnimacao = [this](const QString &texto) { m_painel.mostraOcupado(texto); };
+    hooks.fechaAnimacao = [this] { m_painel.fechaOcupado(); };
+    hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
+    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] { return arvoreDe(chave); };
+    hooks.arquivosSql = &cdsArquivosSQL;
+    const workflow::WorkflowContext::Run run = m_fluxo->begin({filial, tarefa, atividade});
+    m_painel.execucaoMudou(false);
+    workflow::Checkin checkin(*m_fluxo, contexto, boConfirmaCheckin, std::move(hooks));
+    return checkin.Realiza_Checkin(produto, processo, filial, solicitacao, tarefa, atividade, itemTrab, repositorio,
+                                   base);
+}
+
+QString ActivityLayer::arvoreDe(const vcs::ActivityKey &chave) const
+{
+    for (int row = 0; row < m_plano.recordCount(); ++row)
+        if (vcs::ActivityKey{m_plano.textAt(QStringLiteral("CDFILIAL"), row),
+                             m_plano.textAt(QStringLiteral("NRTAREFA"), row),
+                             m_plano.textAt(QStringLiteral("NRPLATIVTARE"), row)} == chave)
+            return m_plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
+    return QString();
 }
 
 void ActivityLayer::abreScripts(const QString &filial, const QString &solicitacao, const QString &produto,

@@ -106,6 +106,12 @@ public:
     void Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
                           const QString &solicitacao, const QString &tarefa, const QString &atividade,
                           const QString &itemTrab, const QString &repositorio, const QString &base);
+    // The conclusion of a development activity: its check-in (false for a
+    // process without one). boConfirmaCheckin says whether it may be concluded.
+    bool Realiza_Checkin(const QString &produto, const QString &processo, const QString &filial,
+                         const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                         const QString &itemTrab, const QString &repositorio, const QString &base);
+    bool boConfirmaCheckin = false;
     // The release recording and the working-copy services, wired to this layer.
     workflow::GravaRelease gravaRelease();
     workcopy::WorkCopyContext &copias();
@@ -120,6 +126,8 @@ public:
 
 private:
     vcs::MainRunner &executor();
+    // CDARVPRODGRUP of the activity's plan row: the product tree of its metadata release.
+    QString arvoreDe(const vcs::ActivityKey &chave) const;
 
     ModuleState &m_modulo;
     server::RemoteServer &m_servidor;

@@ -11,6 +11,29 @@
 
 namespace vcs {
 
+QProcessEnvironment WithUtf8Characters(QProcessEnvironment environment)
+{
+    const auto utf8 = [](const QString &locale) {
+        return locale.contains(QLatin1String("utf-8"), Qt::CaseInsensitive)
+               || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
+    };
+    QString ctype = environment.value(QStringLiteral("LC_ALL"));
+    if (ctype.isEmpty())
+        ctype = environment.value(QStringLiteral("LC_CTYPE"));
+    if (ctype.isEmpty())
+        ctype = environment.value(QStringLiteral("LANG"));
+    if (utf8(ctype))
+        return environment;
+    const QString all = environment.value(QStringLiteral("LC_ALL"));
+    if (!all.isEmpty()) {
+        // LC_ALL would win over the character type: its language goes to LANG.
+        environment.remove(QStringLiteral("LC_ALL"));
+        environment.insert(QStringLiteral("LANG"), all);
+    }
+    environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
+    return environment;
+}
+
 namespace {
 
 constexpr int kChunk = 2000;
@@ -199,7 +222,8 @@ bool ConsoleRunner::run(const QString &caption, const CommandLine &command, cons
     ChildOwner child;
     QProcess &process = *child;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (m_hasEnvironment) process.setProcessEnvironment(m_environment);
+    process.setProcessEnvironment(
+        WithUtf8Characters(m_hasEnvironment ? m_environment : QProcessEnvironment::systemEnvironment()));
     process.start(program, arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(shown, sink);
     m_results[index].started = true;
