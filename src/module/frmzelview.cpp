@@ -409,6 +409,12 @@ void TfrmZEL::ligaTransicoes()
         camada.Realiza_Checkout(p.produto, p.processo, p.filial, p.solicitacao, p.tarefa, p.atividade, p.itemTrab,
                                 p.repositorio, p.base);
     };
+    op.realizaCheckin = [&camada](const plan::PedidoVersao &p) {
+        return camada.Realiza_Checkin(p.produto, p.processo, p.filial, p.solicitacao, p.tarefa, p.atividade,
+                                      p.itemTrab, p.repositorio, p.base);
+    };
+    op.confirmouCheckin = [&camada] { return camada.boConfirmaCheckin; };
+    op.limpaConfirmacaoCheckin = [&camada] { camada.boConfirmaCheckin = false; };
     op.idProdSvn = [&camada](const QString &produto) {
         camada.stIdProdSvn = camada.gravaRelease().Get_ID_Prod_SVN(produto);
         return camada.stIdProdSvn;

@@ -8,7 +8,10 @@
 #include "host/services.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
+#include "plan/respativ.h"
+#include "plan/richtexteditor.h"
 #include "plan/transicoes.h"
+#include "scripts/selscripts.h"
 #include "workflow/frmselcheckout.h"
 #include <QApplication>
 #include <QJsonArray>
@@ -19,6 +22,9 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
+#include <cstdio>
+#include <QTextEdit>
+#include <QToolButton>
 
 namespace {
 
@@ -49,6 +55,10 @@ protected:
     }
     void TearDown() override
     {
+        if (HasFailure())
+            std::fprintf(stderr, "shown:\n%s\n", qPrintable(dialogs->texts().join(QStringLiteral("\n---\n"))));
+        // The repository outlives the test: no lock of this one is left for the next.
+        svn({QStringLiteral("unlock"), QStringLiteral("--force"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
         delete window.data();
         apr::Modulo().filtro.reset();
         qor::SetApplicationExceptionHandler({});
@@ -116,9 +126,17 @@ protected:
             if (w.cdsPlanAtivTare.textAt(QStringLiteral("NRTAREFA"), r) == task)
                 row = r;
         ASSERT_GE(row, 0) << qPrintable(task);
+        backToPlan(w);
         const QModelIndex cell = w.dtsPadrao->index(row, w.dtsPadrao->columnOf(field));
         w.dbgPadrao->scrollTo(cell);
         QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, w.dbgPadrao->visualRect(cell).center());
+        QApplication::processEvents();
+    }
+    // The OK of the command view a workflow left in front: back to the plan.
+    static void backToPlan(TfrmZEL &w)
+    {
+        if (w.btnConfirmaSubVersion->isVisible() && w.btnConfirmaSubVersion->isEnabled())
+            w.btnConfirmaSubVersion->click();
         QApplication::processEvents();
     }
     QString field(const TfrmZEL &w, const QString &task, const char *name) const
@@ -219,7 +237,8 @@ TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondO
     EXPECT_EQ(status(w), QStringLiteral("P")) << "the server never recorded the start";
     EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("A"));
     EXPECT_EQ(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
-    EXPECT_TRUE(w.dbgPadrao->isEnabled());
+    backToPlan(w);
+    EXPECT_TRUE(w.dbgPadrao->isEnabled()) << "the operator can click again";
     EXPECT_GE(dialogs->count(qor::DialogRequest::Error) + dialogs->count(qor::DialogRequest::Detail), 1);
 
     op.realizaCheckout = checkout;
@@ -232,6 +251,65 @@ TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondO
     EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
     EXPECT_NE(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
     EXPECT_EQ(lockOwner(), wctest::kUser);
+}
+
+// The operator's day against the real server and repository: a development
+// activity started (its file locked), another started (the first paused),
+// the first resumed without a second check-out, finished, paused and
+// concluded (patch script, answer, files given back) -- and the server agrees.
+TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
+{
+    TfrmZEL &w = openOnPlan();
+    int selections = 0;
+    dialogs->onModal = pickAll(selections);
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("A")) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(lockOwner(), wctest::kUser);
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
+
+    const QString other = QStringLiteral("0000005002");
+    click(w, other, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("A"));
+    EXPECT_EQ(status(w), QStringLiteral("I")) << "one activity runs at a time";
+
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(status(w), QStringLiteral("A"));
+    EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("I"));
+    EXPECT_EQ(selections, 1);
+
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    EXPECT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "finished";
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("I"));
+
+    dialogs->shown.clear();
+    dialogs->onModal = [this](QDialog &dialog) {
+        if (auto *patch = qobject_cast<scripts::TfrmSelScripts *>(&dialog)) {
+            patch->dlbDiretorioChange(QStringLiteral("c:\\sistemas\\prod\\P401\\relatorios"));
+            patch->selecionaArquivos({QStringLiteral("P401.sql")});
+            patch->tbtIncluiPatchClick();
+            patch->show();
+            patch->sbtConfirmaClick();
+            return patch->result();
+        }
+        if (auto *answer = qobject_cast<plan::TfrmRespAtiv *>(&dialog)) {
+            answer->show();
+            QTest::keyClicks(answer->dbrResposta->edit(), QStringLiteral("Cadastro ajustado"));
+            answer->sbtConfirma->click();
+            dialogs->answer(1);   // the check-in: "APENAS DESBLOQUEAR"
+            return answer->result();
+        }
+        return 0;
+    };
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(status(w), QStringLiteral("C"));
+    EXPECT_TRUE(lockOwner().isEmpty()) << "the lock is given back";
+    qor::RecordSet item;
+    w.Servidor().load(item, QStringLiteral("GetVdRelacItTrabProd"), {QStringLiteral("P401"), QStringLiteral("0000000103")});
+    EXPECT_EQ(item.textOf(QStringLiteral("IDSITCHECKOUT")), QStringLiteral("N")) << "the work item is given back";
+    w.GetPlanAtivTare();
+    EXPECT_EQ(status(w), QStringLiteral("C")) << "the server concluded it";
 }
 
 }

@@ -66,6 +66,10 @@ public:
         m_process->setProcessChannelMode(QProcess::SeparateChannels);
         m_process->start(m_binary, {QStringLiteral("--listen"), m_host + u':' + QString::number(m_port),
                                     QStringLiteral("--database"), QStringLiteral("sqlite:") + m_dir.filePath("apr.db")});
+        if (!m_process->waitForStarted(10000)) {
+            m_why = m_process->errorString();
+            return false;
+        }
         QByteArray seen;
         while (m_process->state() == QProcess::Running && m_process->waitForReadyRead(30000)) {
             seen += m_process->readAllStandardOutput() + m_process->readAllStandardError();
