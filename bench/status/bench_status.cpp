@@ -20,17 +20,41 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <cstdio>
+#include <map>
 
 namespace {
 
 using namespace benchplan;
+
+// The server's share of a click, per method: where the time goes.
+class TimingServer : public server::RemoteServer {
+public:
+    explicit TimingServer(server::RemoteServer &inner) : m_inner(inner) {}
+    void acquire() override { m_inner.acquire(); }
+    void release() override { m_inner.release(); }
+    qor::RemoteResult callRaw(const QString &method, const QJsonArray &args) override
+    {
+        QElapsedTimer t;
+        t.start();
+        qor::RemoteResult r = m_inner.callRaw(method, args);
+        if (recording)
+            ms[method] += t.nsecsElapsed() / 1e6;
+        return r;
+    }
+    bool recording = false;
+    std::map<QString, double> ms;
+
+private:
+    server::RemoteServer &m_inner;
+};
 
 struct Fixture {
     QTemporaryDir dir;
     std::unique_ptr<ServerProcess> server;
     server::TNetConnection connection;
     server::ConnectionUses uses;
-    std::unique_ptr<server::NetRemoteServer> remote;
+    std::unique_ptr<server::NetRemoteServer> net;
+    std::unique_ptr<TimingServer> remote;
     qor::RecordSet plan{QStringLiteral("cdsPlanAtivTare")};
     qor::RecordSet andamento{QStringLiteral("cdsAtividadeAndamento")};
     QTableView grid;
@@ -57,7 +81,8 @@ struct Fixture {
         connection.Host = QStringLiteral("127.0.0.1");
         connection.Port = server->port;
         connection.Token = signIn(server->port);
-        remote = std::make_unique<server::NetRemoteServer>(connection, uses);
+        net = std::make_unique<server::NetRemoteServer>(connection, uses);
+        remote = std::make_unique<TimingServer>(*net);
         remote->acquire();          // one permanent use, as the window keeps it
         plan::DefinePlanFields(plan);
         plan::DefineAndamentoFields(andamento);
@@ -145,11 +170,14 @@ int main(int argc, char **argv)
     Fixture fixture;
     fixture.reloadAndPaint();
 
+    constexpr int kClicks = 9;
     std::vector<double> clickMs, loadMs;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < kClicks; ++i) {
         QElapsedTimer t;
         t.start();
+        fixture.remote->recording = true;
         fixture.click();
+        fixture.remote->recording = false;
         clickMs.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         fixture.reloadAndPaint();
@@ -158,6 +186,10 @@ int main(int argc, char **argv)
     const int rows = fixture.plan.recordCount();
     if (rows != kActivities)
         std::fprintf(stderr, "bench_status: the plan holds %d rows, not %d\n", rows, kActivities);
+    QStringList calls;
+    for (const auto &[method, ms] : fixture.remote->ms)
+        calls << QStringLiteral("%1 %2").arg(method).arg(ms / kClicks, 0, 'f', 1);
+    std::printf("per click, the server calls (ms): %s\n", qPrintable(calls.join(QStringLiteral(", "))));
     const double a = median(clickMs), b = median(loadMs);
     std::printf("status change %d rows: %.0f ms, plan load %.0f ms, ratio %.2f\n", rows, a, b, a / b);
     return rows == kActivities ? 0 : 1;
