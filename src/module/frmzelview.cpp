@@ -14,7 +14,6 @@
 #include "plan/plangridcontroller.h"
 #include "plan/planpanels.h"
 #include "plan/transicoes.h"
-#include "workcopy/atualizacaoproduto.h"
 #include "workflow/gravarelease.h"
 #include "vcs/progress.h"
 #include <QAction>

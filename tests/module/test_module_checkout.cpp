@@ -255,8 +255,8 @@ TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondO
 
 // The operator's day against the real server and repository: a development
 // activity started (its file locked), another started (the first paused),
-// the first resumed without a second check-out, finished, paused and
-// concluded (patch script, answer, files given back) -- and the server agrees.
+// the first resumed without a second check-out, finished, paused, reopened,
+// finished again and concluded (patch script, answer, files given back) -- and the server agrees.
 TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
 {
     TfrmZEL &w = openOnPlan();
@@ -281,6 +281,15 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
     EXPECT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "finished";
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("I"));
+    // Resumed, the finished activity is reopened: the server forgets its realised end.
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("A"));
+    w.GetPlanAtivTare();
+    EXPECT_TRUE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("I"));
+    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
 
     dialogs->shown.clear();
     dialogs->onModal = [this](QDialog &dialog) {
