@@ -26,8 +26,10 @@ std::optional<Activity> findActivity(Database &db, const QVariantList &key)
                          key);
     if (!q.next())
         return std::nullopt;
-    return Activity{q.value(0).toString().trimmed(), q.value(1).toString(), q.value(2).toString(),
-                    q.value(3).toString(), q.value(4).toString(), q.value(5).toString().trimmed()};
+    Activity activity{q.value(0).toString().trimmed(), q.value(1).toString(), q.value(2).toString(),
+                      q.value(3).toString(), q.value(4).toString(), q.value(5).toString().trimmed()};
+    q.finish();
+    return activity;
 }
 
 Activity requireActivity(Database &db, const QVariantList &key, const char *method)
@@ -209,6 +211,8 @@ void giveWorkItemBack(Database &db, const QVariantList &key, const QString &item
 Reply setConcAtivGeral(CallContext &ctx, const Args &args)
 {
     const QVariantList key = activityKey(args, 0);
+    lockOperatorTime(ctx.db, requireActivity(ctx.db, key, "SetConcAtivGeral").responsible);
+    // Read under the operator's turn: a conclusion racing this one has ended.
     const Activity activity = requireActivity(ctx.db, key, "SetConcAtivGeral");
     if (plan::E(activity.status, plan::Situacao::Concluida))
         return {};
@@ -218,7 +222,6 @@ Reply setConcAtivGeral(CallContext &ctx, const Args &args)
                            .arg(key[0].toString(), key[1].toString(), key[2].toString()));
     const QString qualification = args.text(4).trimmed();
     checkQualification(ctx.db, activity, qualification);
-    lockOperatorTime(ctx.db, activity.responsible);
     const QString now = serverNow();
     static const QString conclui = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Concluida)
         + ", DTCONATIVTAR = ?, DTFIRATIVTAR = COALESCE(DTFIRATIVTAR, ?),"
