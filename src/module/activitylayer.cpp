@@ -45,6 +45,9 @@ ActivityLayer::ActivityLayer(ModuleState &modulo, server::RemoteServer &servidor
     m_fluxo = std::make_unique<workflow::WorkflowContext>(
         m_modulo, m_servidor, m_svn,
         workflow::FileLists{stlArqCheckout, stlArqCheckin, stlDirReverte, stlDirAdiciona, stlDirRenomeados});
+    m_fluxo->setValorDaMaquina([](const QString &nome) {
+        return Registro::maquina()->contains(Registro::chave(qor::CurrentSession().siteWebCliKey, nome));
+    });
     m_fluxo->setOnRunEnded([this](bool ocioso) {
         if (ocioso)
             m_painel.execucaoMudou(true);

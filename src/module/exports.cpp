@@ -10,7 +10,9 @@
 #include "scripts/selscripts.h"
 #include "auth/frmautentica.h"
 #include "history/frmshowhistory.h"
+#include "workflow/buscacheckin.h"
 #include "workflow/buscacheckout.h"
+#include "workflow/selcheckin.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
 #include "workcopy/workcopycontext.h"
@@ -76,6 +78,22 @@ bool criaSelectFiles(const workflow::SelecaoCheckout &valores)
     atividades.copias();   // builds the runner when no command ran yet
     bool confirmou = false;
     workflow::CriaSelectFiles(atividades.fluxo(), atividades.plataforma(), valores, confirmou);
+    return confirmou;
+}
+
+// True when the operator confirmed the check-in selection.
+bool criaSelectFilesCheckin(const workflow::SelecaoCheckin &valores)
+{
+    // As the check-out selection: the main window's runner, account, platform and lists.
+    TfrmZEL *principal = Modulo().frmZEL;
+    if (!principal || !principal->atividades().boPlataformaEscolhida)
+        qor::MensErro(workflow::BuscaCheckin::Msg("SELECAO_SEM_JANELA"), true);
+    ActivityLayer &atividades = principal->atividades();
+    atividades.copias();   // builds the runner when no command ran yet
+    bool confirmou = false;
+    workflow::CriaSelectFilesCheckin(atividades.fluxo(), atividades.plataforma(), valores, confirmou);
+    // No check-in follows this call to close the busy panel the confirmation leaves.
+    qor::DeactiveShowAvi();
     return confirmou;
 }
 
@@ -170,6 +188,21 @@ extern "C" const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBa
         QString::fromUtf8(nrTarefa),   QString::fromUtf8(nrPlAtivTare)};
     bool confirmou = false;
     if (!qor::guarded([&] { confirmou = apr::criaSelectFiles(valores); }))
+        return kNaoAbriu;
+    return confirmou ? kConfirmou : kNaoConfirmou;
+}
+
+extern "C" const char *CriaSelectFilesCheckin(const char *cdProdGrup, const char *dirBase, const char *cdItemTrab,
+                                              const char *cdTipoItTrab, const char *cdFilial, const char *nrTarefa,
+                                              const char *nrPlAtivTare)
+{
+    static constexpr char kConfirmou[] = "S", kNaoConfirmou[] = "N", kNaoAbriu[] = "";
+    const workflow::SelecaoCheckin valores{
+        QString::fromUtf8(cdProdGrup),   QString::fromUtf8(dirBase),  QString::fromUtf8(cdItemTrab),
+        QString::fromUtf8(cdTipoItTrab), QString::fromUtf8(cdFilial), QString::fromUtf8(nrTarefa),
+        QString::fromUtf8(nrPlAtivTare)};
+    bool confirmou = false;
+    if (!qor::guarded([&] { confirmou = apr::criaSelectFilesCheckin(valores); }))
         return kNaoAbriu;
     return confirmou ? kConfirmou : kNaoConfirmou;
 }

@@ -21,6 +21,15 @@ Q_DECL_EXPORT void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ,
 Q_DECL_EXPORT const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBase, const char *modo,
                                           const char *cdItemTrab, const char *cdTipoItTrab, const char *cdFilial,
                                           const char *nrTarefa, const char *nrPlAtivTare);
+// The check-in file selection (APR00140) of an activity: product group,
+// product base directory, work item, work-item type, branch, task and
+// activity, as UTF-8 texts. Needs the main window with its platform chosen;
+// the files and directories confirmed go to its check-in lists. Returns "S"
+// when the operator confirmed, "N" when he cancelled, "" when it could not
+// open or the confirmation failed; a constant of the module, never freed.
+Q_DECL_EXPORT const char *CriaSelectFilesCheckin(const char *cdProdGrup, const char *dirBase, const char *cdItemTrab,
+                                                 const char *cdTipoItTrab, const char *cdFilial, const char *nrTarefa,
+                                                 const char *nrPlAtivTare);
 // The log viewer of a file (needs the main window).
 Q_DECL_EXPORT void CriaShowHistory();
 // The network authentication; its account becomes the main window's repository account.

@@ -29,6 +29,7 @@ QProcessEnvironment WithUtf8Characters(QProcessEnvironment environment)
         // LC_ALL would win over the character type: its language goes to LANG.
         environment.remove(QStringLiteral("LC_ALL"));
         environment.insert(QStringLiteral("LANG"), all);
+        environment.insert(QStringLiteral("LC_MESSAGES"), all);
     }
     environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
     return environment;

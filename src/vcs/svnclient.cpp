@@ -333,6 +333,10 @@ SvnInfo SvnClient::parseInfo(const QString &output)
             info.root = xml.readElementText().trimmed(), at.removeLast();
         else if (at == QStringList{"info", "entry", "lock", "owner"})
             info.lockOwner = xml.readElementText().trimmed(), at.removeLast();
+        else if (at == QStringList{"info", "entry", "lock", "token"})
+            info.lockToken = xml.readElementText().trimmed(), at.removeLast();
+        else if (at == QStringList{"info", "entry", "wc-info", "schedule"})
+            info.schedule = xml.readElementText().trimmed(), at.removeLast();
         else if (at == QStringList{"info", "entry", "commit"})
             info.revision = xml.attributes().value(QStringLiteral("revision")).toString();
     }

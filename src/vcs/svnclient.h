@@ -67,6 +67,8 @@ struct SvnInfo {
     QString root;            // <repository><root>
     QString revision;        // revision of <commit>
     QString lockOwner;       // <lock><owner>
+    QString lockToken;       // <lock><token>: of the working copy for a path, of the repository for a URL
+    QString schedule;        // <wc-info><schedule>: "normal", "add", "delete", "replace"
     QString output;          // the client's whole answer
 };
 

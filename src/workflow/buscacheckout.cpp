@@ -134,18 +134,17 @@ QStringList BuscaCheckout::DiretoriosDoMenu(QString &diretorioBase)
 
 QStringList BuscaCheckout::AjustaDiretorios(const QString &path) const
 {
-    QStringList out;
-    expande(path, out, 0);
-    return out;
+    return ExpandeDiretorios(vcs::LogicalFs(m_ctx.runner().runner().paths()), path);
 }
 
-// Each marker is worked off one level at a time; ".svn" is never followed.
-void BuscaCheckout::expande(const QString &path, QStringList &out, int depth) const
+namespace {
+
+// Each marker is worked off one level at a time.
+void expande(const vcs::LogicalFs &fs, const QString &path, QStringList &out, int depth)
 {
     // A path that climbs out of its drive maps to no host directory at all.
     if (depth > kProfundidadeMaxima || vcs::PathMap::leavesDrive(path))
         return;
-    const vcs::LogicalFs fs(m_ctx.runner().runner().paths());
     const int todos = vcs::LogicalFs::All;
     auto arquivoAceito = [](const QString &name) { return temPonto(name) && name.toLower() != u".svn"; };
 
@@ -155,9 +154,9 @@ void BuscaCheckout::expande(const QString &path, QStringList &out, int depth) co
             if (!seguivel(e.name))
                 continue;
             if (!temPonto(e.name))
-                expande(head + u'\\' + e.name + "\\...\\" + tail, out, depth + 1);
+                expande(fs, head + u'\\' + e.name + "\\...\\" + tail, out, depth + 1);
             else if (arquivoAceito(e.name))
-                expande(head + u'\\' + e.name, out, depth + 1);
+                expande(fs, head + u'\\' + e.name, out, depth + 1);
         }
         return;
     }
@@ -167,9 +166,9 @@ void BuscaCheckout::expande(const QString &path, QStringList &out, int depth) co
             if (!seguivel(e.name))
                 continue;
             if (!temPonto(e.name))
-                expande(head + u'\\' + e.name + u'\\' + tail, out, depth + 1);
+                expande(fs, head + u'\\' + e.name + u'\\' + tail, out, depth + 1);
             else if (arquivoAceito(e.name))
-                expande(head + u'\\' + e.name, out, depth + 1);
+                expande(fs, head + u'\\' + e.name, out, depth + 1);
         }
         return;
     }
@@ -182,15 +181,24 @@ void BuscaCheckout::expande(const QString &path, QStringList &out, int depth) co
             if (!seguivel(e.name))
                 continue;
             if (!temPonto(e.name) && e.name.toLower().contains(fragmento))
-                expande(head + u'\\' + e.name + u'\\' + tail, out, depth + 1);
+                expande(fs, head + u'\\' + e.name + u'\\' + tail, out, depth + 1);
             else if (arquivoAceito(e.name))
-                expande(head + u'\\' + e.name, out, depth + 1);
+                expande(fs, head + u'\\' + e.name, out, depth + 1);
         }
         return;
     }
     const qsizetype barra = path.lastIndexOf(u'\\');
     if (barra >= 0 && fs.exists(path.left(barra)))
         out << path;
+}
+
+}
+
+QStringList ExpandeDiretorios(const vcs::LogicalFs &fs, const QString &path)
+{
+    QStringList out;
+    expande(fs, path, out, 0);
+    return out;
 }
 
 QStringList BuscaCheckout::Procura(const QString &diretorio)

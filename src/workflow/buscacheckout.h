@@ -11,7 +11,14 @@
 #include <QStringList>
 #include <optional>
 
+namespace vcs { class LogicalFs; }
+
 namespace workflow {
+
+// The entries (directories and single files or masks) a directory
+// specification stands for: "\...\" any depth, "\*\" one level, "\*frag*\"
+// the directories whose name holds the fragment; ".svn" is never followed.
+QStringList ExpandeDiretorios(const vcs::LogicalFs &fs, const QString &path);
 
 class BuscaCheckout {
 public:
@@ -46,7 +53,6 @@ public:
     qor::RecordSet cdsItemTarefa{QStringLiteral("cdsItemTarefa")};
 
 private:
-    void expande(const QString &path, QStringList &out, int depth) const;
     void testaArquivos(const QString &dir, const QStringList &names, QStringList &candidatos);
     bool barrado(const QString &path) const;
     vcs::SvnStatus statusDe(const QString &dir);

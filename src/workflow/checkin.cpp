@@ -91,6 +91,8 @@ const qor::TMessages &CheckinTexts()
 Checkin::Checkin(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, bool &boConfirmaCheckin, CheckinHooks hooks)
     : m_fluxo(fluxo), m_copias(copias), m_boConfirmaCheckin(boConfirmaCheckin), m_hooks(std::move(hooks))
 {
+    if (!m_hooks.selecao)
+        m_hooks.selecao = CriaSelectFilesCheckin;
 }
 
 QString Checkin::filial() const

@@ -144,14 +144,29 @@ vcs::SvnStatus GravaRelease::statusDe(const QString &path)
     return m_fluxo.svn().status(m_fluxo.on(msg("FILTRA_ARQUIVOS"), sink), {path});
 }
 
+bool GravaRelease::emDiretorioNovo(const QString &path) const
+{
+    const QString arquivo = path.toLower();
+    for (QString dir : dirNovos) {
+        dir = dir.toLower();
+        if (!dir.endsWith(u'\\'))
+            dir += u'\\';
+        if (arquivo.startsWith(dir))
+            return true;
+    }
+    return false;
+}
+
 void GravaRelease::Grava_Release_Ant_Checkin(const QString &filial, const QString &tarefa, const QString &atividade,
                                              const QString &codigo, const QString &path)
 {
     // The status first: the client's info on a file it does not know yet is
     // an error that would end the whole operation, while "?" says it is new.
-    bool novo = false;
-    for (const QString &naoControlado : statusDe(path).paths(QStringLiteral("?")))
-        novo = novo || naoControlado.toUpper().contains(path.toUpper());
+    // Inside an unversioned directory the client names no file at all.
+    bool novo = emDiretorioNovo(path);
+    if (!novo)
+        for (const QString &naoControlado : statusDe(path).paths(QStringLiteral("?")))
+            novo = novo || naoControlado.toUpper().contains(path.toUpper());
     server::RemoteServer::Use use(m_servidor);
     if (novo) {
         m_servidor.call(QStringLiteral("SetReleaseAntSVN"), {filial, tarefa, atividade, codigo, 0});

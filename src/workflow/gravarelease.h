@@ -60,6 +60,10 @@ public:
     void Anexo_Arquivo_Geracao_Asp(const QString &filial, const QString &tarefa, const QString &atividade,
                                    const QString &solicitacao, const QString &produto, const QString &processo);
 
+    // Directories a check-in is about to add to the repository: a file below
+    // one of them has no release before the work (0), whatever its status says.
+    QStringList dirNovos;
+
     qor::RecordSet cdsArqRelease{QStringLiteral("cdsArqRelease")};
     qor::RecordSet cdsArqAdd{QStringLiteral("cdsArqAdd")};
     qor::RecordSet cdsProdSubv{QStringLiteral("cdsProdSubv")};
@@ -67,6 +71,7 @@ public:
 private:
     QString releaseGerada(const QString &url, const QString &arquivo);
     vcs::SvnStatus statusDe(const QString &path);
+    bool emDiretorioNovo(const QString &path) const;
     void falha();
 
     WorkflowContext &m_fluxo;

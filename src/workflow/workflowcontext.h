@@ -50,6 +50,11 @@ public:
     // sink, in a run of the current activity.
     vcs::SvnRun on(const QString &caption, const vcs::LineSink &sink);
 
+    // Whether the suite's machine-wide registry key holds a value of that name;
+    // the window's layer answers from its registry. Without an answer: no value.
+    void setValorDaMaquina(std::function<bool(const QString &nome)> consulta) { m_valorDaMaquina = std::move(consulta); }
+    bool temValorDaMaquina(const QString &nome) const { return m_valorDaMaquina && m_valorDaMaquina(nome); }
+
     // The main runner: the window sets it whenever it builds one.
     void setRunner(vcs::MainRunner *runner) { m_runner = runner; }
     bool hasRunner() const { return m_runner != nullptr; }
@@ -90,6 +95,7 @@ private:
     vcs::MainRunner *m_runner = nullptr;
     int m_depth = 0;
     std::function<void(bool)> m_onRunEnded;
+    std::function<bool(const QString &)> m_valorDaMaquina;
 };
 
 }

@@ -6,13 +6,17 @@
 #include "support.h"
 #include "host/dialogs.h"
 #include "host/services.h"
+#include "module/activitylayer.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
 #include "plan/respativ.h"
 #include "plan/richtexteditor.h"
 #include "plan/transicoes.h"
 #include "scripts/selscripts.h"
+#include "workflow/frmselcheckin.h"
 #include "workflow/frmselcheckout.h"
+#include <QKeyEvent>
+#include <QToolButton>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -256,7 +260,8 @@ TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondO
 // The operator's day against the real server and repository: a development
 // activity started (its file locked), another started (the first paused),
 // the first resumed without a second check-out, finished, paused, reopened,
-// finished again and concluded (patch script, answer, files given back) -- and the server agrees.
+// finished again and concluded (patch script, answer, the changed file
+// committed with the request, the lock given back) -- and the server agrees.
 TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
 {
     TfrmZEL &w = openOnPlan();
@@ -291,8 +296,16 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
     ASSERT_EQ(status(w), QStringLiteral("I"));
     ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
 
+    write(copy + QStringLiteral("/fontes/uP401.pas"), "unit uP401;\n\n// ajuste do dia\n\nend.\n");
     dialogs->shown.clear();
     dialogs->onModal = [this](QDialog &dialog) {
+        if (auto *selecao = qobject_cast<workflow::TfrmSelCheckin *>(&dialog)) {
+            selecao->show();
+            selecao->sbtIncluiTodos->click();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+            QApplication::sendEvent(selecao, &enter);
+            return selecao->result();
+        }
         if (auto *patch = qobject_cast<scripts::TfrmSelScripts *>(&dialog)) {
             patch->dlbDiretorioChange(QStringLiteral("c:\\sistemas\\prod\\P401\\relatorios"));
             patch->selecionaArquivos({QStringLiteral("P401.sql")});
@@ -305,7 +318,7 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
             answer->show();
             QTest::keyClicks(answer->dbrResposta->edit(), QStringLiteral("Cadastro ajustado"));
             answer->sbtConfirma->click();
-            dialogs->answer(1);   // the check-in: "APENAS DESBLOQUEAR"
+            dialogs->answer(0);   // the check-in: "CONFIRMAR ATIVIDADE"
             return answer->result();
         }
         return 0;
@@ -314,11 +327,103 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
     EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
     EXPECT_EQ(status(w), QStringLiteral("C"));
     EXPECT_TRUE(lockOwner().isEmpty()) << "the lock is given back";
+    const QString log = svn({QStringLiteral("log"), QStringLiteral("--xml"), QStringLiteral("-l"), QStringLiteral("1"),
+                             root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+    EXPECT_TRUE(log.contains(QStringLiteral("<msg>SOL:0000012003</msg>"))) << qPrintable(log);
+    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/drives/h/Workdir/w/0000012003/") + kTask
+                                   + QStringLiteral("/00001")))
+        << "the backup goes";
     qor::RecordSet item;
     w.Servidor().load(item, QStringLiteral("GetVdRelacItTrabProd"), {QStringLiteral("P401"), QStringLiteral("0000000103")});
     EXPECT_EQ(item.textOf(QStringLiteral("IDSITCHECKOUT")), QStringLiteral("N")) << "the work item is given back";
     w.GetPlanAtivTare();
     EXPECT_EQ(status(w), QStringLiteral("C")) << "the server concluded it";
+}
+
+// Concluding the demo's activity takes the road back: after the check-out
+// the operator changes the unit, writes a new one in a new directory, and the
+// check-in through the activity layer sends both with the request, gives the
+// lock back, records the new releases and removes the backup.
+TEST_F(DemoCheckoutTest, AfterTheCheckoutTheChangedAndNewFilesAreCheckedIn)
+{
+    // The repository outlives each case: a lock an earlier case left goes first.
+    svn({QStringLiteral("unlock"), QStringLiteral("--force"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+    TfrmZEL &w = openOnPlan();
+    ASSERT_GE(rowOf(w), 0);
+    dialogs->onModal = [&](QDialog &dialog) {
+        auto *selecao = qobject_cast<workflow::TfrmSelCheckout *>(&dialog);
+        if (!selecao)
+            return 0;
+        selecao->btnSelDirClick();
+        selecao->ClicaPopMenu(0);
+        for (int i = 0; i < selecao->lsbArquivos->count(); ++i)
+            selecao->AddFile(selecao->lsbArquivos->item(i)->text());
+        selecao->sbtConfirmaClick();
+        return selecao->result();
+    };
+    const QModelIndex celula = w.dtsPadrao->index(rowOf(w), w.dtsPadrao->columnOf(QStringLiteral("IDSITATIVTAR")));
+    w.dbgPadrao->scrollTo(celula);
+    QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, w.dbgPadrao->visualRect(celula).center());
+    QApplication::processEvents();
+    ASSERT_EQ(status(w), QStringLiteral("A")) << qPrintable(dialogs->texts().join('\n'));
+    const QString backup = home.path() + QStringLiteral("/drives/h/Workdir/w/0000012003/") + kTask + u'/' + kActivity;
+    ASSERT_FALSE(QDir(backup).entryList(QDir::Files).isEmpty()) << qPrintable(backup);
+
+    // The operator's work.
+    write(copy + QStringLiteral("/fontes/uP401.pas"), "unit uP401;\n\n// ajuste da atividade\n\nend.\n");
+    QDir().mkpath(copy + QStringLiteral("/fontes/novo"));
+    write(copy + QStringLiteral("/fontes/novo/unovo.pas"), "unit uNovo;\n\nend.\n");
+
+    const QString novo = QStringLiteral("c:\\sistemas\\prod\\p401\\fontes\\novo\\unovo.pas");
+    QStringList escolhidos;
+    dialogs->onModal = [&](QDialog &d) {
+        auto *selecao = qobject_cast<workflow::TfrmSelCheckin *>(&d);
+        if (!selecao)
+            return 0;
+        selecao->show();
+        selecao->lsbArquivos->addItem(novo);
+        selecao->sbtIncluiTodos->click();
+        escolhidos = selecao->escolhidos();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+        QApplication::sendEvent(selecao, &enter);
+        return selecao->result();
+    };
+    dialogs->answer(0);   // CONFIRMAR ATIVIDADE
+    const qor::RecordSet &plano = w.cdsPlanAtivTare;
+    const int row = rowOf(w);
+    auto campo = [&](const char *nome) { return plano.textAt(QString::fromLatin1(nome), row); };
+    apr::ActivityLayer &camada = w.atividades();
+    bool realizou = false;
+    try {
+        realizou = camada.Realiza_Checkin(campo("CDPRODGRUP"), campo("CDPROCESSO"), campo("CDFILIAL"),
+                                          campo("NRSOLISERV"), kTask, kActivity, campo("CDITEMTRAB"),
+                                          campo("DSDIRVSS").section(u';', 0, 0), campo("DSDIRBASEVER").section(u';', 0, 0));
+    } catch (const qor::EAbort &e) {
+        FAIL() << e.what() << "\n" << qPrintable(dialogs->texts().join('\n'));
+    }
+    EXPECT_TRUE(realizou);
+    EXPECT_TRUE(camada.boConfirmaCheckin);
+    EXPECT_EQ(escolhidos.size(), 2) << qPrintable(escolhidos.join('|'));
+
+    const QString log = svn({QStringLiteral("log"), QStringLiteral("--xml"), root + QStringLiteral("/P401/trunk/fontes")});
+    EXPECT_EQ(log.count(QStringLiteral("<msg>SOL:0000012003</msg>")), 3) << qPrintable(log);   // novo, unovo.pas, uP401.pas
+    const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+    EXPECT_FALSE(info.contains(QStringLiteral("Lock Owner"))) << qPrintable(info);
+    EXPECT_TRUE(svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/novo/unovo.pas")})
+                    .contains(QStringLiteral("unovo.pas")));
+    const QJsonObject arquivos = w.Servidor()
+                                     .call(QStringLiteral("GetArqCheck"), {QStringLiteral("0001"), kTask, kActivity})
+                                     .toObject();
+    const QString revisao = svn({QStringLiteral("info"), QStringLiteral("--show-item"), QStringLiteral("last-changed-revision"),
+                                 root + QStringLiteral("/P401/trunk/fontes/uP401.pas")}).trimmed();
+    QStringList atuais;
+    for (const QJsonValue &linha : arquivos.value(QStringLiteral("rows")).toArray())
+        atuais << linha.toArray().at(6).toVariant().toString();
+    EXPECT_TRUE(atuais.contains(revisao)) << qPrintable(atuais.join('|'));
+    EXPECT_EQ(atuais.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(backup)) << "the backup goes once everything is in";
+    EXPECT_FALSE(w.lsbProgresso->findItems(QStringLiteral("ATUALIZANDO O ARQUIVO DO REPOSITÓRIO ..."),
+                                           Qt::MatchStartsWith).isEmpty());
 }
 
 }
