@@ -8,8 +8,12 @@
 #include "scripts/selscripts.h"
 #include "server/remote.h"
 #include "vcs/runners.h"
+#include "scripts/scriptvars.h"
+#include "workcopy/atualizacaoproduto.h"
+#include "workcopy/backupworkdir.h"
 #include "workcopy/operacoesproduto.h"
 #include "workcopy/workcopycontext.h"
+#include "workflow/checkin.h"
 #include "workflow/checkout.h"
 #include "workflow/gravarelease.h"
 #include "workflow/workflowcontext.h"
@@ -131,27 +135,24 @@ vcs::ActivityKey ActivityLayer::atividadeEmCurso() const
 
 // ---- An activity's operations ---------------------------------------------------------------
 
-void ActivityLayer::AlternaSituacao(const LinhaPlano &linha)
+void ActivityLayer::Atualiza_Arq_Login()
 {
-    if (plan::Encerrada(linha.situacao))
-        return;
-    m_painel.habilitaGrade(false);
-    struct Libera {
-        ActivityPanel &painel;
-        ~Libera()
-        {
-            if (!painel.vistaDeComandos())
-                painel.habilitaGrade(true);
-        }
-    } libera{m_painel};
-    if (plan::Planejada(linha.situacao) && plan::processos::CheckoutAoIniciar(linha.processo))
-        Realiza_Checkout(linha.produto, linha.processo, linha.filial, linha.solicitacao, linha.tarefa,
-                         linha.atividade, linha.itemTrab, linha.repositorio, linha.base);
-    {
-        server::RemoteServer::Use use(m_servidor);
-        m_servidor.call(QStringLiteral("SetPlanAtivTare"), {linha.filial, linha.tarefa, linha.atividade});
-    }
-    m_painel.recarregaPlano();
+    workcopy::WorkCopyContext &contexto = copias();
+    const workflow::WorkflowContext::Run run = m_fluxo->begin({});
+    m_painel.execucaoMudou(false);
+    workcopy::AtualizacaoProduto(contexto).Atualiza_Arq_Login();
+}
+
+void ActivityLayer::Grava_Backup_Workdir(const QString &arquivo, const QString &solicitacao, const QString &tarefa,
+                                         const QString &atividade)
+{
+    workcopy::BackupWorkdir(vcs::PathMap(), Registro::RaizBackupWorkdir())
+        .Grava_Backup_Workdir(arquivo, stUsuarioSvn.mid(4), solicitacao, tarefa, atividade);
+}
+
+bool ActivityLayer::boArquivoMarcado() const
+{
+    return scripts::Scripts().boArquivoMarcado;
 }
 
 void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
@@ -165,20 +166,41 @@ void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &proc
     hooks.mostraAnimacao = [this](const QString &texto) { m_painel.mostraOcupado(texto); };
     hooks.fechaAnimacao = [this] { m_painel.fechaOcupado(); };
     hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
-    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] {
-        for (int row = 0; row < m_plano.recordCount(); ++row)
-            if (vcs::ActivityKey{m_plano.textAt(QStringLiteral("CDFILIAL"), row),
-                                 m_plano.textAt(QStringLiteral("NRTAREFA"), row),
-                                 m_plano.textAt(QStringLiteral("NRPLATIVTARE"), row)} == chave)
-                return m_plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
-        return QString();
-    };
+    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] { return arvoreDe(chave); };
     const workflow::WorkflowContext::Run run = m_fluxo->begin({filial, tarefa, atividade});
     m_painel.execucaoMudou(false);
     workflow::Checkout checkout(*m_fluxo, contexto, std::move(hooks));
     checkout.Realiza_Checkout(produto, processo, filial, solicitacao, tarefa, atividade, itemTrab, repositorio,
                               base);
     stIdProdSvn = checkout.stIdProdSvn();
+}
+
+bool ActivityLayer::Realiza_Checkin(const QString &produto, const QString &processo, const QString &filial,
+                                    const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                                    const QString &itemTrab, const QString &repositorio, const QString &base)
+{
+    workcopy::WorkCopyContext &contexto = copias();
+    workflow::CheckinHooks hooks;
+    hooks.mostraAnimacao = [this](const QString &texto) { m_painel.mostraOcupado(texto); };
+    hooks.fechaAnimacao = [this] { m_painel.fechaOcupado(); };
+    hooks.raizBackup = [] { return Registro::RaizBackupWorkdir(); };
+    hooks.arvoreProduto = [this, chave = vcs::ActivityKey{filial, tarefa, atividade}] { return arvoreDe(chave); };
+    hooks.arquivosSql = &cdsArquivosSQL;
+    const workflow::WorkflowContext::Run run = m_fluxo->begin({filial, tarefa, atividade});
+    m_painel.execucaoMudou(false);
+    workflow::Checkin checkin(*m_fluxo, contexto, boConfirmaCheckin, std::move(hooks));
+    return checkin.Realiza_Checkin(produto, processo, filial, solicitacao, tarefa, atividade, itemTrab, repositorio,
+                                   base);
+}
+
+QString ActivityLayer::arvoreDe(const vcs::ActivityKey &chave) const
+{
+    for (int row = 0; row < m_plano.recordCount(); ++row)
+        if (vcs::ActivityKey{m_plano.textAt(QStringLiteral("CDFILIAL"), row),
+                             m_plano.textAt(QStringLiteral("NRTAREFA"), row),
+                             m_plano.textAt(QStringLiteral("NRPLATIVTARE"), row)} == chave)
+            return m_plano.textAt(QStringLiteral("CDARVPRODGRUP"), row);
+    return QString();
 }
 
 void ActivityLayer::abreScripts(const QString &filial, const QString &solicitacao, const QString &produto,

@@ -96,12 +96,22 @@ public:
     workflow::WorkflowContext &fluxo() { return *m_fluxo; }
 
     // ---- An activity's operations -----------------------------------------------------------
-    // The status cell of a row: a planned activity of a check-out process is
-    // checked out first; then the server switches the activity's state.
-    void AlternaSituacao(const LinhaPlano &linha);
+    // The daily update of the chosen platform's product, once per platform choice.
+    void Atualiza_Arq_Login();
+    // The backup of one checked-out file of the activity, under the operator's user.
+    void Grava_Backup_Workdir(const QString &arquivo, const QString &solicitacao, const QString &tarefa,
+                              const QString &atividade);
+    // What the patch-script window left: the conclusion may go on.
+    bool boArquivoMarcado() const;
     void Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
                           const QString &solicitacao, const QString &tarefa, const QString &atividade,
                           const QString &itemTrab, const QString &repositorio, const QString &base);
+    // The conclusion of a development activity: its check-in (false for a
+    // process without one). boConfirmaCheckin says whether it may be concluded.
+    bool Realiza_Checkin(const QString &produto, const QString &processo, const QString &filial,
+                         const QString &solicitacao, const QString &tarefa, const QString &atividade,
+                         const QString &itemTrab, const QString &repositorio, const QString &base);
+    bool boConfirmaCheckin = false;
     // The release recording and the working-copy services, wired to this layer.
     workflow::GravaRelease gravaRelease();
     workcopy::WorkCopyContext &copias();
@@ -116,6 +126,8 @@ public:
 
 private:
     vcs::MainRunner &executor();
+    // CDARVPRODGRUP of the activity's plan row: the product tree of its metadata release.
+    QString arvoreDe(const vcs::ActivityKey &chave) const;
 
     ModuleState &m_modulo;
     server::RemoteServer &m_servidor;

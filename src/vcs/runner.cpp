@@ -11,28 +11,22 @@
 
 namespace vcs {
 
-namespace {
-
-constexpr int kChunk = 2000;
-constexpr int kStartTimeoutMs = 30000;
-
-bool utf8(const QString &locale)
+QProcessEnvironment WithUtf8Characters(QProcessEnvironment environment)
 {
-    return locale.contains(QLatin1String("UTF-8"), Qt::CaseInsensitive)
-           || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
-}
-
-// The host's file names are UTF-8: a child whose character type is "C" would
-// refuse every name outside ASCII ("Relatório de vendas.pas"). Its messages
-// keep the language they were given.
-QProcessEnvironment comNomesUtf8(QProcessEnvironment environment)
-{
-    const QString all = environment.value(QStringLiteral("LC_ALL"));
-    const QString ctype = !all.isEmpty() ? all
-                          : environment.value(QStringLiteral("LC_CTYPE"), environment.value(QStringLiteral("LANG")));
+    const auto utf8 = [](const QString &locale) {
+        return locale.contains(QLatin1String("utf-8"), Qt::CaseInsensitive)
+               || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
+    };
+    QString ctype = environment.value(QStringLiteral("LC_ALL"));
+    if (ctype.isEmpty())
+        ctype = environment.value(QStringLiteral("LC_CTYPE"));
+    if (ctype.isEmpty())
+        ctype = environment.value(QStringLiteral("LANG"));
     if (utf8(ctype))
         return environment;
+    const QString all = environment.value(QStringLiteral("LC_ALL"));
     if (!all.isEmpty()) {
+        // LC_ALL would win over the character type: its language goes to LANG.
         environment.remove(QStringLiteral("LC_ALL"));
         environment.insert(QStringLiteral("LANG"), all);
         environment.insert(QStringLiteral("LC_MESSAGES"), all);
@@ -40,6 +34,11 @@ QProcessEnvironment comNomesUtf8(QProcessEnvironment environment)
     environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
     return environment;
 }
+
+namespace {
+
+constexpr int kChunk = 2000;
+constexpr int kStartTimeoutMs = 30000;
 
 const QString kResultado = QStringLiteral("Resultado :");
 const QString kSubversionStartFailure = QStringLiteral(
@@ -225,7 +224,7 @@ bool ConsoleRunner::run(const QString &caption, const CommandLine &command, cons
     QProcess &process = *child;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProcessEnvironment(
-        comNomesUtf8(m_hasEnvironment ? m_environment : QProcessEnvironment::systemEnvironment()));
+        WithUtf8Characters(m_hasEnvironment ? m_environment : QProcessEnvironment::systemEnvironment()));
     process.start(program, arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(kStartTimeoutMs)) return startFailed(shown, sink);
     m_results[index].started = true;

@@ -18,6 +18,11 @@ using LineSink = std::function<void(const QStringList &lines)>;
 using CommandLog = std::function<void(const QString &shownCommand)>;
 
 // What became of one command.
+// The client reads its arguments in the character set of its locale and the
+// runner hands them over in UTF-8: the child gets a UTF-8 character type
+// whatever the language of its messages ("LANG=C" stays English).
+QProcessEnvironment WithUtf8Characters(QProcessEnvironment environment);
+
 struct CommandResult {
     QString caption;
     QString shownCommand;         // masked

@@ -95,6 +95,13 @@ CommandResult SvnClient::revert(const SvnRun &run, const QString &path, Order or
     return SvnClient::run(run, target(subcommand(QStringLiteral("revert"), order), {}, path));
 }
 
+CommandResult SvnClient::revertTree(const SvnRun &run, const QString &path) const
+{
+    const QStringList before = {QStringLiteral("revert"), QStringLiteral("--depth"), QStringLiteral("infinity"),
+                                kNoAuthCache};
+    return SvnClient::run(run, target(before, {}, path));
+}
+
 CommandResult SvnClient::lock(const SvnRun &run, const QString &path, Order order) const
 {
     return SvnClient::run(run, target(subcommand(QStringLiteral("lock"), order), {}, path));
@@ -212,6 +219,19 @@ SvnXmlStatus SvnClient::statusXml(const SvnRun &run, const QString &path) const
     return parseStatusXml(SvnClient::run(run, target(before, {}, path)).output);
 }
 
+SvnXmlStatus SvnClient::statusOf(const SvnRun &run, const QStringList &paths, bool withRepository) const
+{
+    QStringList before = {QStringLiteral("status"), QStringLiteral("--xml"), QStringLiteral("-v"),
+                          QStringLiteral("--depth"), QStringLiteral("empty")};
+    if (withRepository)
+        before << QStringLiteral("-u");
+    before << kNoAuthCache;
+    CommandLine line = command(before);
+    for (const QString &path : paths)
+        line.append(targetArgument(path));
+    return parseStatusXml(SvnClient::run(run, line).output);
+}
+
 SvnXmlStatus SvnClient::statusTree(const SvnRun &run, const QString &dir) const
 {
     const QStringList before = {QStringLiteral("status"), QStringLiteral("--xml"), QStringLiteral("--depth"),
@@ -264,14 +284,24 @@ SvnXmlStatus SvnClient::parseStatusXml(const QString &output)
     SvnXmlStatus status;
     QXmlStreamReader xml(fromElement(output, QStringLiteral("status")));
     QString path;
+    bool repository = false;   // inside <repos-status>
     while (!xml.atEnd()) {
         xml.readNext();
-        if (xml.isStartElement() && xml.name() == u"entry")
+        if (xml.isStartElement() && xml.name() == u"entry") {
             path = xml.attributes().value(QStringLiteral("path")).toString();
-        else if (xml.isStartElement() && xml.name() == u"wc-status")
-            status.entries << SvnXmlStatusEntry{path, xml.attributes().value(QStringLiteral("item")).toString()};
-        else if (xml.isEndElement() && xml.name() == u"status")
+        } else if (xml.isStartElement() && xml.name() == u"wc-status") {
+            status.entries << SvnXmlStatusEntry{path, xml.attributes().value(QStringLiteral("item")).toString(), {}, {}, {}};
+            repository = false;
+        } else if (xml.isStartElement() && xml.name() == u"repos-status") {
+            repository = true;
+        } else if (xml.isStartElement() && xml.name() == u"token" && !status.entries.isEmpty()) {
+            (repository ? status.entries.last().reposLockToken : status.entries.last().lockToken) =
+                xml.readElementText().trimmed();
+        } else if (xml.isStartElement() && xml.name() == u"owner" && repository && !status.entries.isEmpty()) {
+            status.entries.last().reposLockOwner = xml.readElementText().trimmed();
+        } else if (xml.isEndElement() && xml.name() == u"status") {
             status.complete = true;
+        }
     }
     return status;
 }

@@ -50,6 +50,9 @@ struct SvnStatus {
 struct SvnXmlStatusEntry {
     QString path;
     QString item;    // the item attribute of <wc-status>: "unversioned", "missing", ...
+    QString lockToken;        // the working copy's lock (<wc-status><lock>)
+    QString reposLockToken;   // the repository's lock (<repos-status><lock>), asked with the repository
+    QString reposLockOwner;
 };
 
 struct SvnXmlStatus {
@@ -99,6 +102,8 @@ public:
     enum class InfoOrder { NoAuthCacheFirst, XmlFirst };
 
     CommandResult revert(const SvnRun &run, const QString &path, Order order = Order::SubcommandFirst) const;
+    // "svn revert --depth infinity": a directory and everything below it.
+    CommandResult revertTree(const SvnRun &run, const QString &path) const;
     CommandResult lock(const SvnRun &run, const QString &path, Order order = Order::SubcommandFirst) const;
     CommandResult unlock(const SvnRun &run, const QString &path) const;
     CommandLine unlockCommand(const QString &path) const;
@@ -128,6 +133,9 @@ public:
     // "svn status -q": only what changed locally.
     SvnStatus changes(const SvnRun &run, const QString &path) const;
     SvnXmlStatus statusXml(const SvnRun &run, const QString &path) const;
+    // Each path itself (depth empty, verbose) in one command; withRepository
+    // also asks the repository for its locks ("-u").
+    SvnXmlStatus statusOf(const SvnRun &run, const QStringList &paths, bool withRepository) const;
     // The whole tree below dir, ignored and unversioned entries included.
     SvnXmlStatus statusTree(const SvnRun &run, const QString &dir) const;
     // location: a working-copy path, or a URL (taken as written).

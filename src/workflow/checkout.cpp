@@ -621,9 +621,7 @@ void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
 {
     m_fluxo.svn().mkdir(em(msg("ACAO_SUBVERSION_CRIADIR")), dir);
     m_copias.barra(500000);
-    QString mensagem = "-mSOL:" + solicitacao.trimmed();
-    if (plataforma() == PlataformaProduto::ProdutoLumetra)
-        mensagem += " - Release metadados: " + QString::number(m_fluxo.modulo().stReleaseMetaDados.trimmed().toLongLong());
+    const QString mensagem = MensagemCommit(plataforma(), solicitacao, m_fluxo.modulo().stReleaseMetaDados);
     m_fluxo.svn().commit(em(msg("ACAO_SUBVERSION_ATUADIR")), mensagem, dir);
     m_copias.barra(kFim);
 }

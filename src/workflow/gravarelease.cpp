@@ -42,6 +42,14 @@ const qor::TMessages &ReleaseTexts()
     return texts;
 }
 
+QString MensagemCommit(vcs::PlataformaProduto plataforma, const QString &solicitacao, const QString &releaseMetaDados)
+{
+    QString mensagem = "-mSOL:" + solicitacao.trimmed();
+    if (plataforma == vcs::PlataformaProduto::ProdutoLumetra)
+        mensagem += " - Release metadados: " + QString::number(releaseMetaDados.trimmed().toLongLong());
+    return mensagem;
+}
+
 GravaRelease::GravaRelease(WorkflowContext &fluxo, server::RemoteServer &servidor, ReleaseHooks hooks)
     : m_fluxo(fluxo), m_servidor(servidor), m_hooks(std::move(hooks))
 {

@@ -5,6 +5,7 @@
 // an activity opens the patch-script window.
 #include "host/messages.h"
 #include "host/recordset.h"
+#include "vcs/plataforma.h"
 #include "vcs/svnclient.h"
 #include <QString>
 #include <functional>
@@ -32,6 +33,12 @@ struct RegistroPlano {
 };
 
 const qor::TMessages &ReleaseTexts();
+
+// The "-m" argument of every commit of an activity: "SOL:" and the request
+// and, on the Lumetra products' platform, the metadata release of the work.
+// It is the argument the one-text form -m"SOL:<request> - Release metadados: <n>"
+// gives after the Windows split; built whole, quotes in it reach the client intact.
+QString MensagemCommit(vcs::PlataformaProduto plataforma, const QString &solicitacao, const QString &releaseMetaDados);
 
 class GravaRelease {
 public:

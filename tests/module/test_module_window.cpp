@@ -323,6 +323,13 @@ TEST_F(ModuleWindowTest, PopUpMenuOrderAndItsKeys)
     EXPECT_EQ(items, (QStringList{"Primeiro", "Anterior", "Proximo", "Último", "Atualizar", "Confirmar", "Descrição",
                                   "Filtrar", "Resposta", "Trocar Operador"}));
 
+    // "Confirmar" concludes a running activity: the keys are tried on one that is not running.
+    for (int row = 0; row < w.cdsPlanAtivTare.recordCount(); ++row)
+        if (w.cdsPlanAtivTare.textAt(QStringLiteral("IDSITATIVTAR"), row) != QLatin1String("A")) {
+            w.cdsPlanAtivTare.moveTo(row);
+            break;
+        }
+    ASSERT_NE(w.cdsPlanAtivTare.textOf(QStringLiteral("IDSITATIVTAR")), QStringLiteral("A"));
     QApplication::setActiveWindow(&w);
     w.dbgPadrao->setFocus();
     QApplication::processEvents();

@@ -107,7 +107,7 @@ void Bench::write(const QString &logical, const QByteArray &text) const
 QString Bench::svn(QStringList args) const
 {
     QProcess svn;
-    svn.setProcessEnvironment(environment);
+    svn.setProcessEnvironment(vcs::WithUtf8Characters(environment));
     svn.setProcessChannelMode(QProcess::MergedChannels);
     args << "--non-interactive" << "--no-auth-cache" << "--username" << kUser << "--password-from-stdin";
     svn.start("svn", args);

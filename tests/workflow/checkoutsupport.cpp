@@ -1,6 +1,22 @@
 #include "checkoutsupport.h"
+#include <QUrl>
 
 namespace chktest {
+
+bool AddOtherUser()
+{
+    static const bool added = [] {
+        QProcess tool;
+        tool.setProcessChannelMode(QProcess::MergedChannels);
+        tool.start(DAVSERVER, {"start", wctest::DavServer::instance().base.path() + "/dav",
+                               QString::number(QUrl(wctest::DavServer::instance().url).port()), "-"});
+        tool.write((wctest::kUser + ":" + wctest::kPass + "\n" + kOutro + ":" + kSenhaOutro + "\n").toUtf8());
+        tool.closeWriteChannel();
+        tool.waitForFinished(60000);
+        return tool.exitCode() == 0;
+    }();
+    return added;
+}
 
 QString AbortOf(const std::function<void()> &action)
 {

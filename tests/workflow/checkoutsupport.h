@@ -14,6 +14,10 @@ using wctest::Packet;
 
 inline const QString kTask = "0000005001", kActivity = "00001", kRequest = "0000012001";
 
+// A second repository user, for locks that are not ours.
+inline const QString kOutro = "svn_x", kSenhaOutro = "Pw55-outro";
+bool AddOtherUser();
+
 QString AbortOf(const std::function<void()> &action);
 
 struct Janela {

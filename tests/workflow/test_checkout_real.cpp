@@ -20,8 +20,6 @@ using wctest::DavServer;
 
 namespace {
 
-const QString kOutro = "svn_x", kSenhaOutro = "Pw55-outro";
-
 QString Entre(const QString &text, const QString &from, const QString &to)
 {
     const qsizetype a = text.indexOf(from);
@@ -29,22 +27,6 @@ QString Entre(const QString &text, const QString &from, const QString &to)
         return {};
     const qsizetype b = text.indexOf(to, a + from.size());
     return b < 0 ? QString() : text.mid(a + from.size(), b - a - from.size());
-}
-
-// A second repository user, for locks that are not ours.
-bool AddOtherUser()
-{
-    static const bool added = [] {
-        QProcess tool;
-        tool.setProcessChannelMode(QProcess::MergedChannels);
-        tool.start(DAVSERVER, {"start", DavServer::instance().base.path() + "/dav",
-                               QString::number(QUrl(DavServer::instance().url).port()), "-"});
-        tool.write((wctest::kUser + ":" + wctest::kPass + "\n" + kOutro + ":" + kSenhaOutro + "\n").toUtf8());
-        tool.closeWriteChannel();
-        tool.waitForFinished(60000);
-        return tool.exitCode() == 0;
-    }();
-    return added;
 }
 
 // Kills every svn child of this process that locks a file named like `name`.
