@@ -190,7 +190,7 @@ void TfrmZEL::tmrOperSemAtivTimer()
 {
     if (m_atividades->emExecucao())
         return;
-    const QWidget *ativa = QApplication::activeWindow();
+    const QWidget *ativa = qor::ActiveWindow();
     m_transicoes->tmrOperSemAtivTimer(ativa ? ativa->objectName() : QString());
 }
 
