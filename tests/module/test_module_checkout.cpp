@@ -383,7 +383,8 @@ TEST_P(OperatorsDayTest, TheOperatorsDayFromStartToConclusion)
     proximoSegundo();
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("I"));
-    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
+    w.GetPlanAtivTare();
+    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "the server keeps the realised end";
 
     // What the check-in recorded, read before the conclusion gives the files back.
     plan::OperacoesTransicoes &op = w.transicoes().operacoes();
@@ -434,6 +435,8 @@ TEST_P(OperatorsDayTest, TheOperatorsDayFromStartToConclusion)
     EXPECT_TRUE(perguntou) << qPrintable(dialogs->texts().join('\n'));
     EXPECT_EQ(escolhidos.size(), 2) << qPrintable(escolhidos.join('|'));
     EXPECT_EQ(status(w), QStringLiteral("C"));
+    backToPlan(w);
+    EXPECT_TRUE(w.dbgPadrao->isEnabled()) << "the operator goes on with his day";
 
     // The repository: both files in with the request, no lock left.
     const QString log = svn({QStringLiteral("log"), QStringLiteral("--xml"), QStringLiteral("-v"), root + QStringLiteral("/P401/trunk")});
