@@ -22,6 +22,8 @@
 #include <QJsonObject>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTableView>
@@ -43,13 +45,17 @@ protected:
     void SetUp() override
     {
         APR_REQUIRE_COMPONENT(testsupport::SvnFound(), "svn", "not found on the search path");
-        APR_REQUIRE_COMPONENT(DavServer::instance().ok(), "Apache with mod_dav_svn", DavServer::instance().why);
+        // A repository of each case's own: what one case commits or locks is no other's business.
+        APR_REQUIRE_COMPONENT(dav.start(PortoLivre()), "Apache with mod_dav_svn", dav.why);
         APR_REQUIRE_COMPONENT(server.start(QStringLiteral(APR_SERVER_BIN)), "apr-server", server.why());
         qputenv("APR_HOME", home.path().toUtf8());
         qputenv("USER", "demo");
-        qputenv("LANG", "C");
+        // The language decides svn's texts alone: the runner reads this process's environment.
+        qputenv("LANG", lang.toUtf8());
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
         // The server keeps the product's location as "/P401/trunk", below the repository's root.
-        root = DavServer::instance().url;
+        root = dav.url;
         qputenv("APR_SVN_ROOT", root.toUtf8());
         qor::Session session = DemoSession(server);
         qor::SetSession(session);
@@ -61,9 +67,8 @@ protected:
     {
         if (HasFailure())
             std::fprintf(stderr, "shown:\n%s\n", qPrintable(dialogs->texts().join(QStringLiteral("\n---\n"))));
-        // The repository outlives the test: no lock of this one is left for the next.
-        svn({QStringLiteral("unlock"), QStringLiteral("--force"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
         delete window.data();
+        qputenv("LANG", "C");
         apr::Modulo().filtro.reset();
         qor::SetApplicationExceptionHandler({});
     }
@@ -167,13 +172,26 @@ protected:
             return selecao->result();
         };
     }
+    // Read in XML, the same in every language.
     QString lockOwner() const
     {
-        const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
-        const qsizetype at = info.indexOf(QStringLiteral("Lock Owner: "));
-        return at < 0 ? QString() : info.mid(at + 12).section(u'\n', 0, 0).trimmed();
+        const QString info = svn({QStringLiteral("info"), QStringLiteral("--xml"),
+                                  root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+        const QRegularExpressionMatch lock =
+            QRegularExpression(QStringLiteral("<lock>.*<owner>([^<]*)</owner>"), QRegularExpression::DotMatchesEverythingOption)
+                .match(info);
+        return lock.hasMatch() ? lock.captured(1) : QString();
     }
 
+    static int PortoLivre()
+    {
+        QTcpServer livre;
+        livre.listen(QHostAddress::LocalHost, 0);
+        return livre.serverPort();
+    }
+
+    QString lang = QStringLiteral("C");
+    DavServer dav;
     testsupport::ServerProcess server;
     QTemporaryDir home;
     QString root, copy;
@@ -257,47 +275,132 @@ TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondO
     EXPECT_EQ(lockOwner(), wctest::kUser);
 }
 
-// The operator's day against the real server and repository: a development
-// activity started (its file locked), another started (the first paused),
-// the first resumed without a second check-out, finished, paused, reopened,
-// finished again and concluded (patch script, answer, the lock given back)
-// -- and the server agrees.
-TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
+// The operator's day, in each language svn speaks: its own repository root and
+// server, so what it commits is its own.
+class OperatorsDayTest : public DemoCheckoutTest, public ::testing::WithParamInterface<const char *> {
+protected:
+    OperatorsDayTest() { lang = QString::fromLatin1(GetParam()); }
+
+    struct Intervalo {
+        QString tarefa;
+        QDateTime inicio, fim;   // fim invalid: running
+    };
+    // The operator's booked stretches since a moment of the server's clock.
+    QList<Intervalo> intervalos(TfrmZEL &w, const QDateTime &desde) const
+    {
+        const QDate hoje = desde.date();
+        const QJsonArray resposta = w.Servidor().callArray(
+            QStringLiteral("GetApropriacaoPeriodo"),
+            {QStringLiteral("0001"), QStringLiteral("000000000001"), server::Date(QDateTime(hoje.addDays(-1), QTime(0, 0))),
+             server::Date(QDateTime(hoje.addDays(1), QTime(0, 0)))});
+        qor::RecordSet pacote;
+        pacote.setData(resposta.at(0).toObject());
+        QList<Intervalo> lista;
+        for (int r = 0; r < pacote.recordCount(); ++r) {
+            Intervalo i{pacote.fieldByName(QStringLiteral("NRTAREFA")).valueAt(r).toString(),
+                        pacote.fieldByName(QStringLiteral("DTINICIO")).valueAt(r).toDateTime(),
+                        pacote.fieldByName(QStringLiteral("DTFIM")).valueAt(r).toDateTime()};
+            if (i.inicio >= desde || !i.fim.isValid() || i.fim > desde)
+                lista << i;
+        }
+        return lista;
+    }
+    static QDateTime relogio(TfrmZEL &w)
+    {
+        const QJsonArray resposta = w.Servidor().callArray(
+            QStringLiteral("GetApropriacaoPeriodo"),
+            {QStringLiteral("0001"), QStringLiteral("000000000001"), server::Date(QDateTime(QDate::currentDate(), QTime(0, 0))),
+             server::Date(QDateTime(QDate::currentDate(), QTime(0, 0)))});
+        return QDateTime::fromString(resposta.at(1).toObject().value(QStringLiteral("date")).toString(), Qt::ISODate);
+    }
+    static QStringList de(const QList<Intervalo> &lista, const QString &tarefa, bool abertos)
+    {
+        QStringList linhas;
+        for (const Intervalo &i : lista)
+            if (i.tarefa == tarefa && i.fim.isValid() != abertos)
+                linhas << i.inicio.toString(Qt::ISODate) + u' ' + i.fim.toString(Qt::ISODate);
+        return linhas;
+    }
+    // The server keys an operator's stretches by their start, to the second:
+    // a switch within the second of the last start would replace that stretch.
+    static void proximoSegundo() { QTest::qWait(1100); }
+};
+
+// A development activity started (its file locked), another started (the
+// first paused, its stretch closed), the first resumed without a second
+// check-out, finished, paused, reopened, finished again and concluded: the
+// patch script, the answer, the check-in of the changed and the new file
+// with the request, the lock given back, the releases recorded, the time
+// booked and the backup removed -- and the server and the repository agree.
+TEST_P(OperatorsDayTest, TheOperatorsDayFromStartToConclusion)
 {
     TfrmZEL &w = openOnPlan();
+    const QDateTime inicio = relogio(w);
+    ASSERT_TRUE(inicio.isValid());
     int selections = 0;
     dialogs->onModal = pickAll(selections);
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("A")) << qPrintable(dialogs->texts().join('\n'));
     EXPECT_EQ(lockOwner(), wctest::kUser);
     EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
+    const QString backup = home.path() + QStringLiteral("/drives/h/Workdir/w/0000012003/") + kTask + u'/' + kActivity;
+    ASSERT_FALSE(QDir(backup).entryList(QDir::Files).isEmpty()) << qPrintable(backup);
+
+    // The operator's work: the unit changed, a new one in a new directory.
+    write(copy + QStringLiteral("/fontes/uP401.pas"), "unit uP401;\n\n// ajuste da atividade\n\nend.\n");
+    QDir().mkpath(copy + QStringLiteral("/fontes/novo"));
+    write(copy + QStringLiteral("/fontes/novo/unovo.pas"), "unit uNovo;\n\nend.\n");
 
     const QString other = QStringLiteral("0000005002");
+    proximoSegundo();
     click(w, other, QStringLiteral("IDSITATIVTAR"));
     EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("A"));
     EXPECT_EQ(status(w), QStringLiteral("I")) << "one activity runs at a time";
+    QList<Intervalo> tempo = intervalos(w, inicio);
+    EXPECT_EQ(de(tempo, kTask, false).size(), 1) << "the paused activity's stretch is closed";
+    EXPECT_TRUE(de(tempo, kTask, true).isEmpty());
+    EXPECT_EQ(de(tempo, other, true).size(), 1);
+    EXPECT_EQ(de(tempo, QStringLiteral("0000005001"), true).size() + de(tempo, kTask, true).size(), 0);
 
+    proximoSegundo();
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     EXPECT_EQ(status(w), QStringLiteral("A"));
     EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("I"));
-    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(selections, 1) << "no second check-out of the held files";
 
     click(w, kTask, QStringLiteral("IDORIGTARE"));
     EXPECT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "finished";
+    proximoSegundo();
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("I"));
     // Resumed, the finished activity is reopened: the server forgets its realised end.
+    proximoSegundo();
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("A"));
     w.GetPlanAtivTare();
     EXPECT_TRUE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
     click(w, kTask, QStringLiteral("IDORIGTARE"));
+    proximoSegundo();
     click(w, kTask, QStringLiteral("IDSITATIVTAR"));
     ASSERT_EQ(status(w), QStringLiteral("I"));
-    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
+    w.GetPlanAtivTare();
+    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "the server keeps the realised end";
 
+    // What the check-in recorded, read before the conclusion gives the files back.
+    plan::OperacoesTransicoes &op = w.transicoes().operacoes();
+    const auto checkin = op.realizaCheckin;
+    QJsonArray releases;
+    op.realizaCheckin = [&](const plan::PedidoVersao &pedido) {
+        const bool feito = checkin(pedido);
+        releases = w.Servidor()
+                       .call(QStringLiteral("GetArqCheck"), {QStringLiteral("0001"), kTask, kActivity})
+                       .toObject().value(QStringLiteral("rows")).toArray();
+        return feito;
+    };
+    const QString novo = QStringLiteral("c:\\sistemas\\prod\\p401\\fontes\\novo\\unovo.pas");
+    QStringList escolhidos;
     dialogs->shown.clear();
-    dialogs->onModal = [this](QDialog &dialog) {
+    dialogs->onModal = [&](QDialog &dialog) {
         if (auto *patch = qobject_cast<scripts::TfrmSelScripts *>(&dialog)) {
             patch->dlbDiretorioChange(QStringLiteral("c:\\sistemas\\prod\\P401\\relatorios"));
             patch->selecionaArquivos({QStringLiteral("P401.sql")});
@@ -310,23 +413,84 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
             answer->show();
             QTest::keyClicks(answer->dbrResposta->edit(), QStringLiteral("Cadastro ajustado"));
             answer->sbtConfirma->click();
-            // The check-in: "APENAS DESBLOQUEAR" (the commit is the check-in's own test, on
-            // the same repository).
-            dialogs->answer(1);
+            dialogs->answer(0);   // the check-in's question: "CONFIRMAR ATIVIDADE"
             return answer->result();
+        }
+        if (auto *selecao = qobject_cast<workflow::TfrmSelCheckin *>(&dialog)) {
+            selecao->show();
+            selecao->lsbArquivos->addItem(novo);
+            selecao->sbtIncluiTodos->click();
+            escolhidos = selecao->escolhidos();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+            QApplication::sendEvent(selecao, &enter);
+            return selecao->result();
         }
         return 0;
     };
     click(w, kTask, QStringLiteral("IDORIGTARE"));
     EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
+    bool perguntou = false;
+    for (const qor::DialogRequest &r : dialogs->shown)
+        perguntou = perguntou || r.buttons.value(0) == QStringLiteral("CONFIRMAR ATIVIDADE");
+    EXPECT_TRUE(perguntou) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(escolhidos.size(), 2) << qPrintable(escolhidos.join('|'));
     EXPECT_EQ(status(w), QStringLiteral("C"));
-    EXPECT_TRUE(lockOwner().isEmpty()) << "the lock is given back";
+    backToPlan(w);
+    EXPECT_TRUE(w.dbgPadrao->isEnabled()) << "the operator goes on with his day";
+
+    // The repository: both files in with the request, no lock left.
+    const QString log = svn({QStringLiteral("log"), QStringLiteral("--xml"), QStringLiteral("-v"), root + QStringLiteral("/P401/trunk")});
+    QStringList enviados;
+    const QRegularExpression entrada(QStringLiteral("<logentry[^>]*>(.*?)</logentry>"),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    for (const QRegularExpressionMatch &m : entrada.globalMatch(log)) {
+        if (!m.captured(1).contains(QStringLiteral("<msg>SOL:0000012003</msg>")))
+            continue;
+        for (const QRegularExpressionMatch &c : QRegularExpression(QStringLiteral(">([^<]*)</path>")).globalMatch(m.captured(1)))
+            enviados << c.captured(1).section(QStringLiteral("/P401/trunk/"), 1);
+    }
+    EXPECT_TRUE(enviados.contains(QStringLiteral("fontes/uP401.pas"))) << qPrintable(log);
+    EXPECT_TRUE(enviados.contains(QStringLiteral("fontes/novo/unovo.pas"))) << qPrintable(log);
+    EXPECT_TRUE(svn({QStringLiteral("cat"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")})
+                    .contains(QStringLiteral("ajuste da atividade")));
+    const QString info = svn({QStringLiteral("info"), QStringLiteral("--xml"), QStringLiteral("-R"), root + QStringLiteral("/P401/trunk")});
+    EXPECT_TRUE(info.contains(QStringLiteral("unovo.pas"))) << qPrintable(info);
+    EXPECT_FALSE(info.contains(QStringLiteral("<lock>"))) << qPrintable(info);
+
+    // The server: the releases of both files, the answer, the conclusion, the time.
+    const QString revisao = svn({QStringLiteral("info"), QStringLiteral("--show-item"), QStringLiteral("last-changed-revision"),
+                                 root + QStringLiteral("/P401/trunk/fontes/uP401.pas")}).trimmed();
+    QStringList atuais;
+    for (const QJsonValue &linha : releases)
+        atuais << linha.toArray().at(6).toVariant().toString();
+    EXPECT_EQ(atuais.size(), 2) << qPrintable(atuais.join('|'));
+    EXPECT_TRUE(atuais.contains(revisao)) << qPrintable(atuais.join('|'));
+    EXPECT_FALSE(atuais.contains(QString())) << qPrintable(atuais.join('|'));
+    qor::RecordSet resposta;
+    w.Servidor().load(resposta, QStringLiteral("GetResposta"), {QStringLiteral("0001"), kTask, kActivity});
+    EXPECT_TRUE(resposta.textOf(QStringLiteral("TXREATIVTARE")).contains(QStringLiteral("Cadastro ajustado")));
     qor::RecordSet item;
     w.Servidor().load(item, QStringLiteral("GetVdRelacItTrabProd"), {QStringLiteral("P401"), QStringLiteral("0000000103")});
     EXPECT_EQ(item.textOf(QStringLiteral("IDSITCHECKOUT")), QStringLiteral("N")) << "the work item is given back";
     w.GetPlanAtivTare();
     EXPECT_EQ(status(w), QStringLiteral("C")) << "the server concluded it";
+    tempo = intervalos(w, inicio);
+    EXPECT_GE(de(tempo, kTask, false).size(), 2) << "time booked for the activity";
+    EXPECT_TRUE(de(tempo, kTask, true).isEmpty());
+    EXPECT_EQ(de(tempo, other, false).size(), 1);
+    qint64 segundos = 0;
+    for (const Intervalo &i : tempo)
+        if (i.tarefa == kTask && i.fim.isValid())
+            segundos += std::max(i.inicio, inicio).secsTo(i.fim);
+    EXPECT_GE(segundos, 2);
+
+    EXPECT_FALSE(QFileInfo::exists(backup)) << "the backup goes once everything is in";
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, OperatorsDayTest, ::testing::Values("C", "pt_BR.UTF-8"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.index == 0 ? "C" : "pt_BR");
+                         });
 
 // Concluding the demo's activity takes the road back: after the check-out
 // the operator changes the unit, writes a new one in a new directory, and the
@@ -334,8 +498,6 @@ TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
 // lock back, records the new releases and removes the backup.
 TEST_F(DemoCheckoutTest, AfterTheCheckoutTheChangedAndNewFilesAreCheckedIn)
 {
-    // The repository outlives each case: a lock an earlier case left goes first.
-    svn({QStringLiteral("unlock"), QStringLiteral("--force"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
     TfrmZEL &w = openOnPlan();
     ASSERT_GE(rowOf(w), 0);
     dialogs->onModal = [&](QDialog &dialog) {

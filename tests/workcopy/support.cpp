@@ -8,23 +8,27 @@ namespace wctest {
 DavServer &DavServer::instance()
 {
     static DavServer server;
-    if (server.url.isEmpty() && server.why.isEmpty()) {
-        QFile::setPermissions(server.base.path(), QFile::permissions(server.base.path()) | QFile::ReadOther
-                                                      | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
-        const int port = 40000 + int(getpid() % 20000);
-        QProcess tool;
-        tool.setProcessChannelMode(QProcess::MergedChannels);
-        tool.start(DAVSERVER, {"start", server.base.path() + "/dav", QString::number(port), "-"});
-        tool.write((kUser + ":" + kPass + "\n").toUtf8());
-        tool.closeWriteChannel();
-        tool.waitForFinished(60000);
-        const QString out = QString::fromUtf8(tool.readAll()).trimmed();
-        if (tool.exitCode() == 0)
-            server.url = out.split('\n').last();
-        else
-            server.why = out;
-    }
+    if (server.url.isEmpty() && server.why.isEmpty())
+        server.start(40000 + int(getpid() % 20000));
     return server;
+}
+
+bool DavServer::start(int port)
+{
+    QFile::setPermissions(base.path(), QFile::permissions(base.path()) | QFile::ReadOther | QFile::ExeOther
+                                           | QFile::ReadGroup | QFile::ExeGroup);
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(DAVSERVER, {"start", base.path() + "/dav", QString::number(port), "-"});
+    tool.write((kUser + ":" + kPass + "\n").toUtf8());
+    tool.closeWriteChannel();
+    tool.waitForFinished(60000);
+    const QString out = QString::fromUtf8(tool.readAll()).trimmed();
+    if (tool.exitCode() == 0)
+        url = out.split('\n').last();
+    else
+        why = out.isEmpty() ? QStringLiteral("davserver did not start") : out;
+    return ok();
 }
 
 DavServer::~DavServer()

@@ -30,11 +30,13 @@ namespace wctest {
 inline const QString kUser = "svn_w";
 inline const QString kPass = "Pw55-copia";
 
-// Apache with mod_dav_svn, started once when a test first asks for it.
+// Apache with mod_dav_svn serving a repository of its own: the run's, started
+// once when a test first asks for it, or one a test starts for itself.
 class DavServer {
 public:
     static DavServer &instance();
     ~DavServer();
+    bool start(int port);   // false with the reason in why
     bool ok() const { return !url.isEmpty(); }
     QTemporaryDir base;
     QString url;
