@@ -39,11 +39,11 @@ const std::vector<MethodEntry> methods = {
     {"GetDirProd", {{produto}}, getDirProd},
     {"GetGeral", {{operador, solicitacao, filial, tarefa, atividade, operador, {"CDPROCESSO", T},
                    {"CDPRODGRUP", T}, {"CDITEMTRAB", T}}},
-     nullptr},
+     getGeral},
     {"GetItemTarefa", {{filial, operador, tarefa, atividade, {"grupo de produto", T}, itemTrab}}, getItemTarefa},
     {"GetItemTrab", {{itemTrab}}, getItemTrab},
     {"GetOperador", {{operador}}, getOperador},
-    {"GetOperSemApro", {{filial, operador}}, nullptr},
+    {"GetOperSemApro", {{filial, operador}}, getOperSemApro},
     {"GetParamProdSVN", {{{"CDARVPROD", T}}}, getParamProdSVN},
     {"GetPatchFaseTram", {{filial, solicitacao}}, getPatchFaseTram},
     {"GetPesqQualifica", {{{"processo", T}, {"qualificação", T}, {"tipo", T}}}, getPesqQualifica},
@@ -61,7 +61,7 @@ const std::vector<MethodEntry> methods = {
     {"GetVdArqCheckout", {{filial, tarefa, atividade}}, getVdArqCheckout},
     {"GetVdRelacItTrabProd", {{produto, itemTrab}}, getVdRelacItTrabProd},
     {"GetVdsolitemtrab", {{solicitacao, produto, itemTrab}}, getVdsolitemtrab},
-    {"GetVerificaPatchTeste", {{filial, tarefa, atividade}}, nullptr},
+    {"GetVerificaPatchTeste", {{filial, tarefa, atividade}}, getVerificaPatchTeste},
     {"GetVersao", {{solicitacao, filial}}, getVersao},
     {"Inclui_ItemTrab", {{itemTrab, filial, tarefa, atividade}}, incluiItemTrab},
     {"InsPatchTram", {{filial, solicitacao, {"sequência", T}, {"arquivo", T}, {"CDPRODGRUP", T},
@@ -74,12 +74,12 @@ const std::vector<MethodEntry> methods = {
     {"SetCheckout", {{operador, itemTrab, {"situação", T}, produto, {"modo", T}}}, setCheckout},
     {"SetConcAtivGeral", {{{"CDFILIAL", T}, tarefa, atividade, {"CDITEMTRAB", T}, {"CDQUALIFPROC", T},
                            operador, {"empresa", T}, {"CDPROJETO", T}, {"CDPRODGRUP", T}}},
-     nullptr},
+     setConcAtivGeral},
     {"SetDataAtuProd", {{produto}}, setDataAtuProd},
     {"SetDesaproAtiv", {{filial, operador}}, setDesaproAtiv},
     {"SetEquipTrab", {{operador, filial, tarefa, atividade, {"empresa", T}}}, setEquipTrab},
     {"SetFila_PlanAtiv", {{filial, tarefa, atividade, {"NRPRIOATIVTR", T}}}, setFilaPlanAtiv},
-    {"SetFinalizaTarefa", {{filial, tarefa, atividade, {"indicador", T}, {"CDPROJETO", T}}}, nullptr},
+    {"SetFinalizaTarefa", {{filial, tarefa, atividade, {"indicador", T}, {"CDPROJETO", T}}}, setFinalizaTarefa},
     {"SetPlanAtivTare", {{filial, tarefa, atividade}}, setPlanAtivTare},
     {"SetProgOperOpc", {{{"programa", T}, operador, {"TXPROPRIED", T}, {"modo", T}}}, setProgOperOpc},
     {"SetReleaseAntNula", {{filial, tarefa, atividade}}, setReleaseAntNula},
@@ -99,6 +99,8 @@ const std::vector<MethodEntry> methods = {
     // Besides the module's own: the look-ups by name and the activity description (APR00600).
     {"GetPesquisa", {{{"consulta", T}, {"parâmetros", V}}}, pesquisar},
     {"GetDescricaoAtiv", {{filial, tarefa, atividade}}, getDescricaoAtiv},
+    // The operator's booked time of a period, for the appropriation follow-up (APR00500).
+    {"GetApropriacaoPeriodo", {{filial, operador, {"data inicial", D}, {"data final", D}}}, getApropriacaoPeriodo},
 };
 
 // A session may have been signed out or have expired through another

@@ -282,6 +282,15 @@ bool EpollServer::flush(Peer &peer)
 }
 
 // One thread now and then closes the connections that stayed quiet too long.
+// Under m_mutex. A connection whose sign-in is with the desk, or whose answer
+// has not been taken yet, is waiting on us, not on its client.
+bool EpollServer::idle(const Peer &peer, qint64 now) const
+{
+    if (peer.busy || peer.signingIn || peer.signInAnswer)
+        return false;
+    return now - peer.lastSign >= m_options.idleTimeoutMs;
+}
+
 void EpollServer::sweepWhenDue()
 {
     const qint64 now = nowMs();
@@ -294,7 +303,7 @@ void EpollServer::sweepWhenDue()
         std::lock_guard lock(m_mutex);
         for (auto it = m_peers.begin(); it != m_peers.end();) {
             Peer &peer = *it->second;
-            if (!peer.busy && now - peer.lastSign >= m_options.idleTimeoutMs) {
+            if (idle(peer, now)) {
                 ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, peer.fd, nullptr);
                 ::close(peer.fd);
                 it = m_peers.erase(it);

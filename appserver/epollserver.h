@@ -54,6 +54,7 @@ private:
     void readAvailable(Peer &peer);
     bool flush(Peer &peer);
     void sweepWhenDue();
+    bool idle(const Peer &peer, qint64 now) const;
 
     const DatabaseUrl m_url;
     const ServerOptions &m_options;

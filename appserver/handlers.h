@@ -76,8 +76,18 @@ Reply setEquipTrab(CallContext &, const Args &);
 Reply getProcAtend(CallContext &, const Args &);
 Reply pesquisar(CallContext &, const Args &);
 
+// methods_status.cpp
+Reply getGeral(CallContext &, const Args &);
+Reply getVerificaPatchTeste(CallContext &, const Args &);
+Reply setFinalizaTarefa(CallContext &, const Args &);
+Reply setConcAtivGeral(CallContext &, const Args &);
+Reply getOperSemApro(CallContext &, const Args &);
+
 // methods_history.cpp
 Reply getProdAtual(CallContext &, const Args &);
+
+// methods_apropriacao.cpp
+Reply getApropriacaoPeriodo(CallContext &, const Args &);
 }
 
 // methods_session.cpp

@@ -1,3 +1,4 @@
+#include "appropriation.h"
 #include "database.h"
 #include "plan/situacao.h"
 #include "handlers.h"
@@ -52,7 +53,7 @@ Reply getItemTarefaOperador(CallContext &ctx, const Args &args)
 namespace {
 
 // Only one activity of an operator runs: starting one pauses the others and
-// ends their open appropriations.
+// moves his open stretch of time to it.
 void startActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
 {
     static const QString pausaAsOutras = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Paralisada)
@@ -61,23 +62,34 @@ void startActivity(Database &db, const QString &op, const QVariantList &key, con
     static const QString inicia = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::EmAndamento)
         + ", IDATIVPEND = NULL, DTATIVPEND = NULL WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?";
     db.run(pausaAsOutras, QVariantList{op} + key);
-    db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND DTFIM IS NULL", {now, op});
     db.run(inicia, key);
-    // A start in the same second as the last one replaces that empty stretch.
-    db.run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO)"
-           " VALUES (?, ?, ?, ?, ?) ON CONFLICT (CDOPERADOR, DTINICIO) DO UPDATE SET CDFILIAL = excluded.CDFILIAL,"
-           " NRTAREFA = excluded.NRTAREFA, NRPLATIVTARE = excluded.NRPLATIVTARE, DTFIM = NULL",
-           QVariantList{op} + key + QVariantList{now});
+    openStretch(db, op, key, now);
 }
 
-void pauseActivity(Database &db, const QString &op, const QVariantList &key, const QString &now)
+void pauseActivity(Database &db, const QVariantList &key, const QString &now)
 {
     static const QString pausa = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Paralisada)
         + " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?";
     db.run(pausa, key);
-    db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND CDFILIAL = ? AND NRTAREFA = ?"
-           " AND NRPLATIVTARE = ? AND DTFIM IS NULL",
-           QVariantList{now, op} + key);
+    closeStretchOf(db, key, now);
+}
+
+// An attendance is started and ended by its own calls (SetTarefa,
+// SetDesaproAtiv), which also book its time; while it is open no plan
+// activity starts: the module ends it first, with its justification.
+void refuseDuringAttendance(Database &db, const QString &op, const QVariantList &key, bool starting)
+{
+    QSqlQuery q = db.run("SELECT CDFILIAL, NRTAREFA, NRPLATIVTARE FROM atendimento"
+                         " WHERE CDOPERADOR = ? AND DTFIMATEND IS NULL",
+                         {op});
+    if (!q.next())
+        return;
+    const bool itself = QVariantList{q.value(0), q.value(1), q.value(2)} == key;
+    if (!itself && !starting)
+        return;
+    throw appError(itself ? "O atendimento em andamento é encerrado pelo próprio atendimento."
+                          : "Há um atendimento em andamento: encerre-o antes de iniciar outra atividade.",
+                   QString("SetPlanAtivTare: %1 has an open attendance (task %2)").arg(op, q.value(1).toString()));
 }
 
 }
@@ -96,10 +108,21 @@ Reply setPlanAtivTare(CallContext &ctx, const Args &args)
     const QString status = q.value(0).toString().trimmed();
     const QString op = q.value(1).toString();
     q.finish();
-    const QString now = formatStamp(QDateTime::currentDateTime());
-    if (plan::E(status, plan::Situacao::EmAndamento))
-        pauseActivity(ctx.db, op, key, now);
-    else if (plan::Planejada(status) || plan::E(status, plan::Situacao::Paralisada))
+    if (plan::Encerrada(status))
+        return {};
+    lockOperatorTime(ctx.db, op);
+    const QString now = serverNow();
+    // Read again under the operator's turn: a call of his that ran meanwhile
+    // may have switched this very activity.
+    QSqlQuery again = ctx.db.run("SELECT IDSITATIVTAR FROM planativtare WHERE CDFILIAL = ? AND NRTAREFA = ?"
+                                 " AND NRPLATIVTARE = ?",
+                                 key);
+    const QString current = again.next() ? again.value(0).toString().trimmed() : status;
+    again.finish();
+    refuseDuringAttendance(ctx.db, op, key, !plan::E(current, plan::Situacao::EmAndamento));
+    if (plan::E(current, plan::Situacao::EmAndamento))
+        pauseActivity(ctx.db, key, now);
+    else if (plan::Planejada(current) || plan::E(current, plan::Situacao::Paralisada))
         startActivity(ctx.db, op, key, now);
     return {};
 }

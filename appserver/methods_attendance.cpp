@@ -1,4 +1,6 @@
+#include "appropriation.h"
 #include "args.h"
+#include "plan/situacao.h"
 #include "database.h"
 #include "handlers.h"
 #include "packet.h"
@@ -49,12 +51,13 @@ QString newTaskNumber(Database &db, const QString &branch)
     return QString::number(last + 1).rightJustified(10, '0');
 }
 
-// The operator's running plan activity is paused and its open stretch of
-// time closed; the attendance is then what his time is booked against.
-void pauseRunning(Database &db, const QString &op, const QString &now)
+// The operator's running plan activity is paused; his time is then booked
+// against the attendance (openStretch closes the running stretch).
+void pauseRunning(Database &db, const QString &op)
 {
-    db.run("UPDATE planativtare SET IDSITATIVTAR = 'I' WHERE CDOPERRESP = ? AND IDSITATIVTAR = 'A'", {op});
-    db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND DTFIM IS NULL", {now, op});
+    static const QString pausa = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Paralisada)
+        + " WHERE CDOPERRESP = ? AND IDSITATIVTAR = " + plan::Sql(plan::Situacao::EmAndamento);
+    db.run(pausa, {op});
 }
 
 bool exists(Database &db, const char *sql, const QVariantList &binds)
@@ -71,26 +74,26 @@ Reply setTarefa(CallContext &ctx, const Args &args)
     const QString branch = args.text(0).trimmed(), op = args.text(1).trimmed(), kind = args.text(2).trimmed();
     if (kind != "1" && kind != "2")
         throw appError("Tipo de atendimento inválido.", "SetTarefa: kind '" + kind + "' is neither 1 nor 2");
+    lockOperatorTime(ctx.db, op);
     if (openAttendance(ctx.db, branch, op))
         throw appError("Já existe um atendimento em andamento: finalize-o antes de iniciar outro.",
                        QString("SetTarefa: %1 has an open attendance").arg(op));
     const QString process = attendanceProcess(ctx.db, branch, kind);
-    const QString now = formatStamp(QDateTime::currentDateTime());
+    const QString now = serverNow();
     const QString task = newTaskNumber(ctx.db, branch);
     const QString activity = "00001";
-    pauseRunning(ctx.db, op, now);
+    const QString attendance = kind == "1" ? "I" : "E";
+    pauseRunning(ctx.db, op);
     ctx.db.run("INSERT INTO tarefa (CDFILIAL, NRTAREFA, DSREFETAREFA, IDORIGTARE) VALUES (?, ?, ?, 'A')",
                {branch, task, kind == "1" ? "Atendimento interno" : "Atendimento externo"});
-    ctx.db.run("INSERT INTO planativtare (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO, IDSITATIVTAR, CDOPERRESP,"
-               " CDOPERINCL, DTINCATIVTAR, DTINPATIVTAR) VALUES (?, ?, ?, ?, 'A', ?, ?, ?, ?)",
-               {branch, task, activity, process, op, op, now, now});
-    ctx.db.run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO) VALUES (?, ?, ?, ?, ?)"
-               " ON CONFLICT (CDOPERADOR, DTINICIO) DO UPDATE SET CDFILIAL = excluded.CDFILIAL,"
-               " NRTAREFA = excluded.NRTAREFA, NRPLATIVTARE = excluded.NRPLATIVTARE, DTFIM = NULL",
-               {op, branch, task, activity, now});
+    static const QString planeja = "INSERT INTO planativtare (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO,"
+        " IDSITATIVTAR, CDOPERRESP, CDOPERINCL, DTINCATIVTAR, DTINPATIVTAR) VALUES (?, ?, ?, ?, "
+        + plan::Sql(plan::Situacao::EmAndamento) + ", ?, ?, ?, ?)";
+    ctx.db.run(planeja, {branch, task, activity, process, op, op, now, now});
+    openStretch(ctx.db, op, {branch, task, activity}, now, attendance);
     ctx.db.run("INSERT INTO atendimento (CDFILIAL, CDOPERADOR, DTINIATEND, NRTAREFA, NRPLATIVTARE, CDPROCESSO,"
                " IDATENDIMENTO) VALUES (?, ?, ?, ?, ?, ?, ?)",
-               {branch, op, now, task, activity, process, kind == "1" ? "I" : "E"});
+               {branch, op, now, task, activity, process, attendance});
     return {};
 }
 
@@ -121,18 +124,17 @@ Reply setAproAtiv(CallContext &ctx, const Args &args)
 Reply setDesaproAtiv(CallContext &ctx, const Args &args)
 {
     const QString branch = args.text(0).trimmed(), op = args.text(1).trimmed();
+    lockOperatorTime(ctx.db, op);
     const auto open = openAttendance(ctx.db, branch, op);
     if (!open)
         noAttendance("SetDesaproAtiv", branch, op);
-    const QString now = formatStamp(QDateTime::currentDateTime());
+    const QString now = serverNow();
     ctx.db.run("UPDATE atendimento SET DTFIMATEND = ? WHERE CDFILIAL = ? AND CDOPERADOR = ? AND DTINIATEND = ?",
                {now, branch, op, open->start});
-    ctx.db.run("UPDATE apropriacao SET DTFIM = ? WHERE CDOPERADOR = ? AND CDFILIAL = ? AND NRTAREFA = ?"
-               " AND NRPLATIVTARE = ? AND DTFIM IS NULL",
-               {now, op, branch, open->task, open->activity});
-    ctx.db.run("UPDATE planativtare SET IDSITATIVTAR = 'C', DTFIRATIVTAR = ?, DTCONATIVTAR = ?"
-               " WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?",
-               {now, now, branch, open->task, open->activity});
+    closeStretchOf(ctx.db, {branch, open->task, open->activity}, now);
+    static const QString conclui = "UPDATE planativtare SET IDSITATIVTAR = " + plan::Sql(plan::Situacao::Concluida)
+        + ", DTFIRATIVTAR = ?, DTCONATIVTAR = ? WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ?";
+    ctx.db.run(conclui, {now, now, branch, open->task, open->activity});
     return {};
 }
 

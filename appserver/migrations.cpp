@@ -149,12 +149,39 @@ const QStringList attendanceAndAnswers = {
     " PRIMARY KEY (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERADOR))",
 };
 
+// Version 8: the homologation patch groups of projects with their patch
+// deadlines, the requests in each, and the operators' agreements to a
+// project's baseline. Working time: each stretch says whether it was an
+// attendance, and an operator has at most one open stretch, which the
+// database itself holds to (servers racing for one operator included).
+// Stretches left open side by side by earlier versions are closed first,
+// each where the operator's latest one began.
+const QStringList projectChecksAndOneOpenStretch = {
+    "CREATE TABLE grupoproj (CDGRUPOPROJ TEXT PRIMARY KEY, CDPROJETO TEXT, NMGRUPOPROJ TEXT,"
+    " DTFPATCHGRPROJ TEXT, DTSEGURGRPRJBL TEXT)",
+    "CREATE TABLE grupoproj_soli (NRSOLISERV TEXT PRIMARY KEY, CDGRUPOPROJ TEXT NOT NULL)",
+    "CREATE TABLE acordoproj (CDFILIAL TEXT NOT NULL, CDPROJETO TEXT NOT NULL, NRBASELINEPR TEXT NOT NULL,"
+    " CDOPERADOR TEXT NOT NULL, DTEMAILPROJ TEXT, IDACORDOPROJ TEXT,"
+    " PRIMARY KEY (CDFILIAL, CDPROJETO, NRBASELINEPR, CDOPERADOR))",
+    "ALTER TABLE apropriacao ADD COLUMN IDATENDIMENTO TEXT",
+    "UPDATE apropriacao SET IDATENDIMENTO = (SELECT MAX(a.IDATENDIMENTO) FROM atendimento a"
+    " WHERE a.CDFILIAL = apropriacao.CDFILIAL AND a.NRTAREFA = apropriacao.NRTAREFA"
+    " AND a.NRPLATIVTARE = apropriacao.NRPLATIVTARE)",
+    "UPDATE apropriacao SET DTFIM = (SELECT MAX(o.DTINICIO) FROM apropriacao o"
+    " WHERE o.CDOPERADOR = apropriacao.CDOPERADOR AND o.DTFIM IS NULL)"
+    " WHERE DTFIM IS NULL AND DTINICIO < (SELECT MAX(o.DTINICIO) FROM apropriacao o"
+    " WHERE o.CDOPERADOR = apropriacao.CDOPERADOR AND o.DTFIM IS NULL)",
+    "CREATE UNIQUE INDEX ux_apro_aberta ON apropriacao (CDOPERADOR) WHERE DTFIM IS NULL",
+    "CREATE INDEX ix_apro_fim ON apropriacao (CDOPERADOR, DTFIM)",
+};
+
 }
 
 const std::vector<QStringList> &migrationSteps()
 {
     static const std::vector<QStringList> steps = {baseTables, planIndexes, planQueueIndex, patchesAndReleases,
-                                                   signIn, pendingActivities, attendanceAndAnswers};
+                                                   signIn, pendingActivities, attendanceAndAnswers,
+                                                   projectChecksAndOneOpenStretch};
     return steps;
 }
 

@@ -138,10 +138,11 @@ void seedReferenceData(Database &db, const QString &osLogin)
         {"0000000001", "Modernização Comercial", "Modernização dos módulos comerciais"},
         {"0000000002", "Portal Web", "Portal de autoatendimento"},
         {"0000000003", "Lumetra 2.0", "Nova versão da plataforma Lumetra"},
+        {"0000000004", "Contabilidade legada", "Manutenção da contabilidade antiga (suspenso)"},
     };
     for (const QVariantList &p : projects)
         insert(db, "projeto", {"CDPROJETO", "NMPROJETO", "DSPROJETO", "CDFILIAL", "IDSITPROJETO"},
-               {p[0], p[1], p[2], branch, "A"});
+               {p[0], p[1], p[2], branch, p[0] == "0000000004" ? "S" : "A"});
     insert(db, "acao", {"NRACAO", "CDOPERRESP", "DSACAO", "STATUSACAO", "DTPREVENCEAC", "DTCONCLUSAO"},
            {"0000000001", demoOperator, "Revisar a documentação do projeto", "Em andamento", stamp(3), QVariant()});
     insert(db, "acao", {"NRACAO", "CDOPERRESP", "DSACAO", "STATUSACAO", "DTPREVENCEAC", "DTCONCLUSAO"},
@@ -173,6 +174,8 @@ QString reducedCode(int index, const QString &product)
 
 QString projectOf(const QString &product)
 {
+    if (product == "P300")
+        return "0000000004";
     if (product.startsWith("P1"))
         return "0000000002";
     if (product.startsWith('T') || product.startsWith('S'))
@@ -277,6 +280,75 @@ void seedPatches(Database &db)
     insert(db, "releasemeta", {"CDARVPROD", "NRRELEASE"}, {"03.00.01", 41});
 }
 
+// What an activity needs to start. The operators agreed to the newest
+// baseline of the projects in progress; the demo operator has not agreed to
+// the suspended one (P300). The requests of P401 go out in a homologation
+// patch due in ten days; those of P502 and P610 in one whose end has passed
+// but whose safety date has not, so it still takes work; those of S001's
+// development in one whose safety date passed yesterday, overdue although
+// its end is a week away. The patch monitoring of S001 (task 0000005022) is
+// in no group, nor are the Portal's requests.
+void seedProjectChecks(Database &db)
+{
+    const QStringList agreementColumns{"CDFILIAL", "CDPROJETO", "NRBASELINEPR", "CDOPERADOR", "DTEMAILPROJ",
+                                       "IDACORDOPROJ"};
+    for (const char *op : {"000000000001", "000000000002", "000000000003"}) {
+        for (const char *project : {"0000000001", "0000000002", "0000000003"}) {
+            insert(db, "acordoproj", agreementColumns, {branch, project, "001", op, stamp(-60, 9), "S"});
+            insert(db, "acordoproj", agreementColumns, {branch, project, "002", op, stamp(-20, 9), "S"});
+        }
+    }
+    insert(db, "acordoproj", agreementColumns, {branch, "0000000004", "001", demoOperator, stamp(-5, 9), "N"});
+    struct Group {
+        const char *code, *project, *name;
+        QVariant end, safetyEnd;
+        std::vector<int> activities;
+    };
+    const Group groups[] = {
+        {"0000000001", "0000000001", "Patch comercial 5.0.1", stamp(10, 18), QVariant(), {0, 1, 2, 3, 4}},
+        {"0000000002", "0000000001", "Patch financeira 5.0.2", stamp(-3, 18), stamp(5, 18), {5, 6, 7, 8}},
+        {"0000000003", "0000000003", "Patch framework 2.0.1", stamp(7, 18), stamp(-1, 18), {19, 20}},
+        {"0000000004", "0000000003", "Patch Lumetra 2.0.3", stamp(14, 18), QVariant(), {15, 16, 17, 18}},
+    };
+    for (const Group &g : groups) {
+        insert(db, "grupoproj", {"CDGRUPOPROJ", "CDPROJETO", "NMGRUPOPROJ", "DTFPATCHGRPROJ", "DTSEGURGRPRJBL"},
+               {g.code, g.project, g.name, g.end, g.safetyEnd});
+        for (int index : g.activities)
+            insert(db, "grupoproj_soli", {"NRSOLISERV", "CDGRUPOPROJ"}, {code(12001 + index, 10), g.code});
+    }
+}
+
+// Booked time of the last days for the follow-up of appropriation: working
+// hours over a few activities, an evening that runs past midnight, and today
+// a closed stretch and the running activity (task 5001) since a while ago.
+// Seeded once: a later seed on another day would open a second running one.
+void seedAppropriations(Database &db)
+{
+    QSqlQuery any = db.run("SELECT 1 FROM apropriacao WHERE CDOPERADOR = ?", {demoOperator});
+    const bool booked = any.next();
+    any.finish();
+    if (booked)
+        return;
+    const QStringList columns{"CDOPERADOR", "CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "DTINICIO", "DTFIM"};
+    const auto book = [&](const QString &op, int task, const QString &from, const QVariant &to) {
+        insert(db, "apropriacao", columns, {op, branch, code(task, 10), "00001", from, to});
+    };
+    const int tasks[] = {5001, 5002, 5004, 5006, 5012, 5020};
+    for (int day = -8; day <= -1; ++day) {
+        const int a = tasks[(day + 8) % 6], b = tasks[(day + 11) % 6];
+        book(demoOperator, a, stamp(day, 8, 0), stamp(day, 10, 15 + (day + 8) * 5));
+        book(demoOperator, b, stamp(day, 10, 15 + (day + 8) * 5), stamp(day, 12, 0));
+        book(demoOperator, tasks[0], stamp(day, 13, 0), stamp(day, 17, 30 - (day + 8)));
+    }
+    book(demoOperator, 5004, stamp(-2, 20, 30), stamp(-1, 0, 45));
+    QDateTime now = QDateTime::currentDateTime();
+    now.setTime(QTime(now.time().hour(), now.time().minute()));
+    book(demoOperator, 5002, formatStamp(now.addSecs(-210 * 60)), formatStamp(now.addSecs(-105 * 60)));
+    book(demoOperator, 5001, formatStamp(now.addSecs(-105 * 60)), QVariant());
+    // A colleague's day, which the demo operator never sees.
+    book("000000000003", 5101, stamp(-1, 9, 0), stamp(-1, 11, 0));
+}
+
 }
 
 void seedDemo(Database &db, const QString &osLogin)
@@ -288,6 +360,8 @@ void seedDemo(Database &db, const QString &osLogin)
         seedActivity(db, index++, a);
     seedPatches(db);
     seedCheckouts(db);
+    seedProjectChecks(db);
+    seedAppropriations(db);
     insert(db, "atendimento",
            {"CDFILIAL", "CDOPERADOR", "DTINIATEND", "NRTAREFA", "NRPLATIVTARE", "CDPROCESSO", "IDATENDIMENTO",
             "CDCLIENTE", "DSOBSERVACAO", "DTFIMATEND"},

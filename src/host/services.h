@@ -203,6 +203,9 @@ void SelectNextControl(QWidget *container, bool forward);
 // The host's multi-document main window, or null (set by the host).
 void SetHostMainWindow(QWidget *window);
 QWidget *HostMainWindow();
+// The window the operator works in: QApplication's active window, except that
+// in the host's document area it is the active document, not the area's frame.
+QWidget *ActiveWindow();
 // Opens a child window in the host's document area (falls back to a top-level window).
 using ChildWindowOpener = std::function<void(QWidget *window)>;
 void SetChildWindowOpener(ChildWindowOpener opener);

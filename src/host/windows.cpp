@@ -3,10 +3,13 @@
 #include "host/services.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QWidget>
 
@@ -151,6 +154,17 @@ void SelectNextControl(QWidget *container, bool forward)
 void SetHostMainWindow(QWidget *window) { hooks().mainWindow = window; }
 
 QWidget *HostMainWindow() { return hooks().mainWindow.data(); }
+
+QWidget *ActiveWindow()
+{
+    QWidget *active = QApplication::activeWindow();
+    QWidget *host = hooks().mainWindow.data();
+    if (active && active == host)
+        if (auto *area = host->findChild<QMdiArea *>())
+            if (QMdiSubWindow *frame = area->activeSubWindow(); frame && frame->widget())
+                return frame->widget();
+    return active;
+}
 
 void SetChildWindowOpener(ChildWindowOpener opener) { hooks().opener = std::move(opener); }
 

@@ -8,6 +8,9 @@
 #include "scripts/selscripts.h"
 #include "server/remote.h"
 #include "vcs/runners.h"
+#include "scripts/scriptvars.h"
+#include "workcopy/atualizacaoproduto.h"
+#include "workcopy/backupworkdir.h"
 #include "workcopy/operacoesproduto.h"
 #include "workcopy/workcopycontext.h"
 #include "workflow/checkin.h"
@@ -132,27 +135,24 @@ vcs::ActivityKey ActivityLayer::atividadeEmCurso() const
 
 // ---- An activity's operations ---------------------------------------------------------------
 
-void ActivityLayer::AlternaSituacao(const LinhaPlano &linha)
+void ActivityLayer::Atualiza_Arq_Login()
 {
-    if (plan::Encerrada(linha.situacao))
-        return;
-    m_painel.habilitaGrade(false);
-    struct Libera {
-        ActivityPanel &painel;
-        ~Libera()
-        {
-            if (!painel.vistaDeComandos())
-                painel.habilitaGrade(true);
-        }
-    } libera{m_painel};
-    if (plan::Planejada(linha.situacao) && plan::processos::CheckoutAoIniciar(linha.processo))
-        Realiza_Checkout(linha.produto, linha.processo, linha.filial, linha.solicitacao, linha.tarefa,
-                         linha.atividade, linha.itemTrab, linha.repositorio, linha.base);
-    {
-        server::RemoteServer::Use use(m_servidor);
-        m_servidor.call(QStringLiteral("SetPlanAtivTare"), {linha.filial, linha.tarefa, linha.atividade});
-    }
-    m_painel.recarregaPlano();
+    workcopy::WorkCopyContext &contexto = copias();
+    const workflow::WorkflowContext::Run run = m_fluxo->begin({});
+    m_painel.execucaoMudou(false);
+    workcopy::AtualizacaoProduto(contexto).Atualiza_Arq_Login();
+}
+
+void ActivityLayer::Grava_Backup_Workdir(const QString &arquivo, const QString &solicitacao, const QString &tarefa,
+                                         const QString &atividade)
+{
+    workcopy::BackupWorkdir(vcs::PathMap(), Registro::RaizBackupWorkdir())
+        .Grava_Backup_Workdir(arquivo, stUsuarioSvn.mid(4), solicitacao, tarefa, atividade);
+}
+
+bool ActivityLayer::boArquivoMarcado() const
+{
+    return scripts::Scripts().boArquivoMarcado;
 }
 
 void ActivityLayer::Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,

@@ -96,9 +96,13 @@ public:
     workflow::WorkflowContext &fluxo() { return *m_fluxo; }
 
     // ---- An activity's operations -----------------------------------------------------------
-    // The status cell of a row: a planned activity of a check-out process is
-    // checked out first; then the server switches the activity's state.
-    void AlternaSituacao(const LinhaPlano &linha);
+    // The daily update of the chosen platform's product, once per platform choice.
+    void Atualiza_Arq_Login();
+    // The backup of one checked-out file of the activity, under the operator's user.
+    void Grava_Backup_Workdir(const QString &arquivo, const QString &solicitacao, const QString &tarefa,
+                              const QString &atividade);
+    // What the patch-script window left: the conclusion may go on.
+    bool boArquivoMarcado() const;
     void Realiza_Checkout(const QString &produto, const QString &processo, const QString &filial,
                           const QString &solicitacao, const QString &tarefa, const QString &atividade,
                           const QString &itemTrab, const QString &repositorio, const QString &base);

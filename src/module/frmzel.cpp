@@ -15,6 +15,7 @@
 #include "workcopy/atualizacaoproduto.h"
 #include "plan/attendance.h"
 #include "plan/planactions.h"
+#include "plan/transicoes.h"
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -172,12 +173,25 @@ void TfrmZEL::SpeedButton2Click()
 
 // ---- The plan's actions on activities and products --------------------------------------------
 
-void TfrmZEL::statusCellClick(int row)
+void TfrmZEL::dbgPadraoCellClick(int row, const QString &campo)
 {
     if (row < 0 || row >= cdsPlanAtivTare.recordCount() || m_atividades->emExecucao())
         return;
-    cdsPlanAtivTare.moveTo(row);
-    m_atividades->AlternaSituacao(LinhaPlano::Atual(cdsPlanAtivTare));
+    m_transicoes->dbgPadraoCellClick(row, campo);
+}
+
+void TfrmZEL::MenuItem7Click()
+{
+    if (!m_atividades->emExecucao())
+        m_transicoes->MenuItem7Click();
+}
+
+void TfrmZEL::tmrOperSemAtivTimer()
+{
+    if (m_atividades->emExecucao())
+        return;
+    const QWidget *ativa = qor::ActiveWindow();
+    m_transicoes->tmrOperSemAtivTimer(ativa ? ativa->objectName() : QString());
 }
 
 void TfrmZEL::sbtGetClick()

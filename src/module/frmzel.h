@@ -35,6 +35,7 @@ class FilterIndicator;
 class GridLayoutStore;
 class PlanGridController;
 class PlanLoader;
+class TransicoesAtividade;
 struct PlanContext;
 }
 
@@ -89,8 +90,12 @@ public:
 
     void sbtGetClick();
     void sbtShowHistoryClick();
-    // The plan's status cell: the activity layer switches the row's activity.
-    void statusCellClick(int row);
+    // A click on the plan grid's column of that field (the space bar on the status cell too).
+    void dbgPadraoCellClick(int row, const QString &campo);
+    // "Confirmar" (Ctrl+Enter) and the timer of colleagues without appropriation.
+    void MenuItem7Click();
+    void tmrOperSemAtivTimer();
+    plan::TransicoesAtividade &transicoes() { return *m_transicoes; }
 
     // ---- Window state shared with the other parts ---------------------------------
     // The activity layer: runner, classification, workflows, lists and account.
@@ -218,6 +223,9 @@ private:
     void buildMenu();
     // "Descrição", "Resposta", the requirement document and the attendance bar.
     void ligaAcoesDoPlano();
+    // Start, pause, finish and conclusion, wired to the layer's workflows.
+    void ligaTransicoes();
+    void livreClique(int row, const QString &campo);
     QList<QWidget *> controlesDoPlano() const;
     void mostraVistaDeComandos();
     QList<QAction *> acoesDoMenu() const;
@@ -233,6 +241,7 @@ private:
     std::unique_ptr<ActivityLayer> m_atividades;
     std::unique_ptr<plan::PlanActions> m_acoes;
     std::unique_ptr<plan::AttendanceActions> m_atendimento;
+    std::unique_ptr<plan::TransicoesAtividade> m_transicoes;
     bool m_vistaDeComandos = false;
     bool m_fechamentoPendente = false;
     bool m_carregouNaExibicao = false;

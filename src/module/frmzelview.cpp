@@ -13,6 +13,8 @@
 #include "plan/planfields.h"
 #include "plan/plangridcontroller.h"
 #include "plan/planpanels.h"
+#include "plan/transicoes.h"
+#include "workflow/gravarelease.h"
 #include "vcs/progress.h"
 #include <QAction>
 #include <QApplication>
@@ -85,6 +87,7 @@ void TfrmZEL::buildUi()
     ligaAcoesDoPlano();
     tmrOperSemAtiv = named<QTimer>("tmrOperSemAtiv", this);
     tmrOperSemAtiv->setInterval(0);
+    ligaTransicoes();
 }
 
 QWidget *TfrmZEL::buildPaginaPlataforma()
@@ -212,7 +215,12 @@ void TfrmZEL::montaGradePlano()
     };
     connect(m_grade, &plan::PlanGridController::updateVersionRequested, this, livre(&TfrmZEL::sbtGetClick));
     connect(m_grade, &plan::PlanGridController::showHistoryRequested, this, livre(&TfrmZEL::sbtShowHistoryClick));
-    connect(m_grade, &plan::PlanGridController::statusCellActivated, this, livre(&TfrmZEL::statusCellClick));
+    connect(m_grade, &plan::PlanGridController::statusCellActivated, this,
+            [this](int row) { livreClique(row, QStringLiteral("IDSITATIVTAR")); });
+    connect(m_grade, &plan::PlanGridController::confirmCellActivated, this,
+            [this](int row) { livreClique(row, QStringLiteral("IDORIGTARE")); });
+    connect(m_grade, &plan::PlanGridController::otherCellActivated, this,
+            [this](int row, const QString &campo) { livreClique(row, campo); });
     connect(m_grade, &plan::PlanGridController::refreshRequested, this, livre(&TfrmZEL::MenuAtualizarClick));
     connect(m_grade, &plan::PlanGridController::filterRequested, this, livre(&TfrmZEL::SpeedButton2Click));
 }
@@ -369,6 +377,79 @@ void TfrmZEL::ligaAcoesDoPlano()
     connect(sbtAteExterno, &QToolButton::clicked, this, livre([this] { m_atendimento->sbtAteExternoClick(); }));
     for (QToolButton *acompanhamento : {sbtAcompanhamento, sbtAtraso})
         connect(acompanhamento, &QToolButton::clicked, this, livre([this] { m_atendimento->sbtAcompanhamentoClick(); }));
+}
+
+}
+
+namespace apr {
+
+void TfrmZEL::livreClique(int row, const QString &campo)
+{
+    if (!m_atividades->emExecucao())
+        qor::guarded([&] { dbgPadraoCellClick(row, campo); });
+}
+
+void TfrmZEL::ligaTransicoes()
+{
+    ModuleState &modulo = Modulo();
+    ActivityLayer &camada = *m_atividades;
+    plan::OperacoesTransicoes op;
+    op.sbtAteInterno = sbtAteInterno;
+    op.sbtAteExterno = sbtAteExterno;
+    op.encerraAtendimento = [this](const QString &tipo) { return m_atendimento->encerraAtendimento(tipo); };
+    op.bloqueiaGrade = [this] { habilitaGrade(false); };
+    op.liberaGrade = [this] {
+        if (!vistaDeComandos())
+            habilitaGrade(true);
+    };
+    op.recarregaPlano = [this] { GetPlanAtivTare(); };
+    op.atualizaArqLogin = [&camada] { camada.Atualiza_Arq_Login(); };
+    op.realizaCheckout = [&camada](const plan::PedidoVersao &p) {
+        camada.Realiza_Checkout(p.produto, p.processo, p.filial, p.solicitacao, p.tarefa, p.atividade, p.itemTrab,
+                                p.repositorio, p.base);
+    };
+    op.realizaCheckin = [&camada](const plan::PedidoVersao &p) {
+        return camada.Realiza_Checkin(p.produto, p.processo, p.filial, p.solicitacao, p.tarefa, p.atividade,
+                                      p.itemTrab, p.repositorio, p.base);
+    };
+    op.confirmouCheckin = [&camada] { return camada.boConfirmaCheckin; };
+    op.limpaConfirmacaoCheckin = [&camada] { camada.boConfirmaCheckin = false; };
+    op.idProdSvn = [&camada](const QString &produto) {
+        camada.stIdProdSvn = camada.gravaRelease().Get_ID_Prod_SVN(produto);
+        return camada.stIdProdSvn;
+    };
+    op.setArquivo = [this, &camada](const QString &modo, const QString &base) {
+        camada.gravaRelease().SetArquivo(modo, base, cds_ItemTarefa);
+    };
+    op.anexaArquivoGeracao = [&camada](const plan::PedidoVersao &p) {
+        camada.gravaRelease().Anexa_Arquivo_Geracao(p.produto, p.filial, p.solicitacao, p.processo);
+        return camada.boArquivoMarcado();
+    };
+    op.anexoArquivoGeracaoAsp = [&camada](const plan::PedidoVersao &p) {
+        camada.gravaRelease().Anexo_Arquivo_Geracao_Asp(p.filial, p.tarefa, p.atividade, p.solicitacao, p.produto,
+                                                        p.processo);
+    };
+    op.gravaBackup = [&camada](const QString &arquivo, const plan::PedidoVersao &p) {
+        camada.Grava_Backup_Workdir(arquivo, p.solicitacao, p.tarefa, p.atividade);
+    };
+    op.plataforma = [&camada] { return camada.plataforma(); };
+    op.criaResposta = [this](const plan::AnswerRequest &pedido) { return plan::CriaResposta(m_servidor, pedido, this); };
+    op.trazAFrente = [] {
+        if (QWidget *principal = qor::HostMainWindow()) {
+            if (principal->isMinimized())
+                principal->showNormal();
+            principal->raise();
+            principal->activateWindow();
+        }
+    };
+    m_transicoes = std::make_unique<plan::TransicoesAtividade>(plan::TransicoesContexto{
+        m_servidor, cdsPlanAtivTare, cdsAtividadeAndamento, msgPadrao,
+        {modulo.boCheckOut, modulo.boJustificou, modulo.boAcordo, modulo.boOperaSubversion, modulo.bkPosicao},
+        std::move(op)});
+    connect(pmnPadrao->findChild<QAction *>(QStringLiteral("mniConfirmar")), &QAction::triggered, this, [this] {
+        qor::guarded([this] { MenuItem7Click(); });
+    });
+    connect(tmrOperSemAtiv, &QTimer::timeout, this, [this] { qor::guarded([this] { tmrOperSemAtivTimer(); }); });
 }
 
 }

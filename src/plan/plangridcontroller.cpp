@@ -124,6 +124,8 @@ void PlanGridController::cellClicked(const QModelIndex &index)
         emit statusCellActivated(index.row());
     else if (field == kConfirmField)
         emit confirmCellActivated(index.row());
+    else
+        emit otherCellActivated(index.row(), field);
 }
 
 void PlanGridController::columnExit()

@@ -53,6 +53,8 @@ signals:
     void statusCellActivated(int row);
     // A left click on the row's confirm cell (finish, then conclude).
     void confirmCellActivated(int row);
+    // A left click on any other cell of the row (field: the column's field).
+    void otherCellActivated(int row, const QString &field);
     void refreshRequested();
     void filterRequested();
 

@@ -282,7 +282,7 @@ DiretoriosCheckin BuscaCheckin::AdicionaDirCheckin(const QStringList &arquivos)
     QSet<QString> verificados;
     for (const QString &dir : std::as_const(cdsDirCheckin)) {
         QStringList niveis;
-        if (dir.startsWith(base)) {
+        if (!base.isEmpty() && dir.startsWith(base)) {
             QString nivel = base.chopped(1);
             for (const QString &parte : dir.mid(base.size()).split(u'\\', Qt::SkipEmptyParts))
                 niveis << (nivel += u'\\' + parte);

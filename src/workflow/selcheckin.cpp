@@ -1,5 +1,6 @@
 #include "workflow/selcheckin.h"
 #include "host/dialogs.h"
+#include "host/services.h"
 #include "workflow/frmselcheckin.h"
 #include "workflow/workflowcontext.h"
 
@@ -9,7 +10,10 @@ void CriaSelectFilesCheckin(WorkflowContext &ctx, PlataformaProduto plataforma, 
                             bool &boConfirmaCheckin)
 {
     TfrmSelCheckin dialog(ctx, plataforma, valores, boConfirmaCheckin);
-    dialog.Prepara();
+    {
+        qor::BusyCursor ampulheta;
+        dialog.Prepara();
+    }
     ctx.dialogs().execModal(dialog);
 }
 

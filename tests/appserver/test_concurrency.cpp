@@ -184,7 +184,7 @@ TEST_F(Concurrency, ClientsThatStopReadingOrHangUpMidRequestHoldUpNobody)
 TEST(ConnectionLimits, IdleConnectionIsClosedAfterTheTimeOut)
 {
     Server server;
-    ASSERT_TRUE(server.start({"--seed", "demo", "--idle-timeout", "1"})) << server.output().toStdString();
+    ASSERT_TRUE(server.start({"--seed", "demo", "--idle-timeout", "3"})) << server.output().toStdString();
     QTcpSocket idle;
     idle.connectToHost("127.0.0.1", server.port());
     ASSERT_TRUE(idle.waitForConnected(5000));

@@ -138,13 +138,6 @@ TEST_F(Protocol, CatalogueHoldsTheFiftyFourMethods)
         EXPECT_EQ(errorCode(client->call(name, tooMany)), -32602) << name;
 }
 
-TEST_F(Protocol, MethodNotBuiltYetSaysSo)
-{
-    const QJsonObject reply = client->call("GetVerificaPatchTeste", {"0001", "0000005001", "00001"});
-    EXPECT_EQ(errorCode(reply), -32001);
-    EXPECT_EQ(errorMessage(reply), "GetVerificaPatchTeste: not implemented yet");
-}
-
 TEST(ProtocolLimits, OversizedLineIsRefusedAndSkipped)
 {
     Server server;

@@ -38,6 +38,23 @@ TEST(Schema, OlderDatabaseIsMigratedKeepingItsRows)
     EXPECT_EQ(column(p.toArray().at(2), "CDPRODUTO"), QStringList{"P777"});
 }
 
+// Stretches of time an older server left open side by side are closed where
+// the operator's latest began, so the one-open-stretch index can be built.
+TEST(Schema, OpenStretchesSideBySideAreClosedBeforeTheOneOpenRuleApplies)
+{
+    Server server;
+    apr::migrate(server.db(), 7);
+    for (const char *start : {"2026-03-02T08:00:00", "2026-03-02T09:00:00", "2026-03-02T10:00:00"})
+        server.db().run("INSERT INTO apropriacao (CDOPERADOR, CDFILIAL, NRTAREFA, NRPLATIVTARE, DTINICIO)"
+                        " VALUES ('000000000001', '0001', '0000000001', '00001', ?)", {start});
+    apr::migrate(server.db());
+    QSqlQuery q = server.db().run("SELECT DTINICIO, DTFIM FROM apropriacao ORDER BY DTINICIO");
+    QStringList ends;
+    while (q.next())
+        ends << q.value(1).toString();
+    EXPECT_EQ(ends, (QStringList{"2026-03-02T10:00:00", "2026-03-02T10:00:00", ""}));
+}
+
 TEST(Schema, DatabaseNewerThanTheServerIsRefused)
 {
     Server server;

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -217,11 +218,52 @@ TEST_F(HostWindowTest, DescriptionModuleShowsTheActivityOfItsValues)
     EXPECT_TRUE(frames().isEmpty());
 }
 
+// The follow-up of appropriation: from the host's menu, and from the plan's
+// button through the host's loader, one window either way.
+TEST_F(HostWindowTest, FollowUpOpensFromTheMenuAndFromThePlansButton)
+{
+    QAction *menu = window->findChild<QAction *>(QStringLiteral("actAPR00500"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->text(), QStringLiteral("APR00500 - Acompanhamento Apropriação"));
+    menu->trigger();
+    settle();
+    ASSERT_EQ(frames().size(), 1);
+    QPointer<QWidget> followUp = frames()[0]->widget();
+    EXPECT_EQ(followUp->objectName(), QStringLiteral("frmAcompanhaAPR"));
+    EXPECT_TRUE(frames()[0]->isMaximized());
+    EXPECT_GT(followUp->findChild<QTableWidget *>(QStringLiteral("dbgApropriacao"))->rowCount(), 0);
+
+    qor::SetModuleLoader([this](const QString &code, const QString &parameter) {
+        return window->openModule(code, parameter);
+    });
+    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
+    settle();
+    QWidget *plan = window->findChild<QWidget *>(QStringLiteral("frmZEL"));
+    ASSERT_NE(plan, nullptr);
+    plan->findChild<QAbstractButton *>(QStringLiteral("sbtAcompanhamento"))->click();
+    settle();
+    qor::SetModuleLoader({});
+    EXPECT_EQ(frames().size(), 2);
+    ASSERT_NE(window->mdiArea()->activeSubWindow(), nullptr);
+    EXPECT_EQ(window->mdiArea()->activeSubWindow()->widget(), followUp.data());
+    // The window the plan's timer asks about is the document, not the host's frame.
+    QApplication::setActiveWindow(window.get());
+    ASSERT_EQ(QApplication::activeWindow(), window.get());
+    ASSERT_NE(qor::ActiveWindow(), nullptr);
+    EXPECT_EQ(qor::ActiveWindow()->objectName(), QStringLiteral("frmAcompanhaAPR"));
+    window->mdiArea()->setActiveSubWindow(frames()[0]->widget() == followUp ? frames()[1] : frames()[0]);
+    EXPECT_EQ(qor::ActiveWindow()->objectName(), QStringLiteral("frmZEL"));
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+    window->unloadModule(QStringLiteral("APR00500"));
+    settle();
+    EXPECT_TRUE(followUp.isNull());
+}
+
 TEST_F(HostWindowTest, UnknownScreensAndMissingLibrariesGiveAClearMessage)
 {
-    EXPECT_FALSE(window->openModule(QStringLiteral("APR00500")));
+    EXPECT_FALSE(window->openModule(QStringLiteral("APR00999")));
     ASSERT_EQ(dialogs->shown.size(), 1u);
-    EXPECT_EQ(dialogs->shown.back().text, QStringLiteral("A tela APR00500 não está disponível nesta instalação."));
+    EXPECT_EQ(dialogs->shown.back().text, QStringLiteral("A tela APR00999 não está disponível nesta instalação."));
 
     options.moduleDir = home.path();
     host::HostWindow elsewhere(options);

@@ -9,6 +9,10 @@
 #include "module/activitylayer.h"
 #include "module/frmzel.h"
 #include "module/modulestate.h"
+#include "plan/respativ.h"
+#include "plan/richtexteditor.h"
+#include "plan/transicoes.h"
+#include "scripts/selscripts.h"
 #include "workflow/frmselcheckin.h"
 #include "workflow/frmselcheckout.h"
 #include <QKeyEvent>
@@ -22,6 +26,9 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
+#include <cstdio>
+#include <QTextEdit>
+#include <QToolButton>
 
 namespace {
 
@@ -52,6 +59,10 @@ protected:
     }
     void TearDown() override
     {
+        if (HasFailure())
+            std::fprintf(stderr, "shown:\n%s\n", qPrintable(dialogs->texts().join(QStringLiteral("\n---\n"))));
+        // The repository outlives the test: no lock of this one is left for the next.
+        svn({QStringLiteral("unlock"), QStringLiteral("--force"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
         delete window.data();
         apr::Modulo().filtro.reset();
         qor::SetApplicationExceptionHandler({});
@@ -111,6 +122,58 @@ protected:
         return w.cdsPlanAtivTare.fieldByName(QStringLiteral("IDSITATIVTAR")).valueAt(rowOf(w)).toString();
     }
 
+    // A left click on the activity's cell of that column, as the operator gives it.
+    void click(TfrmZEL &w, const QString &task, const QString &field)
+    {
+        int row = -1;
+        for (int r = 0; r < w.cdsPlanAtivTare.recordCount(); ++r)
+            if (w.cdsPlanAtivTare.textAt(QStringLiteral("NRTAREFA"), r) == task)
+                row = r;
+        ASSERT_GE(row, 0) << qPrintable(task);
+        backToPlan(w);
+        const QModelIndex cell = w.dtsPadrao->index(row, w.dtsPadrao->columnOf(field));
+        w.dbgPadrao->scrollTo(cell);
+        QTest::mouseClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, w.dbgPadrao->visualRect(cell).center());
+        QApplication::processEvents();
+    }
+    // The OK of the command view a workflow left in front: back to the plan.
+    static void backToPlan(TfrmZEL &w)
+    {
+        if (w.btnConfirmaSubVersion->isVisible() && w.btnConfirmaSubVersion->isEnabled())
+            w.btnConfirmaSubVersion->click();
+        QApplication::processEvents();
+    }
+    QString field(const TfrmZEL &w, const QString &task, const char *name) const
+    {
+        const qor::RecordSet &plan = w.cdsPlanAtivTare;
+        for (int r = 0; r < plan.recordCount(); ++r)
+            if (plan.textAt(QStringLiteral("NRTAREFA"), r) == task)
+                return plan.fieldByName(QString::fromLatin1(name)).displayTextAt(r);
+        return QStringLiteral("<no row>");
+    }
+    // The selection as the operator makes it: the fontes directory, every file listed.
+    std::function<int(QDialog &)> pickAll(int &opened)
+    {
+        return [&opened](QDialog &dialog) {
+            auto *selecao = qobject_cast<workflow::TfrmSelCheckout *>(&dialog);
+            if (!selecao)
+                return 0;
+            ++opened;
+            selecao->btnSelDirClick();
+            selecao->ClicaPopMenu(0);
+            for (int i = 0; i < selecao->lsbArquivos->count(); ++i)
+                selecao->AddFile(selecao->lsbArquivos->item(i)->text());
+            selecao->sbtConfirmaClick();
+            return selecao->result();
+        };
+    }
+    QString lockOwner() const
+    {
+        const QString info = svn({QStringLiteral("info"), root + QStringLiteral("/P401/trunk/fontes/uP401.pas")});
+        const qsizetype at = info.indexOf(QStringLiteral("Lock Owner: "));
+        return at < 0 ? QString() : info.mid(at + 12).section(u'\n', 0, 0).trimmed();
+    }
+
     testsupport::ServerProcess server;
     QTemporaryDir home;
     QString root, copy;
@@ -157,6 +220,113 @@ TEST_F(DemoCheckoutTest, TheOperatorPicksTheWorkItemsFilesAndTheyAreLockedAndRec
                                            Qt::MatchStartsWith).isEmpty());
 }
 
+// The server goes away between the check-out and the start: the locks stay,
+// the row says so, and once the server is back the next click starts the
+// activity without a second check-out.
+TEST_F(DemoCheckoutTest, AStartInterruptedAfterTheCheckoutResumesWithoutASecondOne)
+{
+    TfrmZEL &w = openOnPlan();
+    ASSERT_EQ(status(w), QStringLiteral("P"));
+    int selections = 0;
+    dialogs->onModal = pickAll(selections);
+    plan::OperacoesTransicoes &op = w.transicoes().operacoes();
+    const auto checkout = op.realizaCheckout;
+    op.realizaCheckout = [&](const plan::PedidoVersao &pedido) {
+        checkout(pedido);
+        server.stop();
+    };
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(lockOwner(), wctest::kUser);
+    EXPECT_EQ(status(w), QStringLiteral("P")) << "the server never recorded the start";
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("A"));
+    EXPECT_EQ(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
+    backToPlan(w);
+    EXPECT_TRUE(w.dbgPadrao->isEnabled()) << "the operator can click again";
+    EXPECT_GE(dialogs->count(qor::DialogRequest::Error) + dialogs->count(qor::DialogRequest::Detail), 1);
+
+    op.realizaCheckout = checkout;
+    ASSERT_TRUE(server.restart()) << qPrintable(server.why());
+    dialogs->shown.clear();
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_TRUE(dialogs->shown.empty()) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(selections, 1) << "no second check-out of the held files";
+    EXPECT_EQ(status(w), QStringLiteral("A"));
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
+    EXPECT_NE(field(w, kTask, "DSSTFASETRAM"), w.msgPadrao.Msg(QStringLiteral("Inicio_Pendente")));
+    EXPECT_EQ(lockOwner(), wctest::kUser);
+}
+
+// The operator's day against the real server and repository: a development
+// activity started (its file locked), another started (the first paused),
+// the first resumed without a second check-out, finished, paused, reopened,
+// finished again and concluded (patch script, answer, the lock given back)
+// -- and the server agrees.
+TEST_F(DemoCheckoutTest, TheOperatorsDayFromStartToConclusion)
+{
+    TfrmZEL &w = openOnPlan();
+    int selections = 0;
+    dialogs->onModal = pickAll(selections);
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("A")) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(lockOwner(), wctest::kUser);
+    EXPECT_EQ(field(w, QStringLiteral("0000005001"), "IDSITATIVTAR"), QStringLiteral("I"));
+
+    const QString other = QStringLiteral("0000005002");
+    click(w, other, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("A"));
+    EXPECT_EQ(status(w), QStringLiteral("I")) << "one activity runs at a time";
+
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    EXPECT_EQ(status(w), QStringLiteral("A"));
+    EXPECT_EQ(field(w, other, "IDSITATIVTAR"), QStringLiteral("I"));
+    EXPECT_EQ(selections, 1);
+
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    EXPECT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty()) << "finished";
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("I"));
+    // Resumed, the finished activity is reopened: the server forgets its realised end.
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("A"));
+    w.GetPlanAtivTare();
+    EXPECT_TRUE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    click(w, kTask, QStringLiteral("IDSITATIVTAR"));
+    ASSERT_EQ(status(w), QStringLiteral("I"));
+    ASSERT_FALSE(field(w, kTask, "DTFIRATIVTAR").isEmpty());
+
+    dialogs->shown.clear();
+    dialogs->onModal = [this](QDialog &dialog) {
+        if (auto *patch = qobject_cast<scripts::TfrmSelScripts *>(&dialog)) {
+            patch->dlbDiretorioChange(QStringLiteral("c:\\sistemas\\prod\\P401\\relatorios"));
+            patch->selecionaArquivos({QStringLiteral("P401.sql")});
+            patch->tbtIncluiPatchClick();
+            patch->show();
+            patch->sbtConfirmaClick();
+            return patch->result();
+        }
+        if (auto *answer = qobject_cast<plan::TfrmRespAtiv *>(&dialog)) {
+            answer->show();
+            QTest::keyClicks(answer->dbrResposta->edit(), QStringLiteral("Cadastro ajustado"));
+            answer->sbtConfirma->click();
+            // The check-in: "APENAS DESBLOQUEAR" (the commit is the check-in's own test, on
+            // the same repository).
+            dialogs->answer(1);
+            return answer->result();
+        }
+        return 0;
+    };
+    click(w, kTask, QStringLiteral("IDORIGTARE"));
+    EXPECT_EQ(dialogs->count(qor::DialogRequest::Error), 0) << qPrintable(dialogs->texts().join('\n'));
+    EXPECT_EQ(status(w), QStringLiteral("C"));
+    EXPECT_TRUE(lockOwner().isEmpty()) << "the lock is given back";
+    qor::RecordSet item;
+    w.Servidor().load(item, QStringLiteral("GetVdRelacItTrabProd"), {QStringLiteral("P401"), QStringLiteral("0000000103")});
+    EXPECT_EQ(item.textOf(QStringLiteral("IDSITCHECKOUT")), QStringLiteral("N")) << "the work item is given back";
+    w.GetPlanAtivTare();
+    EXPECT_EQ(status(w), QStringLiteral("C")) << "the server concluded it";
+}
 
 // Concluding the demo's activity takes the road back: after the check-out
 // the operator changes the unit, writes a new one in a new directory, and the

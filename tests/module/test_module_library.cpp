@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QLibrary>
 #include <QListWidget>
+#include <QTableView>
 #include <QMenu>
 #include <QTcpSocket>
 #include <QPointer>
@@ -245,6 +246,41 @@ TEST_F(ModuleLibraryTest, CheckoutSelectionOpensThroughItsExport)
     EXPECT_STREQ(cancelou, "N");
     EXPECT_EQ(menu, (QStringList{"c:\\p\\Sql\\ATUALIZA_BD\\Oracle\\", "c:\\p\\Sql\\ATUALIZA_BD\\SQLServer\\"}));
     EXPECT_STREQ(confirmou, "S") << "an earlier result is not overwritten";
+}
+
+using SelectFilesCheckinEntry = const char *(*)(const char *, const char *, const char *, const char *,
+                                                const char *, const char *, const char *);
+
+// The check-in selection through its export: refused without the main
+// window, then opened over the activity's checked-out files and cancelled.
+TEST_F(ModuleLibraryTest, CheckinSelectionOpensThroughItsExport)
+{
+    auto selecao = reinterpret_cast<SelectFilesCheckinEntry>(library.resolve("CriaSelectFilesCheckin"));
+    ASSERT_TRUE(selecao);
+    EXPECT_STREQ(selecao("P401", "\\sistemas\\prod\\P401", "0000000103", "03", "0001", "0000005003", "00001"), "");
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
+
+    cria();
+    settle();
+    QWidget *window = moduleWindows().value(0);
+    ASSERT_TRUE(window);
+    window->findChild<QAbstractButton *>(QStringLiteral("btnOk"))->click();
+    serverReply("SetArqCheckout", {"0001", "0000005003", "00001", "0", "c:\\sistemas\\prod\\p401\\fontes\\up401.pas"});
+    QString titulo;
+    QStringList grade;
+    dialogs->onModal = [&](QDialog &dialog) {
+        titulo = dialog.windowTitle();
+        dialog.show();
+        auto *grid = dialog.findChild<QTableView *>(QStringLiteral("dbgArquivos"));
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            grade << grid->model()->index(row, 0).data().toString();
+        dialog.findChild<QAbstractButton *>(QStringLiteral("sbtCancel"))->click();   // "Sim": cancel
+        return dialog.result();
+    };
+    EXPECT_STREQ(selecao("P401", "\\sistemas\\prod\\P401", "0000000103", "03", "0001", "0000005003", "00001"), "N");
+    EXPECT_EQ(titulo, QStringLiteral("Selecionar Arquivos para Checkin"));
+    EXPECT_EQ(grade, QStringList{"c:\\sistemas\\prod\\p401\\fontes\\up401.pas"});
 }
 
 TEST_F(ModuleLibraryTest, ShowLogAndTheAuthenticationOpenThroughTheirExports)

@@ -161,6 +161,22 @@ TEST_F(ModuleWindowTest, TheWorkItemCodeStaysProtectedAcrossReloads)
     EXPECT_TRUE(dialogs->texts().filter(QStringLiteral("Erro")).isEmpty());
 }
 
+// The check-in selection's automatic additions stop when the machine's
+// web-client key holds "APRBloqAdicionaArq", whatever its value.
+TEST_F(ModuleWindowTest, TheWorkflowsAskTheMachineKeyOfTheWebClient)
+{
+    TfrmZEL &w = open();
+    const workflow::WorkflowContext &fluxo = w.atividades().fluxo();
+    EXPECT_FALSE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq")));
+    const QString key = apr::Registro::chave(qor::CurrentSession().siteWebCliKey, QStringLiteral("APRBloqAdicionaArq"));
+    apr::Registro::usuario()->setValue(key, QString());
+    EXPECT_FALSE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq"))) << "the user's key is not the machine's";
+    apr::Registro::maquina()->setValue(key, QString());
+    EXPECT_TRUE(fluxo.temValorDaMaquina(QStringLiteral("APRBloqAdicionaArq")));
+    apr::Registro::maquina()->remove(key);
+    apr::Registro::usuario()->remove(key);
+}
+
 TEST_F(ModuleWindowTest, FirstRunWritesTheDefaultUpdateDirectory)
 {
     TfrmZEL &w = open();
@@ -307,6 +323,13 @@ TEST_F(ModuleWindowTest, PopUpMenuOrderAndItsKeys)
     EXPECT_EQ(items, (QStringList{"Primeiro", "Anterior", "Proximo", "Último", "Atualizar", "Confirmar", "Descrição",
                                   "Filtrar", "Resposta", "Trocar Operador"}));
 
+    // "Confirmar" concludes a running activity: the keys are tried on one that is not running.
+    for (int row = 0; row < w.cdsPlanAtivTare.recordCount(); ++row)
+        if (w.cdsPlanAtivTare.textAt(QStringLiteral("IDSITATIVTAR"), row) != QLatin1String("A")) {
+            w.cdsPlanAtivTare.moveTo(row);
+            break;
+        }
+    ASSERT_NE(w.cdsPlanAtivTare.textOf(QStringLiteral("IDSITATIVTAR")), QStringLiteral("A"));
     QApplication::setActiveWindow(&w);
     w.dbgPadrao->setFocus();
     QApplication::processEvents();

@@ -617,7 +617,7 @@ TEST_F(WiredWindowTest, StatusCellChecksOutPlannedDevelopmentActivitiesAndSwitch
     ASSERT_GE(held, 0) << "the P610 development activity is in the Delphi plan";
     ASSERT_EQ(textAt(w, held, "IDSITATIVTAR"), QStringLiteral("P"));
     dialogs->shown.clear();
-    qor::guarded([&] { w.statusCellClick(held); });
+    qor::guarded([&] { w.dbgPadraoCellClick(held, QStringLiteral("IDSITATIVTAR")); });
     settle();
     ASSERT_FALSE(dialogs->shown.empty());
     EXPECT_TRUE(dialogs->texts().join('\n').contains(QStringLiteral("000000000002 - Maria Souza")))
@@ -627,10 +627,13 @@ TEST_F(WiredWindowTest, StatusCellChecksOutPlannedDevelopmentActivitiesAndSwitch
     EXPECT_TRUE(w.dbgPadrao->isEnabled());
     EXPECT_FALSE(apr::Modulo().boOperaSubversion);
 
+    // The product's daily update after the click is another test's: no repository here.
+    w.atividades().boPlataformaEscolhida = false;
     const int paused = rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001"));
     ASSERT_GE(paused, 0);
     ASSERT_EQ(textAt(w, paused, "IDSITATIVTAR"), QStringLiteral("I"));
-    EXPECT_TRUE(qor::guarded([&] { w.statusCellClick(paused); }));
+    EXPECT_TRUE(qor::guarded([&] { w.dbgPadraoCellClick(paused, QStringLiteral("IDSITATIVTAR")); }))
+        << qPrintable(dialogs->texts().join('\n'));
     settle();
     EXPECT_EQ(textAt(w, rowOf(w, QStringLiteral("0000005002"), QStringLiteral("00001")), "IDSITATIVTAR"),
               QStringLiteral("A"));

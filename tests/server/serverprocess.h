@@ -59,6 +59,27 @@ public:
         return false;
     }
 
+    // The same database again on the same address, without seeding it (after stop()).
+    bool restart()
+    {
+        m_process = std::make_unique<QProcess>();
+        m_process->setProcessChannelMode(QProcess::SeparateChannels);
+        m_process->start(m_binary, {QStringLiteral("--listen"), m_host + u':' + QString::number(m_port),
+                                    QStringLiteral("--database"), QStringLiteral("sqlite:") + m_dir.filePath("apr.db")});
+        if (!m_process->waitForStarted(10000)) {
+            m_why = m_process->errorString();
+            return false;
+        }
+        QByteArray seen;
+        while (m_process->state() == QProcess::Running && m_process->waitForReadyRead(30000)) {
+            seen += m_process->readAllStandardOutput() + m_process->readAllStandardError();
+            if (seen.contains("apr-server listening on "))
+                return true;
+        }
+        m_why = QStringLiteral("apr-server did not come back: ") + QString::fromUtf8(seen);
+        return false;
+    }
+
     void stop()
     {
         if (m_process && m_process->state() != QProcess::NotRunning) {

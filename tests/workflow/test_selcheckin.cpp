@@ -344,13 +344,14 @@ TEST_P(RealSelCheckin, ConfirmationHandsFilesAndNewDirectoriesOverAndRecordsTheR
     bench->write(kBase + "Fontes\\Novo\\Sub\\n.pas", "new\n");
     bench->svn({"mkdir", bench->host(kBase + "Fontes\\Agendado")});
     bench->write(kBase + "Fontes\\Agendado\\g.pas", "new\n");
+    bench->write(kCad + "Nota d'água.pas", "new\n");
     const QString antes = revision(kCad + "uCad.pas");
     bool confirma = false;
     bench->dialogs->onModal = [&](QDialog &d) {
         auto &dialog = static_cast<TfrmSelCheckin &>(d);
         dialog.show();
         dialog.lsbArquivos->addItems({kCad + "novo.pas", kBase + "fontes\\novo\\sub\\n.pas",
-                                      kBase + "fontes\\agendado\\g.pas"});
+                                      kBase + "fontes\\agendado\\g.pas", kCad + "nota d'água.pas"});
         dialog.sbtIncluiTodos->click();
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
         QApplication::sendEvent(&dialog, &enter);
@@ -361,7 +362,7 @@ TEST_P(RealSelCheckin, ConfirmationHandsFilesAndNewDirectoriesOverAndRecordsTheR
     EXPECT_EQ(bench->dialogs->count(qor::DialogRequest::Error), 0) << bench->dialogs->texts().join('\n').toStdString();
     EXPECT_TRUE(confirma);
     EXPECT_EQ(bench->arqCheckin, (checkout + QStringList{kCad + "novo.pas", kBase + "fontes\\novo\\sub\\n.pas",
-                                                           kBase + "fontes\\agendado\\g.pas"}));
+                                                           kBase + "fontes\\agendado\\g.pas", kCad + "nota d'água.pas"}));
     // Parent first; the scheduled directory is reverted and added again.
     EXPECT_EQ(bench->dirAdiciona, (QStringList{kBase + "fontes\\agendado", kBase + "fontes\\novo",
                                                kBase + "fontes\\novo\\sub"}));
@@ -371,8 +372,8 @@ TEST_P(RealSelCheckin, ConfirmationHandsFilesAndNewDirectoriesOverAndRecordsTheR
 
     const QJsonValue arquivos = remote.call("GetArqCheck", {"0001", kTask, kActivity});
     EXPECT_EQ(Column(arquivos, "ARQUIVO"), bench->arqCheckin);
-    EXPECT_EQ(Column(arquivos, "CDRELEASEARQANT"), (QStringList{antes, antes, "0", "0", "0"}));
-    EXPECT_EQ(Column(arquivos, "CODIGO"), (QStringList{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(Column(arquivos, "CDRELEASEARQANT"), (QStringList{antes, antes, "0", "0", "0", "0"}));
+    EXPECT_EQ(Column(arquivos, "CODIGO"), (QStringList{"0", "1", "2", "3", "4", "5"}));
 }
 
 // Another user takes the lock over from his own working copy: ours still
@@ -416,4 +417,31 @@ TEST(SelCheckinRules, BaseAndWorkItemDirectories)
     EXPECT_EQ(BuscaCheckin::DiretorioDoItem("c:\\p\\", "\\Fontes\\Cad"), "c:\\p\\Fontes\\Cad\\");
     EXPECT_EQ(BuscaCheckin::DiretorioDoItem("c:\\p\\", "Fontes\\...\\"), "c:\\p\\Fontes\\...\\");
     EXPECT_EQ(BuscaCheckin::DiretorioDoItem("c:\\p\\", "\\Fontes\\*.pas"), "c:\\p\\Fontes\\*.pas");
+}
+
+TEST(SelCheckinRules, MenuOfTheWorkItemOrOfTheModellingScriptsAndWhatThePreparationRefuses)
+{
+    Bench bench;
+    bench.remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {{"\\Fontes\\Cad"}, {"P&D"}});
+    SelecaoCheckin valores{"P502", "\\prod\\ci", "0000000700", "03", "0001", kTask, kActivity};
+    BuscaCheckin busca(bench.fluxo, PlataformaProduto::Asp, valores);
+    EXPECT_EQ(busca.DiretoriosDoMenu(), (QStringList{"c:\\prod\\ci\\Fontes\\Cad\\", "c:\\prod\\ci\\P&D\\"}));
+    valores.itemTrab = "MODELAGEM";
+    BuscaCheckin modelagem(bench.fluxo, PlataformaProduto::Asp, valores);
+    EXPECT_EQ(modelagem.DiretoriosDoMenu(),
+              (QStringList{"c:\\prod\\ci\\Sql\\ATUALIZA_BD\\Oracle", "c:\\prod\\ci\\Sql\\ATUALIZA_BD\\SQLServer"}));
+    EXPECT_EQ(bench.remote.count("GetDirItemTrab"), 1);
+
+    // A failed preparation opens no dialog and leaves the flag as it was.
+    bool confirma = true;
+    valores.diretorioBase.clear();
+    EXPECT_EQ(AbortOf([&] { workflow::CriaSelectFilesCheckin(bench.fluxo, PlataformaProduto::Asp, valores, confirma); }),
+              "Não está parametrizado o diretório do produto da solicitação.");
+    valores.diretorioBase = "c:\\prod\\ci";
+    bench.remote.answers["GetDirItemTrab"] = Packet({"DSDIRARQFONTIT"}, {});
+    EXPECT_EQ(AbortOf([&] { workflow::CriaSelectFilesCheckin(bench.fluxo, PlataformaProduto::Asp, valores, confirma); }),
+              "Não está parametrizado o diretório do item de trabalho da solicitação.");
+    EXPECT_TRUE(confirma);
+    EXPECT_EQ(bench.dialogs->count(qor::DialogRequest::Modal), 0);
+    EXPECT_EQ(bench.remote.uses, 0);
 }

@@ -28,6 +28,7 @@ struct KnownScreen {
 // The screens of the suite this host knows of.
 const KnownScreen kScreens[] = {
     {"APR00100", "Apropriação de Atividades", "pkg_APR00100", "CriaAproAtiv"},
+    {"APR00500", "Acompanhamento Apropriação", "pkg_APR00500", "CriaAcompanhaAPR"},
     {"APR00600", "Descrição da Atividade", "pkg_APR00600", "CriaDescricaoAtiv", true},
 };
 
