@@ -12,7 +12,6 @@
 #include "history/frmshowhistory.h"
 #include "workflow/buscacheckin.h"
 #include "workflow/buscacheckout.h"
-#include "workflow/checkin.h"
 #include "workflow/selcheckin.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
@@ -64,28 +63,6 @@ void criaAnexoScript(const QString &filial, const QString &solicitacao, const QS
     TfrmZEL &principal = *modulo.frmZEL;
     scripts::CriaAnexoScript({principal.Servidor(), &principal.atividades().cdsArquivosSQL, vcs::PathMap()}, filial, solicitacao,
                              produto, processo, &principal);
-}
-
-void realizaCheckin(const vcs::ActivityKey &chave, const QString &produto)
-{
-    TfrmZEL *principal = Modulo().frmZEL;
-    if (!principal || !principal->atividades().boPlataformaEscolhida)
-        qor::MensErro(workflow::CheckinTexts().Msg(QStringLiteral("CHECKIN_SEM_JANELA")), true);
-    const qor::RecordSet &plano = principal->cdsPlanAtivTare;
-    for (int row = 0; row < plano.recordCount(); ++row) {
-        auto campo = [&](const char *nome) { return plano.textAt(QString::fromLatin1(nome), row); };
-        if (vcs::ActivityKey{campo("CDFILIAL"), campo("NRTAREFA"), campo("NRPLATIVTARE")} != chave
-            || campo("CDPRODGRUP") != produto)
-            continue;
-        principal->atividades().Realiza_Checkin(produto, campo("CDPROCESSO"), chave.filial, campo("NRSOLISERV"),
-                                                chave.tarefa, chave.atividade, campo("CDITEMTRAB"),
-                                                campo("DSDIRVSS").section(u';', 0, 0),
-                                                campo("DSDIRBASEVER").section(u';', 0, 0));
-        return;
-    }
-    qor::MensErro(workflow::CheckinTexts().Msg(QStringLiteral("CHECKIN_SEM_ATIVIDADE"))
-                      .arg(chave.filial, chave.tarefa, chave.atividade, produto),
-                  true);
 }
 
 // True when the operator confirmed the selection.
@@ -196,14 +173,6 @@ extern "C" void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, co
     const QString filial = QString::fromUtf8(cdFilial), solicitacao = QString::fromUtf8(nrSoliServ),
                   produto = QString::fromUtf8(cdProdGrup), processo = QString::fromUtf8(cdProcesso);
     qor::guarded([&] { apr::criaAnexoScript(filial, solicitacao, produto, processo); });
-}
-
-extern "C" void RealizaCheckin(const char *cdFilial, const char *nrTarefa, const char *nrPlAtivTare,
-                               const char *cdProdGrup)
-{
-    const vcs::ActivityKey chave{QString::fromUtf8(cdFilial), QString::fromUtf8(nrTarefa), QString::fromUtf8(nrPlAtivTare)};
-    const QString produto = QString::fromUtf8(cdProdGrup);
-    qor::guarded([&] { apr::realizaCheckin(chave, produto); });
 }
 
 extern "C" const char *CriaSelectFiles(const char *cdProdGrup, const char *dirBase, const char *modo,

@@ -11,11 +11,6 @@ Q_DECL_EXPORT void CriaFiltroAtividade();
 // product group and process of the activity, as UTF-8 texts.
 Q_DECL_EXPORT void CriaAnexoScript(const char *cdFilial, const char *nrSoliServ, const char *cdProdGrup,
                                    const char *cdProcesso);
-// The check-in of an activity of the open plan, given by branch, task and
-// activity, whose product group must be cdProdGrup: what the conclusion of a
-// development activity runs (the choice, the selection, the commits), as UTF-8 texts.
-Q_DECL_EXPORT void RealizaCheckin(const char *cdFilial, const char *nrTarefa, const char *nrPlAtivTare,
-                                  const char *cdProdGrup);
 // The check-out file selection (APR00190) of an activity: product group,
 // product base directory, mode ("MODELAGEM" or empty), work item, work-item
 // type, branch, task and activity, as UTF-8 texts. Needs the main window with

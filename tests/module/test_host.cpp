@@ -318,26 +318,3 @@ TEST_F(HostOptionsTest, RefusedSignInShowsTheReasonAndAsksThePasswordAgain)
     EXPECT_TRUE(host::ParseHostOptions(argv({"--password-stdin"})).passwordFromStdin);
     EXPECT_FALSE(host::ParseHostOptions(argv({"--password", "x"})).error.isEmpty());
 }
-
-// --checkin gives the "Módulos" menu an entry that calls the module's check-in
-// export each time it is chosen; on the platform page the module refuses it.
-TEST_F(HostWindowTest, CheckinEntryOfTheMenuCallsTheModule)
-{
-    const host::HostOptions parsed =
-        host::ParseHostOptions(argv({"--checkin", "0001,0000005003,00001,P401"}));
-    ASSERT_EQ(parsed.checkin, (QStringList{"0001", "0000005003", "00001", "P401"}));
-    EXPECT_FALSE(host::ParseHostOptions(argv({"--checkin", "0001,0000005003"})).error.isEmpty());
-    ASSERT_TRUE(window->openModule(QStringLiteral("APR00100")));
-    window->addModuleCall(QStringLiteral("Concluir: checkin"), QStringLiteral("APR00100"), "RealizaCheckin",
-                          parsed.checkin);
-    QAction *entrada = nullptr;
-    for (QAction *action : window->menuBar()->actions().value(0)->menu()->actions())
-        if (action->text() == QStringLiteral("Concluir: checkin"))
-            entrada = action;
-    ASSERT_NE(entrada, nullptr);
-    entrada->trigger();
-    settle();
-    ASSERT_FALSE(dialogs->shown.empty());
-    EXPECT_TRUE(dialogs->shown.back().text.contains(QStringLiteral("checkin de uma atividade")))
-        << qPrintable(dialogs->texts().join('\n'));
-}

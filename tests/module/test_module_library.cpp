@@ -178,18 +178,6 @@ TEST_F(ModuleLibraryTest, ScriptCreatorRegistersAChosenFileOnThePatch)
     EXPECT_TRUE(versao.contains(R"("3")")) << versao.constData();
 }
 
-// The check-in's export works on the open plan: without the main window on
-// its platform it refuses with a message instead of running anything.
-TEST_F(ModuleLibraryTest, CheckinThroughItsExportNeedsTheOpenPlan)
-{
-    auto checkin = reinterpret_cast<TextEntry>(library.resolve("RealizaCheckin"));
-    ASSERT_TRUE(checkin);
-    checkin("0001", "0000005003", "00001", "P401");
-    ASSERT_FALSE(dialogs->shown.empty());
-    EXPECT_EQ(dialogs->shown.back().kind, qor::DialogRequest::Error);
-    EXPECT_TRUE(dialogs->shown.back().text.contains("checkin de uma atividade")) << qPrintable(dialogs->shown.back().text);
-}
-
 using SelectFilesEntry = const char *(*)(const char *, const char *, const char *, const char *, const char *,
                                          const char *, const char *, const char *);
 

@@ -80,12 +80,9 @@ HostOptions ParseHostOptions(const QStringList &arguments)
     const QCommandLineOption anexo(QStringLiteral("anexo-script"),
                                    "open the patch-script window of APR00100 for an activity",
                                    "BRANCH,REQUEST,PRODUCT,PROCESS");
-    const QCommandLineOption checkin(QStringLiteral("checkin"),
-                                     "a Módulos menu entry that runs the check-in of an activity of the plan of APR00100 (what concluding it runs)",
-                                     "BRANCH,TASK,ACTIVITY,PRODUCT");
     const QCommandLineOption senha(QStringLiteral("password-stdin"), "read the password from the first line of standard input");
     const QCommandLineOption autoridades(QStringLiteral("ca-file"), "speak TLS, checking the server against these authorities (host setting Sessao/CAFile)", "FILE");
-    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar, anexo, checkin, senha,
+    parser.addOptions({operador, filial, empresa, servidor, manter, modulo, dir, plataforma, foto, ficar, anexo, senha,
                        autoridades});
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -125,13 +122,6 @@ HostOptions ParseHostOptions(const QStringList &arguments)
         options.anexoScript = parser.value(anexo).split(u',');
         if (options.anexoScript.size() != 4) {
             options.error = QStringLiteral("--anexo-script expects BRANCH,REQUEST,PRODUCT,PROCESS");
-            return options;
-        }
-    }
-    if (parser.isSet(checkin)) {
-        options.checkin = parser.value(checkin).split(u',');
-        if (options.checkin.size() != 4) {
-            options.error = QStringLiteral("--checkin expects BRANCH,TASK,ACTIVITY,PRODUCT");
             return options;
         }
     }

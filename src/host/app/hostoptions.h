@@ -14,7 +14,6 @@ struct HostOptions {
     int platform = -1;              // pre-selects and confirms a platform (0..3)
     QString screenshot;             // file to save a picture of the window to
     bool stay = false;              // keep running after the screenshot
-    QStringList checkin;            // branch, task, activity, product group for RealizaCheckin
     QStringList anexoScript;        // branch, request, product group, process for CriaAnexoScript
     bool passwordFromStdin = false; // the password is the first line of standard input
     QString error;                  // a bad option

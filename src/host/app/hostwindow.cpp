@@ -79,18 +79,6 @@ void HostWindow::buildStatusBar()
     }
 }
 
-void HostWindow::addModuleCall(const QString &label, const QString &screenCode, const char *function,
-                               const QStringList &texts)
-{
-    QMenu *modules = menuBar()->findChildren<QMenu *>().value(0);
-    if (!modules)
-        return;
-    QAction *action = new QAction(label, modules);
-    modules->insertAction(modules->actions().value(modules->actions().size() - 2), action);
-    connect(action, &QAction::triggered, this,
-            [this, screenCode, function, texts] { callModule(screenCode, function, texts); });
-}
-
 void HostWindow::buildMenus()
 {
     QMenu *modules = menuBar()->addMenu(QStringLiteral("&Módulos"));

@@ -17,8 +17,6 @@ public:
     ~HostWindow() override;
     // Calls an export of a loaded module that takes four UTF-8 texts.
     bool callModule(const QString &screenCode, const char *function, const QStringList &texts);
-    // A "Módulos" menu entry that makes that call each time it is chosen.
-    void addModuleCall(const QString &label, const QString &screenCode, const char *function, const QStringList &texts);
 
     // Loads the module of the screen code (once) and calls its creator.
     bool openModule(const QString &screenCode, const QString &parameter = {});

@@ -171,9 +171,6 @@ int main(int argc, char **argv)
             confirmPlatform(window, options.platform);
         if (!options.anexoScript.isEmpty())
             window.callModule(QStringLiteral("APR00100"), "CriaAnexoScript", options.anexoScript);
-        if (!options.checkin.isEmpty())
-            window.addModuleCall(QStringLiteral("Concluir: checkin da atividade %1").arg(options.checkin.mid(0, 3).join(u'/')),
-                                 QStringLiteral("APR00100"), "RealizaCheckin", options.checkin);
         if (!options.screenshot.isEmpty()) {
             if (!saveScreenshot(window, options.screenshot))
                 status = 1;
