@@ -134,11 +134,13 @@ int main(int argc, char **argv)
         }
         svn(QStringList{"lock", "-q"} + host);
     };
-    // The workflow's command lines as it ran them, ready to be run directly.
+    // The workflow's command lines as it ran them (shown, the password masked),
+    // and ready to be run directly.
+    QStringList shownLines;
     QList<QStringList> lines;
     auto viaWorkflow = [&] {
         prepare();
-        const qsizetype before = runner.runner().results().size();
+        shownLines.clear();
         workflow::Checkin checkin(fluxo, ctx, confirma, hooks);
         QElapsedTimer timer;
         timer.start();
@@ -150,12 +152,11 @@ int main(int argc, char **argv)
         }
         const double s = timer.elapsed() / 1000.0;
         lines.clear();
-        const QList<vcs::CommandResult> &results = runner.runner().results();
-        for (qsizetype i = before; i < results.size(); ++i) {
-            QStringList args = vcs::CommandLine::split(results[i].shownCommand).mid(1);
+        for (const QString &shown : std::as_const(shownLines)) {
+            QStringList args = vcs::CommandLine::split(shown).mid(1);
             for (QString &arg : args)
                 if (vcs::PathMap::isLogical(arg))
-                    arg = paths.toHost(arg);
+                    arg = paths.mapArgument(arg);
             const qsizetype at = args.indexOf("--password");
             if (at >= 0) {
                 args.removeAt(at + 1);
@@ -169,8 +170,18 @@ int main(int argc, char **argv)
         prepare();
         QElapsedTimer timer;
         timer.start();
-        for (const QStringList &args : std::as_const(lines))
-            run("svn", args, (kPass + "\n").toUtf8());
+        QHash<QString, double> perKind;
+        for (const QStringList &args : std::as_const(lines)) {
+            QElapsedTimer one;
+            one.start();
+            const QString out = run("svn", args, (kPass + "\n").toUtf8());
+            perKind[args.value(0)] += one.nsecsElapsed() / 1e9;
+            if (qEnvironmentVariableIsSet("APR_BENCH_PROFILE") && out.contains("svn: E"))
+                std::fprintf(stderr, "direct: %s\n%s\n", qPrintable(args.join(' ')), qPrintable(out));
+        }
+        if (qEnvironmentVariableIsSet("APR_BENCH_PROFILE"))
+            for (auto it = perKind.begin(); it != perKind.end(); ++it)
+                std::fprintf(stderr, "  direct %-10s %.2f s\n", qPrintable(it.key()), it.value());
         return timer.elapsed() / 1000.0;
     };
     const QByteArray poll = qgetenv("APR_BENCH_POLL");
@@ -183,15 +194,18 @@ int main(int argc, char **argv)
     QHash<QString, int> count;
     QString lastKind;
     qint64 lastStart = 0;
-    if (qEnvironmentVariableIsSet("APR_BENCH_PROFILE"))
-        runner.runner().setCommandLog([&](const QString &shown) {
-            const qint64 now = clock.nsecsElapsed();
-            if (!lastKind.isEmpty())
-                perKind[lastKind] += (now - lastStart) / 1e9;
-            lastKind = shown.section(' ', 1, 1);
-            ++count[lastKind];
-            lastStart = now;
-        });
+    const bool profile = qEnvironmentVariableIsSet("APR_BENCH_PROFILE");
+    runner.runner().setCommandLog([&](const QString &shown) {
+        shownLines << shown;
+        if (!profile)
+            return;
+        const qint64 now = clock.nsecsElapsed();
+        if (!lastKind.isEmpty())
+            perKind[lastKind] += (now - lastStart) / 1e9;
+        lastKind = shown.section(' ', 1, 1);
+        ++count[lastKind];
+        lastStart = now;
+    });
     double ours = viaWorkflow(), theirs = direct();
     for (auto it = perKind.begin(); it != perKind.end(); ++it)
         std::fprintf(stderr, "  %-10s %3d %.2f s\n", qPrintable(it.key()), count[it.key()], it.value());
