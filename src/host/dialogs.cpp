@@ -62,8 +62,16 @@ public:
         // Enter always has a button to press: the first one unless told otherwise.
         const int enter = request.defaultButton >= 0 && request.defaultButton < count ? request.defaultButton : 0;
         box.setDefaultButton(buttons[size_t(enter)]);
-        const int escape = request.escapeButton >= 0 && request.escapeButton < count ? request.escapeButton : count - 1;
-        box.setEscapeButton(buttons[size_t(escape)]);
+        int escape = request.escapeButton >= 0 && request.escapeButton < count ? request.escapeButton : count - 1;
+        if (request.escapeButton == DialogRequest::NoButton) {
+            // A hidden button takes Escape and the close box: the box answers none.
+            QPushButton *none = box.addButton(QMessageBox::Cancel);
+            none->hide();
+            box.setEscapeButton(none);
+            escape = -1;
+        } else {
+            box.setEscapeButton(buttons[size_t(escape)]);
+        }
         if (request.minimumWidth > 0) {
             // QMessageBox sizes itself from its layout: a spacer sets the minimum.
             const int pixels = QFontMetrics(box.font()).averageCharWidth() * request.minimumWidth;

@@ -23,7 +23,10 @@ struct DialogRequest {
     QString detail;          // ShowDetailError: the server's detail
     QStringList buttons;     // captions, in order
     int defaultButton = -1;  // 0-based index of the button that Enter picks; -1 none
-    int escapeButton = -1;   // 0-based index of the button that Escape picks; -1 the last one
+    // 0-based index of the button that Escape (or the close box) picks; -1 the last one;
+    // NoButton: Escape and the close box pick none and show returns -1.
+    int escapeButton = -1;
+    static constexpr int NoButton = -2;
     int minimumWidth = 0;    // of the box, in average characters; 0 natural
 };
 

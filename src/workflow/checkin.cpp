@@ -1,4 +1,5 @@
 #include "workflow/checkin.h"
+#include "host/dialogs.h"
 #include "host/messages.h"
 #include "host/services.h"
 #include "module/modulestate.h"
@@ -228,12 +229,24 @@ Checkin::Escolha Checkin::escolha()
 {
     if (plataforma() == PlataformaProduto::ProdutoLumetra)
         return Escolha::Confirma;
-    const int resposta = qor::MsgAlertEx(msg("Add_Arq_Rep"), 3, {msg("BOTAO1"), msg("BOTAO2")}, 1, 0, 20);
-    if (resposta == 10)
+    // Escape must not pick "APENAS DESBLOQUEAR": that path concludes the
+    // activity without sending its work, so leaving the question ends here.
+    qor::DialogRequest pergunta;
+    pergunta.kind = qor::DialogRequest::Confirmation;
+    pergunta.title = qor::ApplicationTitle();
+    pergunta.text = msg("Add_Arq_Rep");
+    pergunta.buttons = {msg("BOTAO1"), msg("BOTAO2")};
+    pergunta.defaultButton = 0;
+    pergunta.escapeButton = qor::DialogRequest::NoButton;
+    pergunta.minimumWidth = 20;
+    switch (qor::Dialogs().show(pergunta)) {
+    case 0:
         return Escolha::Confirma;
-    if (resposta == 11)
+    case 1:
         return Escolha::Desbloqueia;
-    qor::Abort();
+    default:
+        qor::Abort();
+    }
 }
 
 void Checkin::preparaDiretorios(const PedidoCheckin &pedido)

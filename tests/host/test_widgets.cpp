@@ -113,9 +113,10 @@ TEST(DateEditPlus, EnterInADialogPressesItsDefaultButton)
 }
 
 // Presses key in the message box the seam is about to show.
-int answerWith(Qt::Key key, int defaultButton)
+int answerWith(Qt::Key key, int defaultButton, int escapeButton = -1)
 {
     qor::DialogRequest request;
+    request.escapeButton = escapeButton;
     request.kind = qor::DialogRequest::Confirmation;
     request.text = QStringLiteral("Confirma?");
     request.buttons = {QStringLiteral("Um"), QStringLiteral("Dois"), QStringLiteral("Três")};
@@ -132,6 +133,8 @@ TEST(MessageBoxes, EnterPressesTheDefaultAndEscapeTheLastButton)
     EXPECT_EQ(answerWith(Qt::Key_Return, -1), 0) << "no default named: the first button";
     EXPECT_EQ(answerWith(Qt::Key_Return, 1), 1);
     EXPECT_EQ(answerWith(Qt::Key_Escape, 0), 2);
+    EXPECT_EQ(answerWith(Qt::Key_Escape, 0, qor::DialogRequest::NoButton), -1) << "Escape picks no button";
+    EXPECT_EQ(answerWith(Qt::Key_Return, 1, qor::DialogRequest::NoButton), 1);
 }
 
 }

@@ -68,6 +68,24 @@ TEST_F(RegrasCheckin, AProductOutOfVersionControlOnlyRemovesTheBackup)
     EXPECT_FALSE(comBackup());
 }
 
+// Leaving the question with Escape is no answer: nothing is unlocked,
+// committed or recorded, and the activity keeps its backup.
+TEST_F(RegrasCheckin, EscapeOnTheQuestionNeitherConfirmsNorUnlocks)
+{
+    bench.dialogs->answer(-1);
+    realiza();
+    EXPECT_FALSE(realizou);
+    ASSERT_EQ(perguntas(), 1);
+    const qor::DialogRequest &pergunta = bench.dialogs->shown.front();
+    EXPECT_EQ(pergunta.escapeButton, qor::DialogRequest::NoButton);
+    EXPECT_EQ(pergunta.buttons, QStringList({"CONFIRMAR ATIVIDADE", "APENAS DESBLOQUEAR"}));
+    EXPECT_TRUE(selecoes.empty());
+    EXPECT_TRUE(bench.runner->runner().results().isEmpty());
+    EXPECT_EQ(bench.remote.count("GetArqCheckout"), 0);
+    EXPECT_EQ(bench.remote.count("SetDataAtuProd"), 0);
+    EXPECT_TRUE(comBackup());
+}
+
 // The operator cancels the selection: nothing is sent, the product's date
 // moves on, and the backup of his work stays (nothing of it reached the repository).
 TEST_F(RegrasCheckin, ACancelledSelectionKeepsTheBackup)
