@@ -96,32 +96,6 @@ Checkin::Checkin(WorkflowContext &fluxo, workcopy::WorkCopyContext &copias, bool
         m_hooks.selecao = CriaSelectFilesCheckin;
 }
 
-QString Checkin::filial() const
-{
-    return m_hooks.filial ? m_hooks.filial() : qor::FiliProc();
-}
-
-QString Checkin::operador() const
-{
-    return m_hooks.operador ? m_hooks.operador() : qor::Operador();
-}
-
-void Checkin::animacao(const QString &texto)
-{
-    if (m_hooks.mostraAnimacao)
-        m_hooks.mostraAnimacao(texto);
-    else
-        qor::ActiveShowAvi(nullptr, 6, texto);
-}
-
-void Checkin::fechaAnimacao()
-{
-    if (m_hooks.fechaAnimacao)
-        m_hooks.fechaAnimacao();
-    else
-        qor::DeactiveShowAvi();
-}
-
 void Checkin::barra(double posicao)
 {
     m_copias.barra(int(posicao));
@@ -181,7 +155,7 @@ void Checkin::DoCheckIn(const PedidoCheckin &pedido)
         checkin(pedido);
     } catch (...) {
         // Nothing is undone: what went in stays, the rest keeps its locks and the backup stays.
-        fechaAnimacao();
+        m_hooks.FechaAnimacao();
         m_copias.confirmacao(true);
         throw;
     }
@@ -206,7 +180,7 @@ void Checkin::checkin(const PedidoCheckin &pedido)
     {
         const server::RemoteServer::Use use(servidor);
         servidor.load(cdsItemTarefa, QStringLiteral("GetItemTarefa"),
-                      {filial(), operador(), pedido.tarefa, pedido.atividade, pedido.produto, pedido.itemTrab});
+                      {m_hooks.Filial(), m_hooks.Operador(), pedido.tarefa, pedido.atividade, pedido.produto, pedido.itemTrab});
         servidor.load(cdsDirItemTrab, QStringLiteral("GetDirItemTrab"), {pedido.itemTrab, pedido.produto});
     }
     cdsItemTarefa.first();
@@ -278,7 +252,7 @@ void Checkin::scripts(const PedidoCheckin &pedido)
     const qor::BusyCursor cursor;
     GravaRelease gravacao = releases();
     gravacao.Grava_Release_MetaDados(registro(pedido));
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     qor::RecordSet vazio;
     qor::RecordSet &sql = m_hooks.arquivosSql ? *m_hooks.arquivosSql : vazio;
     const QString &base = m_fluxo.modulo().stDiretorio;
@@ -310,7 +284,7 @@ void Checkin::scripts(const PedidoCheckin &pedido)
     }
     gravacao.Grava_Release_Gerada(pedido.filial, pedido.tarefa, pedido.atividade);
     m_fluxo.server().call(QStringLiteral("SetReleaseAntNula"), {pedido.filial, pedido.tarefa, pedido.atividade});
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
     m_copias.confirmacao(true);
     sql.close();
 }
@@ -319,7 +293,7 @@ void Checkin::scripts(const PedidoCheckin &pedido)
 
 bool Checkin::confirma(const PedidoCheckin &pedido)
 {
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
     const SelecaoCheckin valores{pedido.produto, m_fluxo.modulo().stDiretorio, pedido.itemTrab,
                                  cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0),
                                  pedido.filial, pedido.tarefa, pedido.atividade};
@@ -330,7 +304,7 @@ bool Checkin::confirma(const PedidoCheckin &pedido)
     if (!m_boConfirmaCheckin)
         return false;
     // A lock lost since the check-out is found before anything is committed.
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     Valida_Bloqueio_Copia_Trabalho(pedido.filial, pedido.tarefa, pedido.atividade);
     const FileLists &listas = m_fluxo.listas();
     inicioDoTrabalho();
@@ -340,7 +314,7 @@ bool Checkin::confirma(const PedidoCheckin &pedido)
     double posicao = 0;
     GravaRelease gravacao = releases();
     gravacao.Grava_Release_MetaDados(registro(pedido));
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     m_enviados.clear();
     m_pendentes.clear();
     enviaOuListaPendentes([&] {
@@ -348,7 +322,7 @@ bool Checkin::confirma(const PedidoCheckin &pedido)
         arquivos(pedido.solicitacao, passo, posicao);
     });
     gravacao.Grava_Release_Gerada(pedido.filial, pedido.tarefa, pedido.atividade);
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
     m_copias.confirmacao(true);
     return true;
 }
@@ -460,7 +434,7 @@ void Checkin::arquivos(const QString &solicitacao, double passo, double &posicao
 
 void Checkin::apenasDesbloqueia(const PedidoCheckin &pedido)
 {
-    animacao(msg("DESBLOQUEANDO_SUBVERSION"));
+    m_hooks.Animacao(msg("DESBLOQUEANDO_SUBVERSION"));
     Valida_Bloqueio_Copia_Trabalho(pedido.filial, pedido.tarefa, pedido.atividade);
     m_boConfirmaCheckin = true;
     apr::ModuleState &modulo = m_fluxo.modulo();
@@ -479,17 +453,17 @@ void Checkin::apenasDesbloqueia(const PedidoCheckin &pedido)
     for (int row = 0; row < cdsArq.recordCount(); ++row) {
         const QString arquivo = cdsArq.textAt(QStringLiteral("NMARQUIVO"), row);
         const vcs::SvnXmlStatusEntry *entrada = entradaDe(m_travas, arquivo);
-        animacao(msg("DADOS_SUBVERSION"));
+        m_hooks.Animacao(msg("DADOS_SUBVERSION"));
         // A file added at the check-in or already unlocked has no lock to give back.
         if (entrada && !entrada->lockToken.isEmpty())
             m_fluxo.svn().unlock(em(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo)), arquivo);
-        fechaAnimacao();
+        m_hooks.FechaAnimacao();
         posicao += std::round(passo);
         barra(posicao);
     }
     releases().Grava_Release_Gerada(pedido.filial, pedido.tarefa, pedido.atividade);
     m_copias.confirmacao(true);
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
     fim(pedido, AtualizaProduto::Nao);
 }
 
@@ -499,8 +473,7 @@ void Checkin::fim(const PedidoCheckin &pedido, AtualizaProduto atualiza)
 {
     if (atualiza == AtualizaProduto::Sim)
         m_fluxo.server().call(QStringLiteral("SetDataAtuProd"), {pedido.produto});
-    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
-                                                                            : workcopy::BackupWorkdir::raizPadrao());
+    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.RaizBackup());
     backup.Deleta_Backup_WorkDir(m_fluxo.svn().user().mid(4), pedido.solicitacao, pedido.tarefa, pedido.atividade);
 }
 

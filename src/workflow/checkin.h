@@ -19,13 +19,7 @@ namespace workcopy { struct WorkCopyContext; }
 namespace workflow {
 
 // What the check-in takes from the main window besides the two contexts.
-struct CheckinHooks {
-    std::function<QString()> filial;     // FiliProc
-    std::function<QString()> operador;   // Operador
-    std::function<void(const QString &)> mostraAnimacao;
-    std::function<void()> fechaAnimacao;
-    // Where the activity's backup lives ("H:\Workdir\" unless the host says otherwise).
-    std::function<QString()> raizBackup;
+struct CheckinHooks : HostHooks {
     // CriaSelectFilesCheckin; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckin &, bool &)> selecao;
     // CDARVPRODGRUP of the activity's plan row (the metadata release's product tree).
@@ -88,10 +82,6 @@ private:
     QString mensagem(const QString &solicitacao) const;
     PlataformaProduto plataforma() const { return m_fluxo.plataforma(); }
     vcs::SvnRun em(const QString &caption);
-    QString filial() const;
-    QString operador() const;
-    void animacao(const QString &texto);
-    void fechaAnimacao();
     void barra(double posicao);
 
     WorkflowContext &m_fluxo;

@@ -114,32 +114,6 @@ QString Checkout::BaseDaCopia(QString base)
     return vcs::ComUnidade(base);
 }
 
-QString Checkout::filial() const
-{
-    return m_hooks.filial ? m_hooks.filial() : qor::FiliProc();
-}
-
-QString Checkout::operador() const
-{
-    return m_hooks.operador ? m_hooks.operador() : qor::Operador();
-}
-
-void Checkout::animacao(const QString &texto)
-{
-    if (m_hooks.mostraAnimacao)
-        m_hooks.mostraAnimacao(texto);
-    else
-        qor::ActiveShowAvi(nullptr, 6, texto);
-}
-
-void Checkout::fechaAnimacao()
-{
-    if (m_hooks.fechaAnimacao)
-        m_hooks.fechaAnimacao();
-    else
-        qor::DeactiveShowAvi();
-}
-
 void Checkout::progresso(const QStringList &lines) const
 {
     if (m_copias.progresso)
@@ -201,7 +175,7 @@ void Checkout::registraCheckout(const PedidoCheckout &pedido)
     servidor.load(cdsVdRelacItTrabProd, QStringLiteral("GetVdRelacItTrabProd"), {pedido.produto, pedido.itemTrab});
     const QString modo = cdsVdRelacItTrabProd.isEmpty() ? QStringLiteral("I") : QStringLiteral("U");
     servidor.call(QStringLiteral("SetCheckout"),
-                  {operador(), pedido.itemTrab, QStringLiteral("S"), pedido.produto, modo});
+                  {m_hooks.Operador(), pedido.itemTrab, QStringLiteral("S"), pedido.produto, modo});
 }
 
 void Checkout::Apaga_ArqCheckOutAtiv(const QString &filial, const QString &tarefa, const QString &atividade)
@@ -314,7 +288,7 @@ void Checkout::atualizaCopias(const QString &produto)
     m_copias.barra(posicao);
     m_copias.confirmacao(false);
     const qor::BusyCursor cursor;
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     const bool lumetra = plataforma() == PlataformaProduto::ProdutoLumetra;
     workcopy::RenomeiaDiretorios renomeia(m_copias);
     for (const QString &copia : copias) {
@@ -326,7 +300,7 @@ void Checkout::atualizaCopias(const QString &produto)
         posicao += passo;
         m_copias.barra(posicao);
     }
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
     m_copias.confirmacao(true);
 }
 
@@ -357,7 +331,7 @@ void Checkout::checkout(const PedidoCheckout &pedido)
     {
         const server::RemoteServer::Use use(servidor);
         servidor.load(cdsItemTarefa, QStringLiteral("GetItemTarefa"),
-                      {filial(), operador(), pedido.tarefa, pedido.atividade, pedido.produto, pedido.itemTrab});
+                      {m_hooks.Filial(), m_hooks.Operador(), pedido.tarefa, pedido.atividade, pedido.produto, pedido.itemTrab});
         servidor.load(cdsDirItemTrab, QStringLiteral("GetDirItemTrab"), {pedido.itemTrab, pedido.produto});
     }
     cdsItemTarefa.first();
@@ -379,7 +353,7 @@ void Checkout::checkout(const PedidoCheckout &pedido)
         .Grava_Release_Antiga(pedido.filial, pedido.tarefa, pedido.atividade);
     m_copias.confirmacao(true);
     m_copias.barra(kFim);
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
 }
 
 void Checkout::verificaSql()
@@ -493,7 +467,7 @@ bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
         valores.modo = QStringLiteral("MODELAGEM");
         valores.tipoItem = QStringLiteral("04");
     } else {
-        fechaAnimacao();
+        m_hooks.FechaAnimacao();
         valores.tipoItem = cdsItemTarefa.isEmpty() ? QString() : cdsItemTarefa.textAt(QStringLiteral("CDTIPOITTRAB"), 0);
     }
     // Closing the dialog's window leaves the flag as it was: it starts cleared.
@@ -512,7 +486,7 @@ bool Checkout::selecionaArquivos(const PedidoCheckout &pedido, bool script)
 
 void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
 {
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     m_boConfirmaCheckout = false;
     const QStringList arquivos = m_fluxo.listas().arqCheckout;
     const double passo = arquivos.isEmpty() ? double(kFim) : double(kFim) / arquivos.size();
@@ -524,8 +498,7 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
     const QStringList modificados = alterados(arquivos);
     workcopy::OperacoesProduto operacoes(m_copias);
     const QString usuario = m_fluxo.svn().user();
-    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
-                                                                            : workcopy::BackupWorkdir::raizPadrao());
+    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.RaizBackup());
     const vcs::Recognition &textos = vcs::Recognition::mainWindow();
     const vcs::SvnClient &svn = m_fluxo.svn();
     // Renomeia_Arq repairs the letter case of every file of the file's
@@ -569,8 +542,7 @@ QStringList Checkout::alterados(const QStringList &arquivos)
 
 void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedido)
 {
-    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.raizBackup ? m_hooks.raizBackup()
-                                                                            : workcopy::BackupWorkdir::raizPadrao());
+    const workcopy::BackupWorkdir backup(m_copias.paths, m_hooks.RaizBackup());
     const QString usuario = m_fluxo.svn().user().mid(4);
     const QString raizUsuario = backup.raiz() + usuario;
     const vcs::LogicalFs fs(m_copias.paths);
@@ -600,7 +572,7 @@ void Checkout::obtemReleaseMetaDados(const PedidoCheckout &pedido)
 
 void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicitacao)
 {
-    animacao(msg("DADOS_SUBVERSION"));
+    m_hooks.Animacao(msg("DADOS_SUBVERSION"));
     m_copias.desabilitaBotoes();
     m_copias.confirmacao(false);
     const qor::BusyCursor cursor;
@@ -614,7 +586,7 @@ void Checkout::criaDiretorioItem(const QString &relativo, const QString &solicit
     }
     criaDiretorio(caminho, solicitacao);
     m_copias.confirmacao(true);
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
 }
 
 void Checkout::criaDiretorio(const QString &dir, const QString &solicitacao)
@@ -659,7 +631,7 @@ void Checkout::recupera()
     if (!m_naoLiberadas.isEmpty())
         progresso(QStringList{vcs::ConsoleRunner::separator(), proprio("TRAVAS_NAO_LIBERADAS")} + m_naoLiberadas);
     m_copias.confirmacao(true);
-    fechaAnimacao();
+    m_hooks.FechaAnimacao();
 }
 
 // Unlocks the file; true when no lock of ours is left on it.

@@ -6,6 +6,7 @@
 #include "host/recordset.h"
 #include "vcs/svnclient.h"
 #include "vcs/runner.h"
+#include "workflow/hosthooks.h"
 #include "workflow/selcheckout.h"
 #include "workflow/workflowcontext.h"
 #include <QString>
@@ -19,19 +20,11 @@ namespace workcopy { struct WorkCopyContext; }
 namespace workflow {
 
 // What the check-out takes from the main window besides the two contexts.
-struct CheckoutHooks {
-    // FiliProc and Operador of the host.
-    std::function<QString()> filial;
-    std::function<QString()> operador;
-    // The host's busy animation (kind 6 with the caption) and its end.
-    std::function<void(const QString &)> mostraAnimacao;
-    std::function<void()> fechaAnimacao;
+struct CheckoutHooks : HostHooks {
     // panSubVersion visible.
     std::function<bool()> painelVisivel = [] { return false; };
     // dbgPadrao enabled again and focused.
     std::function<void()> reabilitaGrade = [] {};
-    // Where Grava_Backup_Workdir writes ("H:\Workdir\" unless the host says otherwise).
-    std::function<QString()> raizBackup;
     // CriaSelectFiles; empty: the selection dialog itself.
     std::function<void(WorkflowContext &, PlataformaProduto, const SelecaoCheckout &, bool &)> selecao;
     // CDARVPRODGRUP of the activity's plan row: the product tree whose
@@ -114,10 +107,6 @@ private:
     PlataformaProduto plataforma() const { return m_fluxo.plataforma(); }
     vcs::CheckoutLedger &ledger() const { return m_fluxo.ledger(); }
     vcs::SvnRun em(const QString &caption);
-    QString filial() const;
-    QString operador() const;
-    void animacao(const QString &texto);
-    void fechaAnimacao();
     void progresso(const QStringList &lines) const;
     vcs::LineSink sink() const;
 
