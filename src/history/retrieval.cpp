@@ -1,5 +1,6 @@
 // The log viewer's actions on a revision: retrieval, the newest revision, comparisons.
 #include "history/frmshowhistory.h"
+#include "vcs/drive.h"
 #include "host/services.h"
 #include "server/remote.h"
 #include "vcs/pathmap.h"
@@ -33,11 +34,6 @@ QString preenche(QString text, const QStringList &values)
 QString nomeDe(const QString &logical)
 {
     return logical.mid(logical.lastIndexOf(u'\\') + 1);
-}
-
-QString diretorioDe(const QString &logical)
-{
-    return logical.left(logical.lastIndexOf(u'\\'));
 }
 
 // A line of `svn status` naming work of the operator's: a changed content or
@@ -137,7 +133,7 @@ void TfrmShowHistory::recuperaPorExportacao(const QString &alvo, const QString &
     m_svn.exportTo(em(caption, lsbProgresso), alvo.toLower(), revisao, exportado);
     if (!fs.copy(exportado, alvo, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
     vcs::AppendLines(lsbProgresso, {vcs::ConsoleRunner::separator(),
-                                    preenche(msg("COPIA_OK"), {nomeDe(alvo), diretorioDe(alvo)})});
+                                    preenche(msg("COPIA_OK"), {nomeDe(alvo), vcs::DiretorioDe(alvo)})});
     fs.remove(exportado);
 }
 
@@ -151,7 +147,7 @@ void TfrmShowHistory::copiaDeVolta(const QString &alvo, const QString &backup)
     // The current copy's file back at the newest revision; it had no local
     // changes (checked before), so nothing of the operator's is lost.
     if (!fs.remove(alvo)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
-    atualizaParaUltima(diretorioDe(alvo), lsbAux, QString());
+    atualizaParaUltima(vcs::DiretorioDe(alvo), lsbAux, QString());
     if (!fs.exists(alvo) && !fs.copy(backup, alvo, true)) qor::MensErro(msg("COPIA_ARQUIVO"), true);
     fs.remove(backup);
 }
@@ -182,7 +178,7 @@ void TfrmShowHistory::GETClick()
     Ocupado ocupado;
 
     fs.remove(escolhido);
-    atualizaParaUltima(diretorioDe(escolhido), lsbAux, QString());
+    atualizaParaUltima(vcs::DiretorioDe(escolhido), lsbAux, QString());
     lsbAux->clear();
     lsbProgresso->clear();
 

@@ -1,4 +1,5 @@
 #include "vcs/drive.h"
+#include <algorithm>
 
 namespace vcs {
 
@@ -10,6 +11,17 @@ bool TemUnidade(const QString &path)
 QString ComUnidade(const QString &path)
 {
     return TemUnidade(path) ? path : QStringLiteral("c:") + path;
+}
+
+QString NomeDoArquivo(const QString &path)
+{
+    const qsizetype barra = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    return path.mid(barra + 1);
+}
+
+QString DiretorioDe(const QString &path)
+{
+    return path.left(path.lastIndexOf(u'\\'));
 }
 
 }

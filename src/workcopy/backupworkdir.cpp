@@ -1,4 +1,5 @@
 #include "workcopy/backupworkdir.h"
+#include "vcs/drive.h"
 #include "host/services.h"
 #include "workcopy/textos.h"
 #include <QFile>
@@ -13,12 +14,6 @@ QString comBarra(QString path)
     if (!path.endsWith(u'\\'))
         path += u'\\';
     return path;
-}
-
-QString nomeDoArquivo(const QString &path)
-{
-    const qsizetype barra = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(barra + 1);
 }
 
 }
@@ -45,7 +40,7 @@ void BackupWorkdir::Grava_Backup_Workdir(const QString &file, const QString &use
             qor::MensErro(MsgF(QStringLiteral("NOT_CREATE_DIR"), {dir + (parte == activity ? QStringLiteral("\\") : QString())}));
     }
     dir += u'\\';
-    const QString nome = nomeDoArquivo(file);
+    const QString nome = vcs::NomeDoArquivo(file);
     const QString copia = dir + nome;
     if (m_fs.exists(copia))
         m_fs.setReadOnly(copia, false);

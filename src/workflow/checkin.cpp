@@ -1,4 +1,5 @@
 #include "workflow/checkin.h"
+#include "vcs/drive.h"
 #include "host/dialogs.h"
 #include "host/messages.h"
 #include "host/services.h"
@@ -33,17 +34,6 @@ QString msg(const char *key)
 QString proprio(const char *key)
 {
     return CheckinTexts().Msg(QLatin1String(key));
-}
-
-QString nomeDoArquivo(const QString &path)
-{
-    const qsizetype barra = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(barra + 1);
-}
-
-QString diretorioDe(const QString &path)
-{
-    return path.left(path.lastIndexOf(u'\\'));
 }
 
 // The entry of a path in a status listing (the client may write it in another case).
@@ -396,7 +386,7 @@ void Checkin::arquivos(const QString &solicitacao, double passo, double &posicao
     workcopy::OperacoesProduto operacoes(m_copias);
     QSet<QString> reparados;
     for (const QString &arquivo : escolhidos) {
-        const QString dir = diretorioDe(arquivo.toLower());
+        const QString dir = vcs::DiretorioDe(arquivo.toLower());
         if (!reparados.contains(dir)) {
             reparados.insert(dir);
             operacoes.Renomeia_Arq(dir + u'\\');
@@ -408,7 +398,7 @@ void Checkin::arquivos(const QString &solicitacao, double passo, double &posicao
     const vcs::SvnXmlStatus estado = situacao(proprio("VERIFICA_ESTADO"), alvos, false);
     const vcs::SvnClient &svn = m_fluxo.svn();
     for (qsizetype i = 0; i < alvos.size(); ++i) {
-        const QString nome = nomeDoArquivo(escolhidos[i]);
+        const QString nome = vcs::NomeDoArquivo(escolhidos[i]);
         const vcs::SvnXmlStatusEntry *entrada = entradaDe(estado, alvos[i]);
         const bool travado = entrada && !entrada->lockToken.isEmpty();
         if (!comAlteracao(entrada) && !travado) {
@@ -456,7 +446,7 @@ void Checkin::apenasDesbloqueia(const PedidoCheckin &pedido)
         m_hooks.Animacao(msg("DADOS_SUBVERSION"));
         // A file added at the check-in or already unlocked has no lock to give back.
         if (entrada && !entrada->lockToken.isEmpty())
-            m_fluxo.svn().unlock(em(msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo)), arquivo);
+            m_fluxo.svn().unlock(em(msg("ACAO_SUBVERSION_UNLOCK") + vcs::NomeDoArquivo(arquivo)), arquivo);
         m_hooks.FechaAnimacao();
         posicao += std::round(passo);
         barra(posicao);

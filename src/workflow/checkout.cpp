@@ -47,12 +47,6 @@ QString proprio(const char *key)
     return CheckoutTexts().Msg(QLatin1String(key));
 }
 
-QString nomeDoArquivo(const QString &path)
-{
-    const qsizetype barra = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(barra + 1);
-}
-
 QString semBarraInicial(const QString &relativo)
 {
     return relativo.startsWith(u'\\') ? relativo.mid(1) : relativo;
@@ -514,9 +508,9 @@ void Checkout::bloqueiaArquivos(const PedidoCheckout &pedido, bool script)
             guardaAlterado(arquivo, pedido);
         const vcs::SvnClient::Order ordem =
             script ? vcs::SvnClient::Order::OptionFirst : vcs::SvnClient::Order::SubcommandFirst;
-        svn.revert(em(msg("ACAO_SUBVERSION_REVERT") + nomeDoArquivo(arquivo)), alvo, ordem);
+        svn.revert(em(msg("ACAO_SUBVERSION_REVERT") + vcs::NomeDoArquivo(arquivo)), alvo, ordem);
         ledger().tried(arquivo);
-        const vcs::CommandResult trava = svn.lock(em(msg("ACAO_SUBVERSION_LOCK") + nomeDoArquivo(arquivo)), alvo, ordem);
+        const vcs::CommandResult trava = svn.lock(em(msg("ACAO_SUBVERSION_LOCK") + vcs::NomeDoArquivo(arquivo)), alvo, ordem);
         // A client that ended without saying so (killed, crashed) has not
         // necessarily locked anything: only the client's own word counts.
         if (!textos.successIn(QStringLiteral("TRAVAREALIZADA"), trava.output))
@@ -551,7 +545,7 @@ void Checkout::guardaAlterado(const QString &arquivo, const PedidoCheckout &pedi
     const QString dir = backup.diretorioAtividade(usuario, pedido.solicitacao, pedido.tarefa, pedido.atividade);
     // Beside the backup the check-out writes afterwards, never over it.
     const QString copia =
-        dir + nomeDoArquivo(arquivo) + ".local-" + m_copias.agora().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        dir + vcs::NomeDoArquivo(arquivo) + ".local-" + m_copias.agora().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (!fs.makeDirectory(dir) || !fs.copy(arquivo, copia))
         qor::MensErro(proprio("COPIA_LOCAL_FALHOU").arg(arquivo, dir));
     progresso({proprio("COPIA_LOCAL").arg(arquivo, copia)});
@@ -639,7 +633,7 @@ bool Checkout::liberado(vcs::ConsoleRunner &runner, const QString &arquivo)
 {
     const vcs::Recognition &textos = runner.texts();
     const vcs::SvnClient &svn = m_fluxo.svn();
-    const vcs::SvnRun desbloqueio{runner, msg("ACAO_SUBVERSION_UNLOCK") + nomeDoArquivo(arquivo), sink()};
+    const vcs::SvnRun desbloqueio{runner, msg("ACAO_SUBVERSION_UNLOCK") + vcs::NomeDoArquivo(arquivo), sink()};
     try {
         const QString alvo = arquivo.toLower();
         if (textos.successIn(QStringLiteral("ARQDESTRAVADO"), svn.unlock(desbloqueio, alvo).output))
